@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QObject;
+
+// Everything that would stop a test behind a modal system dialog goes through this seam:
+// message boxes, file dialogs, the folder picker and opening documents or links.
+// The program uses QtDesktop; tests put in a stand-in that records what would be shown.
+class Desktop {
+public:
+    enum class Icon { Critical, Warning, Information };
+
+    virtual ~Desktop() = default;
+
+    // A modal message box with one OK button.
+    virtual void showMessage(QObject* owner, const QString& text, const QString& title,
+                             Icon icon) = 0;
+
+    // Filters come as "Display text|pattern|Display text|pattern".
+    // Each returns full paths; an empty result means the user cancelled.
+    virtual QStringList openFileNames(QObject* owner, const QString& title,
+                                      const QString& folder, const QString& filter) = 0;
+    virtual QString openFileName(QObject* owner, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+    virtual QString saveFileName(QObject* owner, const QString& title, const QString& folder,
+                                 const QString& filter) = 0;
+
+    // A folder picker; an empty result means the user cancelled.
+    virtual QString pickFolder(QObject* owner, const QString& title) = 0;
+
+    // A document path, a folder, a web address or a mailto link; false when nothing opened it.
+    virtual bool openDocument(const QString& target) = 0;
+};

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+
+class Desktop;
+class QObject;
+
+// Small general helpers shared by the windows.
+
+// Opens a document, folder, web address or mail link with the desktop; a failure is not
+// reported, as with any shell open.
+void OpenDocument(Desktop& desktop, const QString& target);
+
+// The desktop's folder picker. Empty text when cancelled; otherwise the folder without a
+// trailing separator (except for the root folder).
+QString BrowseForFolder(Desktop& desktop, QObject* owner, const QString& title);
+
+// The text before its first "." (a language file name fr.ui.lng gives fr).
+QString StripExtension(const QString& text);
+
+// The console reads UTF-8 here, so the text reaches the script unchanged.
+QString ToOem(const QString& text);
+
+// The text before its first NUL character, or the whole text.
+QString CutAtNull(const QString& text);
+
+// The text after the last "." of the whole path (not only of the file name), or empty.
+QString GetExtension(const QString& path);
+
+// The text before the last path separator, without it; empty when there is none.
+QString GetFolder(const QString& path);

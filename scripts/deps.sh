@@ -1,0 +1,17 @@
+# Installs what Quenzal needs to build, run and test, when it is missing.
+# Sourced by run.sh and test.sh; uses sudo when not run as root.
+quenzal_install_deps() {
+    missing=""
+    for pkg in "$@"; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+            || missing="$missing $pkg"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing:$missing"
+    if [ "$(id -u)" -eq 0 ]; then SUDO=""; else SUDO="sudo"; fi
+    $SUDO apt-get update
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
+}
+
+QUENZAL_RUNTIME_DEPS="cmake g++ ninja-build qt6-base-dev qt6-svg-dev lame dbus fonts-dejavu-core"
+QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon libtag1-dev clang libclang-rt-14-dev"

@@ -1,0 +1,259 @@
+#include "settings/ProfileFile.h"
+
+#include "conversion/mdlFichier.h"
+#include "settings/TextCodec.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace {
+
+struct Line {
+    qsizetype start = 0;      // first byte of the line
+    qsizetype contentEnd = 0; // end of its text, before CR LF or LF
+    qsizetype next = 0;       // first byte of the following line
+};
+
+// Walks a profile file line by line without copying it.
+class LineReader {
+public:
+    LineReader(const QByteArray& bytes, qsizetype from) : m_bytes(bytes), m_pos(from) {}
+
+    bool next(Line& line)
+    {
+        if (m_pos >= m_bytes.size())
+            return false;
+        line.start = m_pos;
+        qsizetype nl = m_bytes.indexOf('\n', m_pos);
+        if (nl < 0) {
+            line.contentEnd = m_bytes.size();
+            line.next = m_bytes.size();
+        } else {
+            line.contentEnd = nl;
+            line.next = nl + 1;
+        }
+        if (line.contentEnd > line.start && m_bytes.at(line.contentEnd - 1) == '\r')
+            --line.contentEnd;
+        m_pos = line.next;
+        return true;
+    }
+
+private:
+    const QByteArray& m_bytes;
+    qsizetype m_pos;
+};
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
+}
+
+void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end)
+{
+    while (begin < end && isBlank(bytes.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(bytes.at(end - 1)))
+        --end;
+}
+
+class Profile {
+public:
+    explicit Profile(QByteArray bytes) : m_bytes(std::move(bytes))
+    {
+        m_utf8 = m_bytes.startsWith("\xEF\xBB\xBF");
+        m_bodyStart = m_utf8 ? 3 : 0;
+    }
+
+    const QByteArray& bytes() const { return m_bytes; }
+    bool isUtf8() const { return m_utf8; }
+    qsizetype bodyStart() const { return m_bodyStart; }
+
+    QString decode(qsizetype begin, qsizetype end) const
+    {
+        const QByteArray part = m_bytes.mid(begin, end - begin);
+        return m_utf8 ? QString::fromUtf8(part) : TextCodec::fromWindows1252(part);
+    }
+
+    QByteArray encode(const QString& text) const
+    {
+        return m_utf8 ? text.toUtf8() : TextCodec::toWindows1252(text);
+    }
+
+    // The name of a section header line, or nothing when the line is not a header.
+    // A "[" without its closing "]" is no header: the line is read as an ordinary line.
+    std::optional<QString> sectionName(const Line& line) const
+    {
+        qsizetype begin = line.start, end = line.contentEnd;
+        trimRange(m_bytes, begin, end);
+        if (begin >= end || m_bytes.at(begin) != '[')
+            return std::nullopt;
+        qsizetype close = end - 1;
+        while (close > begin && m_bytes.at(close) != ']')
+            --close;
+        if (close <= begin)
+            return std::nullopt;
+        qsizetype nameBegin = begin + 1, nameEnd = close;
+        trimRange(m_bytes, nameBegin, nameEnd);
+        return decode(nameBegin, nameEnd);
+    }
+
+    // Splits a key line at its first "=": key and value ranges, both trimmed.
+    void splitEntry(const Line& line, qsizetype& keyBegin, qsizetype& keyEnd, qsizetype& valueBegin,
+                    qsizetype& valueEnd) const
+    {
+        keyBegin = line.start;
+        const qsizetype eq = m_bytes.indexOf('=', line.start);
+        if (eq < 0 || eq >= line.contentEnd) {
+            keyEnd = line.contentEnd;
+            valueBegin = valueEnd = line.contentEnd;
+        } else {
+            keyEnd = eq;
+            valueBegin = eq + 1;
+            valueEnd = line.contentEnd;
+        }
+        trimRange(m_bytes, keyBegin, keyEnd);
+        trimRange(m_bytes, valueBegin, valueEnd);
+    }
+
+    struct Found {
+        std::optional<Line> header;  // the first section of the name
+        std::optional<Line> entry;   // the first key of the name in it
+        std::optional<Line> lastUsed; // the last non-blank line of that section
+    };
+
+    Found find(const QString& section, const QString& key) const
+    {
+        Found found;
+        LineReader reader(m_bytes, m_bodyStart);
+        Line line;
+        bool inSection = false;
+        while (reader.next(line)) {
+            if (const auto name = sectionName(line)) {
+                if (inSection)
+                    break;
+                if (name->compare(section, Qt::CaseInsensitive) == 0) {
+                    inSection = true;
+                    found.header = line;
+                    found.lastUsed = line;
+                }
+                continue;
+            }
+            if (!inSection)
+                continue;
+            qsizetype kb, ke, vb, ve;
+            splitEntry(line, kb, ke, vb, ve);
+            if (kb == ke)
+                continue; // blank line
+            found.lastUsed = line;
+            if (!found.entry && decode(kb, ke).compare(key, Qt::CaseInsensitive) == 0)
+                found.entry = line;
+        }
+        return found;
+    }
+
+    QString newline() const
+    {
+        const qsizetype nl = m_bytes.indexOf('\n', m_bodyStart);
+        if (nl < 0)
+            return QStringLiteral("\r\n");
+        return (nl > 0 && m_bytes.at(nl - 1) == '\r') ? QStringLiteral("\r\n")
+                                                         : QStringLiteral("\n");
+    }
+
+private:
+    QByteArray m_bytes;
+    bool m_utf8 = false;
+    qsizetype m_bodyStart = 0;
+};
+
+std::optional<QByteArray> readWholeFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    return file.readAll();
+}
+
+QString oneLine(QString text)
+{
+    text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return text;
+}
+
+} // namespace
+
+namespace ProfileFile {
+
+QString readValue(const QString& path, const QString& section, const QString& key, int size)
+{
+    if (size <= 1 || path.isEmpty())
+        return {};
+    const auto bytes = readWholeFile(path);
+    if (!bytes)
+        return {};
+    const Profile profile(*bytes);
+    const auto found = profile.find(section.trimmed(), key.trimmed());
+    if (!found.entry)
+        return {};
+    qsizetype kb, ke, vb, ve;
+    profile.splitEntry(*found.entry, kb, ke, vb, ve);
+    const QByteArray& raw = profile.bytes();
+    if (ve - vb >= 2 && (raw.at(vb) == '"' || raw.at(vb) == '\'') && raw.at(ve - 1) == raw.at(vb)) {
+        ++vb;
+        --ve;
+    }
+    const qsizetype nul = raw.indexOf('\0', vb);
+    if (nul >= 0 && nul < ve)
+        ve = nul;
+    QString value = profile.decode(vb, ve);
+    if (value.size() > size - 1)
+        value.truncate(size - 1);
+    return value;
+}
+
+bool writeValue(const QString& path, const QString& section, const QString& key,
+                const QString& value)
+{
+    if (path.isEmpty())
+        return false;
+    QByteArray old;
+    if (QFileInfo::exists(path)) {
+        const auto bytes = readWholeFile(path);
+        if (!bytes)
+            return false;
+        old = *bytes;
+    }
+    const Profile profile(old);
+    const QString sectionText = oneLine(section).trimmed();
+    const QString keyText = oneLine(key).trimmed();
+    const QString valueText = oneLine(value);
+    const QString nl = profile.newline();
+    const auto found = profile.find(sectionText, keyText);
+
+    QByteArray result;
+    if (found.entry) {
+        qsizetype kb, ke, vb, ve;
+        profile.splitEntry(*found.entry, kb, ke, vb, ve);
+        const QString storedKey = profile.decode(kb, ke);
+        result = old.left(found.entry->start) + profile.encode(storedKey + '=' + valueText) +
+                 old.mid(found.entry->contentEnd);
+    } else if (found.header) {
+        const Line& after = *found.lastUsed;
+        const bool hasLineEnd = after.next > after.contentEnd;
+        QString inserted = keyText + '=' + valueText + nl;
+        if (!hasLineEnd)
+            inserted.prepend(nl);
+        result = old.left(after.next) + profile.encode(inserted) + old.mid(after.next);
+    } else {
+        result = old;
+        if (result.size() > profile.bodyStart() && !result.endsWith('\n'))
+            result += profile.encode(nl);
+        result += profile.encode('[' + sectionText + ']' + nl + keyText + '=' + valueText + nl);
+    }
+    return writeFileWhole(path, result);
+}
+
+} // namespace ProfileFile
