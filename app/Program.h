@@ -1,17 +1,20 @@
 #pragma once
 
 #include "app/ProgramValues.h"
+#include "conversion/Desktop.h"
 
 #include <QPointer>
 #include <QString>
 
 #include <memory>
 
-class Desktop;
+class frmMain;
+class frmDossier;
+class QObject;
 class QWidget;
 
-// The one program: its program-wide values, the desktop seam and the windows, each created
-// on first use and kept (hidden) until the program ends or the window is discarded.
+// The one program: its program-wide values, the desktop seam and the windows. Each window is
+// created on first use, hidden, and kept until it is discarded or the program ends.
 class Program {
 public:
     explicit Program(const QString& programFolder);
@@ -27,10 +30,37 @@ public:
     // Tests put in a stand-in that records messages and answers dialogs.
     void setDesktop(std::unique_ptr<Desktop> desktop);
 
-    QWidget* mainWindow();
+    frmMain* mainWindow();
+    frmDossier* folderWindow();
+    // The folder search window if one exists now.
+    frmDossier* existingFolderWindow() const;
+    // Shows the folder search window modally, then discards it.
+    void showFolderWindow();
+
+    // A message or hint in the current language, with the built-in text as a fallback.
+    QString text(const QString& section, const QString& key) const;
+    // A modal message box with one OK button; the title is "Quenzal" unless one is given.
+    void showMessage(QObject* owner, const QString& section, const QString& key, Desktop::Icon icon,
+                     const QString& title = QString());
+
+    // The font face used by the windows' text controls; empty keeps the windows' default.
+    QString fontName() const { return m_fontName; }
+    void setFontName(const QString& name) { m_fontName = name; }
+
+    // Sets the chosen face on the controls that follow the font choice, in every window,
+    // creating the windows (hidden) that do not exist yet.
+    void ApplyFont();
+
+    // Discards every window but the main one, in the order the program closes them.
+    void unloadSecondaryWindows();
 
 private:
+    // A window made anew takes the chosen language and font at once.
+    void dressNewWindow(QWidget* window);
+
     ProgramValues m_values;
     std::unique_ptr<Desktop> m_desktop;
-    QPointer<QWidget> m_main;
+    QString m_fontName;
+    QPointer<frmMain> m_main;
+    QPointer<frmDossier> m_dossier;
 };

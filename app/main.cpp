@@ -1,15 +1,16 @@
 #include "app/Program.h"
+#include "app/frmMain.h"
 
 #include <QApplication>
-#include <QWidget>
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quenzal"));
     QApplication::setOrganizationName(QStringLiteral("Orvanel"));
 
     Program program(QCoreApplication::applicationDirPath());
-    program.mainWindow()->show();
+    frmMain* main = program.mainWindow();
+    main->Form_Load();
+    main->show();
     return QApplication::exec();
 }

@@ -20,8 +20,8 @@ public:
 
     // Filters come as "Display text|pattern|Display text|pattern".
     // Each returns full paths; an empty result means the user cancelled.
-    virtual QStringList openFileNames(QObject* owner, const QString& title,
-                                      const QString& folder, const QString& filter) = 0;
+    virtual QStringList openFileNames(QObject* owner, const QString& title, const QString& folder,
+                                      const QString& filter) = 0;
     virtual QString openFileName(QObject* owner, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
     virtual QString saveFileName(QObject* owner, const QString& title, const QString& folder,

@@ -7,8 +7,7 @@
 // The real desktop: Qt's message boxes and file dialogs, and the desktop's URL handlers.
 class QtDesktop : public Desktop {
 public:
-    void showMessage(QObject* owner, const QString& text, const QString& title,
-                     Icon icon) override;
+    void showMessage(QObject* owner, const QString& text, const QString& title, Icon icon) override;
     QStringList openFileNames(QObject* owner, const QString& title, const QString& folder,
                               const QString& filter) override;
     QString openFileName(QObject* owner, const QString& title, const QString& folder,

@@ -1,0 +1,23 @@
+#include "app/MainLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+MainLayout ComputeMainLayout(int widthTwips, int heightTwips) {
+    MainLayout layout;
+    layout.width = std::max(widthTwips, kMainMinWidth);
+    layout.height = std::max(heightTwips, kMainMinHeight);
+    layout.list = QRect(120, 120, layout.width - 420, layout.height - 2445);
+    layout.labelTop = layout.list.height() + 250;
+    layout.labelLeft = 1440;
+    layout.buttonsTop = layout.list.height() + 120 + 250;
+    return layout;
+}
+
+int TwipsToPixels(int twips, double dpi) {
+    return static_cast<int>(std::lround(twips * dpi / 1440.0));
+}
+
+int PixelsToTwips(int pixels, double dpi) {
+    return static_cast<int>(std::lround(pixels * 1440.0 / dpi));
+}

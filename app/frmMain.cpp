@@ -1,0 +1,469 @@
+#include "app/frmMain.h"
+
+#include "app/FileListModel.h"
+#include "app/MainLayout.h"
+#include "app/Program.h"
+#include "app/ScreenSaver.h"
+#include "app/frmDossier.h"
+#include "conversion/mdlFichier.h"
+#include "conversion/mdlMain.h"
+#include "settings/ApplyLanguage.h"
+#include "settings/SettingsStore.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+const QString frmMain::kHomePage = QStringLiteral("https://www.orvanel.org/quenzal/");
+const QString frmMain::kMailAddress = QStringLiteral("quenzal@orvanel.org");
+
+namespace {
+
+// Design positions of the image buttons, in twips.
+constexpr std::array<int, 5> kButtonLeft = {1680, 2640, 3600, 5400, 6360};
+constexpr int kButtonSize = 735;
+constexpr int kWideButtonWidth = 1575;
+constexpr int kButtonRowLeft = 1440;
+constexpr int kButtonRowWidth = 5895;
+constexpr int kButtonRowHeight = 975;
+constexpr std::array<int, 5> kColumnWidths = {1440, 2000, 1000, 1200, 1440};
+constexpr int kDesignClientWidth = 8475;
+constexpr int kDesignClientHeight = 5010;
+
+const char* const kButtonPictures[] = {":/icons/add.svg", ":/icons/remove.svg",
+                                       ":/icons/convert.svg", ":/icons/info.svg",
+                                       ":/icons/options.svg"};
+
+QIcon svgIcon(const QString& resource, QSize size) {
+    QSvgRenderer renderer(resource);
+    QIcon icon;
+    for (const int scale : {1, 2}) {
+        QPixmap pixmap(size * scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        pixmap.setDevicePixelRatio(scale);
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, Qt::Key key) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    if (key != Qt::Key_unknown)
+        action->setShortcut(QKeySequence(Qt::CTRL | key));
+    return action;
+}
+
+QAction* addSeparator(QMenu* menu, const char* name) {
+    QAction* action = menu->addSeparator();
+    action->setObjectName(QLatin1String(name));
+    return action;
+}
+
+} // namespace
+
+frmMain::frmMain(Program& program)
+    : m_program(program) {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Quenzal"));
+    m_screenSaver = new ScreenSaverInhibitor(this);
+    createMenus();
+    createControls();
+
+    const double dpiX = logicalDpiX(), dpiY = logicalDpiY();
+    setMinimumSize(TwipsToPixels(kMainMinWidth, dpiX),
+                   TwipsToPixels(kMainMinHeight, dpiY) - TwipsToPixels(810, dpiY) +
+                       menuBar()->sizeHint().height() + statusBar()->sizeHint().height());
+    resize(TwipsToPixels(kDesignClientWidth, dpiX), TwipsToPixels(kDesignClientHeight, dpiY) +
+                                                        menuBar()->sizeHint().height() +
+                                                        statusBar()->sizeHint().height());
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - rect().center());
+}
+
+frmMain::~frmMain() = default;
+
+void frmMain::createMenus() {
+    mnuFichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
+    mnuFichier->setObjectName(QStringLiteral("mnuFichier"));
+    mnuAjoutFichier =
+        addItem(mnuFichier, "mnuAjoutFichier", QStringLiteral("Ajout Fichier"), Qt::Key_A);
+    mnuAjoutDossier =
+        addItem(mnuFichier, "mnuAjoutDossier", QStringLiteral("Ajout Dossier"), Qt::Key_B);
+    mnuTag = addItem(mnuFichier, "mnuTag", QStringLiteral("Editer Tag"), Qt::Key_T);
+    mnuEspFichier = addSeparator(mnuFichier, "mnuEspFichier");
+    mnuQuitter = addItem(mnuFichier, "mnuQuitter", QStringLiteral("Quitter"), Qt::Key_Q);
+
+    mnuEdition = menuBar()->addMenu(QStringLiteral("&Edition"));
+    mnuEdition->setObjectName(QStringLiteral("mnuEdition"));
+    mnuSupprimer = addItem(mnuEdition, "mnuSupprimer", QStringLiteral("Supprimer"), Qt::Key_S);
+    mnuEffacer = addItem(mnuEdition, "mnuEffacer", QStringLiteral("Remettre à Zéro"), Qt::Key_R);
+    mnuEspEdition = addSeparator(mnuEdition, "mnuEspEdition");
+    mnuOptionLame =
+        addItem(mnuEdition, "mnuOptionLame", QStringLiteral("Option de LAME"), Qt::Key_L);
+    mnuOption = addItem(mnuEdition, "mnuOption", QStringLiteral("Option"), Qt::Key_O);
+
+    mnuAction = menuBar()->addMenu(QStringLiteral("&Action"));
+    mnuAction->setObjectName(QStringLiteral("mnuAction"));
+    mnuEncode = addItem(mnuAction, "mnuEncode", QStringLiteral("Encode"), Qt::Key_E);
+    mnuEspAction = addSeparator(mnuAction, "mnuEspAction");
+    mnuDecode = addItem(mnuAction, "mnuDecode", QStringLiteral("Decode"), Qt::Key_D);
+
+    mnuAffichage = menuBar()->addMenu(QStringLiteral("&Affichage"));
+    mnuAffichage->setObjectName(QStringLiteral("mnuAffichage"));
+    mnuVeile =
+        addItem(mnuAffichage, "mnuVeile", QStringLiteral("Interdire Mise en veille"), Qt::Key_N);
+    mnuVeile->setCheckable(true);
+
+    mnuAide = menuBar()->addMenu(QStringLiteral("&Aide"));
+    mnuAide->setObjectName(QStringLiteral("mnuAide"));
+    mnuDoc = addItem(mnuAide, "mnuDoc", QStringLiteral("Documentation"), Qt::Key_F);
+    mnuAccueil = addItem(mnuAide, "mnuAccueil", QStringLiteral("Page d'accueil"), Qt::Key_P);
+    mnuMail = addItem(mnuAide, "mnuMail", QStringLiteral("Mail"), Qt::Key_M);
+    mnuEspInfo = addSeparator(mnuAide, "mnuEspInfo");
+    mnuInfo = addItem(mnuAide, "mnuInfo", QStringLiteral("Info"), Qt::Key_I);
+
+    connect(mnuAjoutFichier, &QAction::triggered, this, &frmMain::mnuAjoutFichier_Click);
+    connect(mnuAjoutDossier, &QAction::triggered, this, &frmMain::mnuAjoutDossier_Click);
+    connect(mnuQuitter, &QAction::triggered, this, &QWidget::close);
+    connect(mnuSupprimer, &QAction::triggered, this, &frmMain::mnuSupprimer_Click);
+    connect(mnuEffacer, &QAction::triggered, this, &frmMain::mnuEffacer_Click);
+    connect(mnuVeile, &QAction::triggered, this, &frmMain::mnuVeile_Click);
+    connect(mnuDoc, &QAction::triggered, this, &frmMain::mnuDoc_Click);
+    connect(mnuAccueil, &QAction::triggered, this, &frmMain::mnuAccueil_Click);
+    connect(mnuMail, &QAction::triggered, this, &frmMain::mnuMail_Click);
+}
+
+void frmMain::createControls() {
+    auto* client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    setCentralWidget(client);
+
+    m_files = new FileListModel(this);
+    lstMain = new QTreeView(client);
+    lstMain->setObjectName(QStringLiteral("lstMain"));
+    lstMain->setModel(m_files);
+    lstMain->setRootIsDecorated(false);
+    lstMain->setItemsExpandable(false);
+    lstMain->setUniformRowHeights(true); // keeps 100,000 rows fast
+    lstMain->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lstMain->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lstMain->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstMain->setAcceptDrops(true);
+    lstMain->viewport()->setAcceptDrops(true);
+    lstMain->header()->setStretchLastSection(false);
+    for (int c = 0; c < int(kColumnWidths.size()); ++c)
+        lstMain->setColumnWidth(c, TwipsToPixels(kColumnWidths[c], logicalDpiX()));
+    lstMain->installEventFilter(this);
+    lstMain->viewport()->installEventFilter(this);
+
+    lblBouton = new QLabel(client);
+    lblBouton->setObjectName(QStringLiteral("lblBouton"));
+    lblBouton->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+
+    for (int i = 0; i < 5; ++i) {
+        auto* button = new QToolButton(client);
+        button->setObjectName(QStringLiteral("cmdBouton_%1").arg(i));
+        const QSize picture = i == 2 ? QSize(96, 38) : QSize(40, 38);
+        button->setIcon(svgIcon(QLatin1String(kButtonPictures[i]), picture));
+        button->setIconSize(picture);
+        button->setAutoRaise(false);
+        button->setMouseTracking(true);
+        button->installEventFilter(this);
+        connect(button, &QToolButton::clicked, this, [this, i] { cmdBouton_Click(i); });
+        cmdBouton[i] = button;
+    }
+
+    lblRegistre = new QLabel(client);
+    lblRegistre->setObjectName(QStringLiteral("lblRegistre"));
+    lblRegistre->hide();
+    guille = new QLabel(QStringLiteral("\""), client);
+    guille->setObjectName(QStringLiteral("guille"));
+    guille->hide();
+
+    timer = new QTimer(this);
+    timer->setObjectName(QStringLiteral("timer"));
+    timer->setInterval(1000);
+
+    stbMain = statusBar();
+    stbMain->setObjectName(QStringLiteral("stbMain"));
+    stbMain->setSizeGripEnabled(true);
+    stbPanel1 = new QLabel(QStringLiteral("0"), stbMain);
+    stbPanel1->setObjectName(QStringLiteral("stbPanel1"));
+    stbPanel1->setMinimumWidth(TwipsToPixels(1200, logicalDpiX()));
+    stbPanel2 = new QLabel(stbMain);
+    stbPanel2->setObjectName(QStringLiteral("stbPanel2"));
+    stbMain->addWidget(stbPanel1);
+    stbMain->addWidget(stbPanel2, 1);
+}
+
+void frmMain::Form_Load() {
+    // The LAME options are restored by the options window's own load.
+    const QString command =
+        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Commande LAME"));
+    if (!command.isEmpty())
+        lblRegistre->setText(command);
+
+    const QString font =
+        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Police"));
+    if (!font.isEmpty()) {
+        m_program.setFontName(font);
+        m_program.ApplyFont();
+    }
+
+    QString langue =
+        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Langue"));
+    if (!langue.isEmpty()) {
+        // A program folder that moved still finds its language file by name.
+        if (!QFileInfo::exists(langue)) {
+            const QString moved =
+                m_program.values().langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
+            langue = QFileInfo::exists(moved) ? moved : QString();
+        }
+        if (!langue.isEmpty()) {
+            if (langue.endsWith(QLatin1String(".lng")))
+                langue.chop(4);
+            m_program.values().language.setPath(langue);
+            ApplyLanguage(m_program);
+        }
+    }
+}
+
+void frmMain::Form_Resize() {
+    if (isMinimized() || !lstMain)
+        return;
+    const double dpiX = logicalDpiX(), dpiY = logicalDpiY();
+    const QSize outer = frameGeometry().size();
+    const MainLayout layout =
+        ComputeMainLayout(PixelsToTwips(outer.width(), dpiX), PixelsToTwips(outer.height(), dpiY));
+    const auto x = [dpiX](int twips) {
+        return TwipsToPixels(twips, dpiX);
+    };
+    const auto y = [dpiY](int twips) {
+        return TwipsToPixels(twips, dpiY);
+    };
+
+    lstMain->setGeometry(x(layout.list.left()), y(layout.list.top()), x(layout.list.width()),
+                         y(layout.list.height()));
+    lblBouton->setGeometry(x(layout.labelLeft), y(layout.labelTop), x(kButtonRowWidth),
+                           y(kButtonRowHeight));
+    for (int i = 0; i < 5; ++i) {
+        cmdBouton[i]->setGeometry(x(kButtonLeft[i]), y(layout.buttonsTop),
+                                  x(i == 2 ? kWideButtonWidth : kButtonSize), y(kButtonSize));
+    }
+}
+
+void frmMain::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    Form_Resize();
+}
+
+void frmMain::closeEvent(QCloseEvent* event) {
+    m_program.unloadSecondaryWindows();
+    event->accept();
+}
+
+void frmMain::AddFile(const QString& path) {
+    if (const auto entry = MakeFileEntry(path))
+        m_files->append(*entry);
+}
+
+void frmMain::DropPaths(const QStringList& paths) {
+    // Every item on its own: one that cannot be read is skipped and the drop goes on.
+    QList<FileEntry> rows;
+    const auto add = [&rows](const QString& path) {
+        if (const auto entry = MakeFileEntry(path))
+            rows.append(*entry);
+    };
+    for (const QString& item : paths) {
+        if (QFileInfo(item).isDir()) {
+            QStringList listing;
+            ListFiles(item, QStringLiteral("*.*"), listing, false);
+            const QString folder = item.endsWith(QLatin1Char('/')) ? item : item + QLatin1Char('/');
+            for (const QString& element : listing) {
+                if (!CleanString(element).isEmpty())
+                    add(folder + element);
+            }
+        } else {
+            add(item);
+        }
+    }
+    m_files->append(rows);
+    ShowRowCount();
+}
+
+void frmMain::ShowRowCount() {
+    stbPanel1->setText(QString::number(m_files->rowCount()));
+}
+
+void frmMain::mnuAjoutFichier_Click() {
+    const QStringList chosen = m_program.desktop().openFileNames(
+        this, QString(), QString(),
+        QStringLiteral(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
+    QList<FileEntry> rows;
+    for (const QString& path : chosen) {
+        if (const auto entry = MakeFileEntry(path))
+            rows.append(*entry);
+    }
+    m_files->append(rows);
+    ShowRowCount();
+}
+
+void frmMain::mnuAjoutDossier_Click() {
+    m_program.showFolderWindow();
+    m_program.ApplyFont();
+}
+
+bool frmMain::removeSelectedRows() {
+    const QModelIndexList selected = lstMain->selectionModel()->selectedRows();
+    if (selected.isEmpty())
+        return false;
+    QList<int> rows;
+    rows.reserve(selected.size());
+    int first = m_files->rowCount();
+    for (const QModelIndex& index : selected) {
+        rows.append(index.row());
+        first = std::min(first, index.row());
+    }
+    const int scroll = lstMain->verticalScrollBar()->value();
+    m_files->removeRowNumbers(rows);
+    lstMain->verticalScrollBar()->setValue(scroll);
+    if (m_files->rowCount() > 0)
+        lstMain->setCurrentIndex(m_files->index(std::min(first, m_files->rowCount() - 1), 0));
+    return true;
+}
+
+void frmMain::mnuSupprimer_Click() {
+    removeSelectedRows();
+    ShowRowCount();
+}
+
+void frmMain::mnuEffacer_Click() {
+    m_files->clear();
+    ShowRowCount();
+}
+
+void frmMain::mnuVeile_Click() {
+    m_screenSaver->setInhibited(mnuVeile->isChecked());
+}
+
+void frmMain::mnuDoc_Click() {
+    OpenDocument(m_program.desktop(),
+                 m_program.values().programFolder + QStringLiteral("/Quenzal.html"));
+}
+
+void frmMain::mnuAccueil_Click() {
+    OpenDocument(m_program.desktop(), kHomePage);
+}
+
+void frmMain::mnuMail_Click() {
+    OpenDocument(m_program.desktop(),
+                 QStringLiteral("mailto:") + kMailAddress + QStringLiteral("?Subject=Quenzal"));
+}
+
+void frmMain::popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where) {
+    for (QAction* action : hidden)
+        action->setVisible(false);
+    menu->exec(where);
+    for (QAction* action : hidden)
+        action->setVisible(true);
+}
+
+void frmMain::cmdBouton_Click(int index) {
+    const QPoint below = cmdBouton[index]->mapToGlobal(QPoint(0, cmdBouton[index]->height()));
+    switch (index) {
+    case 0:
+        popup(mnuFichier, {mnuTag, mnuEspFichier, mnuQuitter}, below);
+        break;
+    case 1:
+        popup(mnuEdition, {mnuEspEdition, mnuOption, mnuOptionLame}, below);
+        break;
+    case 2:
+        popup(mnuAction, {}, below);
+        break;
+    case 3:
+        mnuInfo->trigger();
+        break;
+    case 4:
+        mnuOptionLame->trigger();
+        break;
+    default:
+        break;
+    }
+}
+
+void frmMain::cmdBouton_MouseMove(int index) {
+    stbPanel2->setText(
+        m_program.text(QStringLiteral("Main"), QStringLiteral("stb%1").arg(index + 1)));
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+    for (int i = 0; i < 5; ++i) {
+        if (watched == cmdBouton[i] &&
+            (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove))
+            cmdBouton_MouseMove(i);
+    }
+    if (watched == lstMain && event->type() == QEvent::KeyRelease &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        if (removeSelectedRows()) // with nothing selected even the count stays as it is
+            ShowRowCount();
+        return true;
+    }
+    if (watched == lstMain->viewport()) {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+            if (auto* mouse = static_cast<QMouseEvent*>(event);
+                mouse->button() == Qt::RightButton) {
+                // A right click on a row outside the selection selects that row, as in a file
+                // manager; on the selection it keeps it, so the popup acts on all of it.
+                const QModelIndex under = lstMain->indexAt(mouse->position().toPoint());
+                if (under.isValid() && !lstMain->selectionModel()->isRowSelected(under.row()))
+                    lstMain->setCurrentIndex(under);
+                popup(mnuEdition, {}, mouse->globalPosition().toPoint());
+                return true;
+            }
+            break;
+        case QEvent::DragEnter:
+        case QEvent::DragMove: {
+            auto* drag = static_cast<QDragMoveEvent*>(event);
+            if (drag->mimeData()->hasUrls()) {
+                drag->acceptProposedAction();
+                return true;
+            }
+            break;
+        }
+        case QEvent::Drop: {
+            auto* drop = static_cast<QDropEvent*>(event);
+            QStringList paths;
+            for (const QUrl& url : drop->mimeData()->urls()) {
+                if (url.isLocalFile())
+                    paths << url.toLocalFile();
+            }
+            DropPaths(paths);
+            drop->acceptProposedAction();
+            return true;
+        }
+        default:
+            break;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,110 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+
+#include <array>
+
+class FileListModel;
+class Program;
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+class QTreeView;
+class ScreenSaverInhibitor;
+
+// The start window: the file list, the five image buttons, the status bar and the menus that
+// lead to every other window. The only window that is not modal.
+class frmMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit frmMain(Program& program);
+    ~frmMain() override;
+
+    // The start sequence: each step restores one stored value; a value that is missing or
+    // empty leaves its label, font or language as it is, and the other steps still run.
+    void Form_Load();
+
+    // Adds one file given by its full path; files that are not admitted are ignored.
+    // The caller refreshes the row count.
+    void AddFile(const QString& path);
+    // Adds dropped files and folders (a folder adds its admitted files one level deep).
+    void DropPaths(const QStringList& paths);
+    // Panel 1 of the status bar: the number of rows.
+    void ShowRowCount();
+    FileListModel& fileList() { return *m_files; }
+
+    // Menu and button handlers.
+    void mnuAjoutFichier_Click();
+    void mnuAjoutDossier_Click();
+    void mnuSupprimer_Click();
+    void mnuEffacer_Click();
+    void mnuVeile_Click();
+    void mnuDoc_Click();
+    void mnuAccueil_Click();
+    void mnuMail_Click();
+    void cmdBouton_Click(int index);
+    void cmdBouton_MouseMove(int index);
+
+    // Controls, named as the language files, fonts and tests know them.
+    QTreeView* lstMain = nullptr;
+    std::array<QToolButton*, 5> cmdBouton{};
+    QLabel* lblBouton = nullptr;
+    QStatusBar* stbMain = nullptr;
+    QLabel* stbPanel1 = nullptr;   // row count
+    QLabel* stbPanel2 = nullptr;   // button hints
+    QLabel* lblRegistre = nullptr; // the LAME switches for Encode runs
+    QLabel* guille = nullptr;      // the quote character of script lines
+    QTimer* timer = nullptr;
+
+    QMenu* mnuFichier = nullptr;
+    QAction* mnuAjoutFichier = nullptr;
+    QAction* mnuAjoutDossier = nullptr;
+    QAction* mnuTag = nullptr;
+    QAction* mnuEspFichier = nullptr;
+    QAction* mnuQuitter = nullptr;
+    QMenu* mnuEdition = nullptr;
+    QAction* mnuSupprimer = nullptr;
+    QAction* mnuEffacer = nullptr;
+    QAction* mnuEspEdition = nullptr;
+    QAction* mnuOptionLame = nullptr;
+    QAction* mnuOption = nullptr;
+    QMenu* mnuAction = nullptr;
+    QAction* mnuEncode = nullptr;
+    QAction* mnuEspAction = nullptr;
+    QAction* mnuDecode = nullptr;
+    QMenu* mnuAffichage = nullptr;
+    QAction* mnuVeile = nullptr;
+    QMenu* mnuAide = nullptr;
+    QAction* mnuDoc = nullptr;
+    QAction* mnuAccueil = nullptr;
+    QAction* mnuMail = nullptr;
+    QAction* mnuEspInfo = nullptr;
+    QAction* mnuInfo = nullptr;
+
+    static const QString kHomePage;
+    static const QString kMailAddress;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createMenus();
+    void createControls();
+    void Form_Resize();
+    // False when nothing was selected.
+    bool removeSelectedRows();
+    // Shows a menu as a popup at `where`, with some of its items hidden for the time it is
+    // open; they are shown again as soon as it closes.
+    void popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where);
+
+    Program& m_program;
+    FileListModel* m_files = nullptr;
+    ScreenSaverInhibitor* m_screenSaver = nullptr;
+};

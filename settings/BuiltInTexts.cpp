@@ -1,0 +1,42 @@
+#include "settings/BuiltInTexts.h"
+
+#include <QHash>
+
+namespace {
+
+const QHash<QString, QString>& builtInTexts() {
+    static const QHash<QString, QString> texts = {
+        {QStringLiteral("main/stb1"), QStringLiteral("Ajouter des fichiers ou un dossier")},
+        {QStringLiteral("main/stb2"), QStringLiteral("Retirer des fichiers de la liste")},
+        {QStringLiteral("main/stb3"),
+         QStringLiteral("Encoder ou décoder les fichiers de la liste")},
+        {QStringLiteral("main/stb4"), QStringLiteral("À propos de Quenzal")},
+        {QStringLiteral("main/stb5"), QStringLiteral("Options de LAME")},
+        {QStringLiteral("main/msgerrencode"),
+         QStringLiteral("Le programme lame est introuvable dans le dossier de Quenzal.")},
+        {QStringLiteral("main/msgerrlist"),
+         QStringLiteral("La liste est vide : ajoutez d'abord des fichiers.")},
+        {QStringLiteral("main/msgtimea"),
+         QStringLiteral("La conversion est terminée, mais des fichiers n'ont pas été convertis.")},
+        {QStringLiteral("main/msgtimeb"),
+         QStringLiteral("La fenêtre de la console en donnait le détail.")},
+        {QStringLiteral("main/msgerrsubfolder"),
+         QStringLiteral("Impossible de créer le dossier de sortie :")},
+        {QStringLiteral("main/msgerrscript"),
+         QStringLiteral("Impossible d'écrire le script de conversion :")},
+        {QStringLiteral("main/msgerrstart"),
+         QStringLiteral("Impossible de lancer le script de conversion.")},
+        {QStringLiteral("folder/msgerrfolder"),
+         QStringLiteral("Choisissez d'abord le dossier de recherche.")},
+    };
+    return texts;
+}
+
+} // namespace
+
+QString MessageText(const Language& language, const QString& section, const QString& key) {
+    const QString text = language.GetLangText(section, key, 255);
+    if (!text.isEmpty())
+        return text;
+    return builtInTexts().value(section.toLower() + QLatin1Char('/') + key.toLower());
+}

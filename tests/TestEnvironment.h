@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QString>
+#include <QTemporaryDir>
+
+// A program folder and a settings store of the test's own, so that tests never touch the
+// user's settings. The program folder gets the real language files and a link to lame.
+class TestEnvironment {
+public:
+    TestEnvironment() {
+        QStandardPaths::setTestModeEnabled(true);
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());
+        QDir().mkpath(programFolder() + "/Langue");
+        QDir().mkpath(programFolder() + "/Preset");
+        const QString built = QStringLiteral(QUENZAL_BUILD_DIR);
+        for (const QString& name : QDir(built + "/Langue").entryList(QDir::Files))
+            QFile::copy(built + "/Langue/" + name, programFolder() + "/Langue/" + name);
+        QFile::link(QFileInfo(built + "/lame").symLinkTarget(), programFolder() + "/lame");
+    }
+
+    QString programFolder() const { return m_program.path(); }
+    QString settingsFile() const { return m_settings.path() + "/Orvanel/Quenzal.conf"; }
+    // Forgets every stored value.
+    void clearSettings() const { QSettings("Orvanel", "Quenzal").clear(); }
+
+private:
+    QTemporaryDir m_program;
+    QTemporaryDir m_settings;
+};

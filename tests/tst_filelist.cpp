@@ -1,0 +1,228 @@
+// The file list's rules without any window: admission, rows, the model, the folder search
+// and the main window's layout rule.
+#include "app/FileEntry.h"
+#include "app/FileListModel.h"
+#include "app/FolderSearch.h"
+#include "app/MainLayout.h"
+
+#include <QAbstractItemModelTester>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+void touch(const QString& path, int bytes = 0) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
+    file.write(QByteArray(bytes, 'x'));
+}
+
+QStringList paths(const QList<FileEntry>& rows) {
+    QStringList result;
+    for (const FileEntry& row : rows)
+        result << row.fullPath();
+    return result;
+}
+
+FileEntry row(const QString& name) {
+    FileEntry entry;
+    entry.name = name;
+    entry.folder = QStringLiteral("/music/");
+    return entry;
+}
+
+} // namespace
+
+class TestFileList : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void layoutRule() {
+        const MainLayout big = ComputeMainLayout(10000, 7000);
+        QCOMPARE(big.list, QRect(120, 120, 9580, 4555));
+        QCOMPARE(big.labelTop, 4805);
+        QCOMPARE(big.labelLeft, 1440);
+        QCOMPARE(big.buttonsTop, 4925);
+
+        // Below the design size the window snaps back to it.
+        const MainLayout small = ComputeMainLayout(3000, 2000);
+        QCOMPARE(small.width, kMainMinWidth);
+        QCOMPARE(small.height, kMainMinHeight);
+        QCOMPARE(small.list, QRect(120, 120, 8175, 3375));
+        QCOMPARE(TwipsToPixels(1440, 96), 96);
+        QCOMPARE(PixelsToTwips(96, 96), 1440);
+    }
+
+    void admissionIsCaseSensitiveAndLooksAtTheWholePath() {
+        QVERIFY(IsAdmittedFile("/m/a.wav"));
+        QVERIFY(IsAdmittedFile("/m/a.b.mp3"));
+        QVERIFY(IsAdmittedFile("/m/a.aiff"));
+        QVERIFY(IsAdmittedFile("/m/a.aifc"));
+        QVERIFY(IsAdmittedFile("/m/a.aif"));
+        QVERIFY(!IsAdmittedFile("/m/a.WAV"));
+        QVERIFY(!IsAdmittedFile("/m/a.txt"));
+        QVERIFY(!IsAdmittedFile("/m/noextension"));
+        QVERIFY(!IsAdmittedFile("/m/a.wav/notes"));
+        QVERIFY(IsAdmittedFile("/m/a.aiff/notes"));
+    }
+
+    void rowsFromRealFiles() {
+        QTemporaryDir dir;
+        const QString wav = dir.filePath("live.set.wav");
+        touch(wav, 1234);
+        QFile file(wav);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        const auto entry = MakeFileEntry(wav);
+        QVERIFY(entry);
+        QCOMPARE(entry->text(FileEntry::NameColumn), QString("live.set.wav"));
+        QCOMPARE(entry->text(FileEntry::FolderColumn), dir.path() + '/');
+        QCOMPARE(entry->text(FileEntry::SizeColumn), QString("1234"));
+        QCOMPARE(entry->fullPath(), wav);
+        QVERIFY(!entry->type.isEmpty());
+        // A file modified at midnight shows its date alone.
+        QCOMPARE(entry->text(FileEntry::DateColumn),
+                 QLocale().toString(QDate(2024, 3, 1), QLocale::ShortFormat));
+
+        // A hidden file keeps its name; a refused, missing or folder path gives no row.
+        touch(dir.filePath(".hidden.mp3"));
+        QCOMPARE(MakeFileEntry(dir.filePath(".hidden.mp3"))->name, QString(".hidden.mp3"));
+        touch(dir.filePath("a.WAV"));
+        QVERIFY(!MakeFileEntry(dir.filePath("a.WAV")));
+        QVERIFY(!MakeFileEntry(dir.filePath("missing.wav")));
+        QDir().mkpath(dir.filePath("folder.wav"));
+        QVERIFY(!MakeFileEntry(dir.filePath("folder.wav")));
+        touch(dir.filePath("x.aiff/notes"));
+        QCOMPARE(MakeFileEntry(dir.filePath("x.aiff/notes"))->name, QString("notes"));
+    }
+
+    void hugeFilesKeepTheirSize() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("big.wav");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(5) * 1024 * 1024 * 1024)); // sparse: takes no disk space
+        file.close();
+        QCOMPARE(MakeFileEntry(path)->text(FileEntry::SizeColumn), QString("5368709120"));
+    }
+
+    void modelAddsRemovesAndClears() {
+        FileListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QCOMPARE(model.columnCount(), 5);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("Fichier"));
+        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("Type"));
+        QVERIFY(model.setHeaderData(4, Qt::Horizontal, "Kind"));
+        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("Kind"));
+
+        QList<FileEntry> rows;
+        for (int i = 0; i < 200; ++i)
+            rows << row(QString("f%1.wav").arg(i));
+        model.append(rows);
+        model.append(row("f0.wav")); // duplicates are allowed
+        QCOMPARE(model.rowCount(), 201);
+        QCOMPARE(model.data(model.index(200, 0)).toString(), QString("f0.wav"));
+
+        // Few runs: removed run by run; repeated and out-of-range numbers are ignored.
+        model.removeRowNumbers({5, 3, 4, 4, 100, -1, 999});
+        QCOMPARE(model.rowCount(), 197);
+        QCOMPARE(model.entry(3).name, QString("f6.wav"));
+        QCOMPARE(model.entry(96).name, QString("f99.wav"));
+        QCOMPARE(model.entry(97).name, QString("f101.wav"));
+
+        // Many runs: one pass, the order of the kept rows unchanged.
+        QList<int> everyOther;
+        for (int r = 0; r < model.rowCount(); r += 2)
+            everyOther << r;
+        const QString keptFirst = model.entry(1).name;
+        const QString keptLast = model.entry(model.rowCount() - 2).name;
+        model.removeRowNumbers(everyOther);
+        QCOMPARE(model.rowCount(), 98);
+        QCOMPARE(model.entry(0).name, keptFirst);
+        QCOMPARE(model.entry(97).name, keptLast);
+
+        model.removeRowNumbers({});
+        QCOMPARE(model.rowCount(), 98);
+        model.clear();
+        QCOMPARE(model.rowCount(), 0);
+        model.clear();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void folderSearchIsDepthFirstAndCaseFree() {
+        QTemporaryDir dir;
+        touch(dir.filePath("music/b.mp3"));
+        touch(dir.filePath("music/a.wav"));
+        touch(dir.filePath("music/Sub/c.wav"));
+        touch(dir.filePath("music/Sub/Deeper/d.WAV"));
+        touch(dir.filePath("music/Tail/e.wav"));
+        touch(dir.filePath("music/z.wav"));
+        QDir().mkpath(dir.filePath("music/folder.wav")); // a folder, not a file
+
+        QString path = dir.filePath("music");
+        QList<FileEntry> rows;
+        FindFilesAPI(path, "*.wav", rows);
+        QCOMPARE(path, dir.filePath("music/"));
+        const QString m = dir.filePath("music/");
+        QCOMPARE(paths(rows), QStringList({m + "a.wav", m + "z.wav", m + "Sub/c.wav",
+                                           m + "Sub/Deeper/d.WAV", m + "Tail/e.wav"}));
+        QCOMPARE(rows[2].folder, m + "Sub/");
+
+        // The same folder twice adds everything twice; an existing trailing "/" stays single.
+        path = m;
+        FindFilesAPI(path, "*.WAV", rows);
+        QCOMPARE(path, m);
+        QCOMPARE(rows.size(), 10);
+
+        QList<FileEntry> mp3;
+        path = m;
+        FindFilesAPI(path, "*.mp3", mp3);
+        QCOMPARE(paths(mp3), QStringList({m + "b.mp3"}));
+    }
+
+    void folderSearchSurvivesLinksAndOddNames() {
+        QTemporaryDir dir;
+        const QString m = dir.filePath("music/");
+        touch(m + "a.wav");
+        touch(m + "Sub/b.wav");
+        // A link back to the top would loop forever if it were followed blindly.
+        QVERIFY(QFile::link(m, m + "Sub/loop"));
+        QVERIFY(QFile::link(m + "nowhere", m + "broken.wav"));
+        touch(m + "line\nbreak \"quoted\" $(x).wav");
+        const QByteArray latin1Name = QFile::encodeName(m) + "caf\xe9.wav"; // not UTF-8
+        QVERIFY(::close(::creat(latin1Name.constData(), 0644)) == 0);
+
+        QString path = m;
+        QList<FileEntry> rows;
+        FindFilesAPI(path, "*.wav", rows);
+        QCOMPARE(paths(rows), QStringList({m + "a.wav", m + "line\nbreak \"quoted\" $(x).wav",
+                                           m + "Sub/b.wav"}));
+
+        // A path that is no folder, or does not exist, finds nothing.
+        QList<FileEntry> none;
+        path = m + "a.wav";
+        FindFilesAPI(path, "*.wav", none);
+        path = dir.filePath("missing");
+        FindFilesAPI(path, "*.wav", none);
+        QVERIFY(none.isEmpty());
+
+        ::unlink(latin1Name.constData()); // Qt cannot remove what it cannot name
+
+        QString text = QString("ab") + QChar(0) + "cd";
+        QCOMPARE(StripNulls(text), QString("ab"));
+        QCOMPARE(text, QString("ab"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFileList)
+#include "tst_filelist.moc"
