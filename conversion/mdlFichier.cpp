@@ -7,8 +7,7 @@
 
 #include <algorithm>
 
-QString SplitPath(const QString& path, int part)
-{
+QString SplitPath(const QString& path, int part) {
     const qsizetype sep =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     const QString name = path.mid(sep + 1);
@@ -31,8 +30,7 @@ QString SplitPath(const QString& path, int part)
 
 namespace {
 
-QString trimSpaces(const QString& text)
-{
+QString trimSpaces(const QString& text) {
     qsizetype begin = 0, end = text.size();
     while (begin < end && text.at(begin) == QLatin1Char(' '))
         ++begin;
@@ -41,20 +39,17 @@ QString trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
-bool isLineEndOrNul(QChar c)
-{
+bool isLineEndOrNul(QChar c) {
     return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0);
 }
 
-bool hasOwnerWrite(const QFileInfo& info)
-{
+bool hasOwnerWrite(const QFileInfo& info) {
     return info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
 } // namespace
 
-QString CleanString(const QString& text)
-{
+QString CleanString(const QString& text) {
     QString s = trimSpaces(text);
     qsizetype begin = 0, end = s.size();
     while (begin < end && isLineEndOrNul(s.at(begin)))
@@ -64,8 +59,7 @@ QString CleanString(const QString& text)
     return trimSpaces(s.mid(begin, end - begin));
 }
 
-bool Exists(const std::optional<QString>& file, const std::optional<QString>& folder)
-{
+bool Exists(const std::optional<QString>& file, const std::optional<QString>& folder) {
     if (file) {
         if (file->isEmpty() || (folder && folder->isEmpty()))
             return false;
@@ -84,12 +78,9 @@ bool Exists(const std::optional<QString>& file, const std::optional<QString>& fo
 
 WildcardPattern::WildcardPattern(const QString& pattern)
     : m_pattern(pattern.toCaseFolded())
-    , m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
-{
-}
+    , m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*")) {}
 
-bool WildcardPattern::matches(const QString& name) const
-{
+bool WildcardPattern::matches(const QString& name) const {
     if (m_everything)
         return true;
     const QString text = name.toCaseFolded();
@@ -116,18 +107,17 @@ bool WildcardPattern::matches(const QString& name) const
 }
 
 void ListFiles(const QString& folder, const QString& patterns, QStringList& listing,
-               bool includeFolders)
-{
-    const QString first = listing.isEmpty() ? QString() : listing.first();
-    listing = QStringList{first};
+               bool includeFolders) {
+    // A listing that found nothing is one empty element, never a leftover of an earlier
+    // call: a caller reusing its listing would otherwise add a file from another folder.
+    listing = QStringList{QString()};
     QString path = folder;
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     if (!Exists(std::nullopt, path))
         return;
-    const QFileInfoList entries =
-        QDir(path).entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                 QDir::Name | QDir::IgnoreCase);
+    const QFileInfoList entries = QDir(path).entryInfoList(
+        QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name | QDir::IgnoreCase);
     for (const QString& part : patterns.split(QLatin1Char(';'))) {
         const WildcardPattern pattern(part.trimmed());
         for (const QFileInfo& entry : entries) {
@@ -144,8 +134,7 @@ void ListFiles(const QString& folder, const QString& patterns, QStringList& list
     }
 }
 
-bool writeFileWhole(const QString& path, const QByteArray& bytes)
-{
+bool writeFileWhole(const QString& path, const QByteArray& bytes) {
     const QFileInfo target(path);
     if (target.exists() && (target.isDir() || !hasOwnerWrite(target)))
         return false;
@@ -162,8 +151,7 @@ bool writeFileWhole(const QString& path, const QByteArray& bytes)
     return file.commit();
 }
 
-bool WriteTextFile(const QString& text, const QString& path, bool append)
-{
+bool WriteTextFile(const QString& text, const QString& path, bool append) {
     QByteArray bytes;
     if (append && QFileInfo::exists(path)) {
         QFile old(path);

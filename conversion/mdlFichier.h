@@ -12,8 +12,8 @@
 // Selector of SplitPath.
 enum PathPart {
     NameWithExtension = 1,
-    BaseName = 2,      // the name without its last extension
-    Extension = 3,     // without the dot
+    BaseName = 2,  // the name without its last extension
+    Extension = 3, // without the dot
     DottedExtension = 4,
 };
 
@@ -43,8 +43,9 @@ private:
 };
 
 // Lists the entries of one folder (never its sub-folders' contents) matching the patterns,
-// separated by ";", sorted by name. The listing ends with one empty element; its first
-// element keeps its old text when nothing is found. Folders are listed as "$DIR$" + name when
+// separated by ";", sorted by name. The listing ends with one empty element, so a listing
+// that found nothing (or a missing folder) is one empty element; its old content is always
+// dropped. Folders are listed as "$DIR$" + name when
 // includeFolders is true and left out otherwise. Devices, pipes and sockets are never listed.
 void ListFiles(const QString& folder, const QString& patterns, QStringList& listing,
                bool includeFolders);

@@ -1,29 +1,23 @@
 #include "lame/LameOptions.h"
 
-#include <QLocale>
-
 #include <array>
 
 namespace {
 
-constexpr std::array<qint32, kBitrateScaleSize> kScale = {8,  16,  24,  32,  40,  48,
-                                                          56, 64,  80,  96,  112, 128,
-                                                          144, 160, 192, 224, 256, 320};
+constexpr std::array<qint32, kBitrateScaleSize> kScale = {
+    8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
 
-bool on(qint32 flag)
-{
+bool on(qint32 flag) {
     return flag == 1;
 }
 
 } // namespace
 
-qint32 IndexToKbps(qint32 index)
-{
+qint32 IndexToKbps(qint32 index) {
     return index >= 0 && index < kBitrateScaleSize ? kScale[index] : 0;
 }
 
-qint32 KbpsToIndex(qint32 kbps)
-{
+qint32 KbpsToIndex(qint32 kbps) {
     for (int i = 0; i < kBitrateScaleSize; ++i) {
         if (kScale[i] == kbps)
             return i;
@@ -31,21 +25,19 @@ qint32 KbpsToIndex(qint32 kbps)
     return 0;
 }
 
-QString FormatFrequency(double kHz)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+QString FormatFrequency(double kHz) {
     if (kHz == 0.0)
         kHz = 0.0; // no "-0"
-    return locale.toString(kHz, 'G', 15);
+    // The encoder reads its numbers with the point in every locale: "16,5" would be taken as
+    // 16 and "0,5" refused. Plain digits too, whatever digits the locale shows.
+    return QString::number(kHz, 'G', 15);
 }
 
-QString BuildLameCommand(const LameOptions& o)
-{
+QString BuildLameCommand(const LameOptions& o) {
     static const char* const modes[] = {" -m s", " -m j", " -m f", " -m m"};
     static const char* const optimisations[] = {"", " -f", " -h", " --preset voice"};
     static const char* const aths[] = {"", " --athonly", " --noath", " --athshort"};
-    static const char* const resamples[] = {"",    "8",  "11.025", "12",  "16",
+    static const char* const resamples[] = {"",      "8",  "11.025", "12",   "16",
                                             "22.05", "24", "32",     "44.1", "48"};
 
     QString s = QStringLiteral("-b ") + QString::number(o.Bitrate);

@@ -8,21 +8,21 @@
 // 2 greyed; only 1 counts as on. List fields hold the zero-based index of the selected entry.
 // Bit rates are in kbps, frequencies in kHz.
 struct LameOptions {
-    qint32 Bitrate = 0;              // CBR rate, or the VBR minimum
-    qint32 Mode = 0;                 // Stereo, Joint Stereo, Forced Joint Stereo, Mono, Defaut
-    qint32 Optimisation = 0;         // Aucune, Vitesse, Qualité; 3 = voice preset
+    qint32 Bitrate = 0;      // CBR rate, or the VBR minimum
+    qint32 Mode = 0;         // Stereo, Joint Stereo, Forced Joint Stereo, Mono, Defaut
+    qint32 Optimisation = 0; // Aucune, Vitesse, Qualité; 3 = voice preset
     qint32 Crc = 0;
     qint32 Copie = 0;
     qint32 Copyright = 0;
     qint32 ActiveVBR = 0;
-    qint32 BitrateVBR = 0;           // VBR maximum
-    qint32 Qualite = 0;              // VBR quality level
+    qint32 BitrateVBR = 0; // VBR maximum
+    qint32 Qualite = 0;    // VBR quality level
     qint32 DesactiveEcritureTag = 0;
     qint32 AppliquerBitrateMini = 0;
     qint32 ABR = 0;
-    qint32 BitrateABR = 0;           // 4 to 310
-    qint32 ATH = 0;                  // Défaut, Seul, Désactiver, Juste pour blocs court
-    qint32 NiveauATH = 0;            // 0 = Défaut, k = quality level k - 1
+    qint32 BitrateABR = 0; // 4 to 310
+    qint32 ATH = 0;        // Défaut, Seul, Désactiver, Juste pour blocs court
+    qint32 NiveauATH = 0;  // 0 = Défaut, k = quality level k - 1
     qint32 AutoriserBlocDiferer = 0;
     qint32 DesactiveFiltrage = 0;
     qint32 DesactiveBitReservoir = 0;
@@ -54,5 +54,6 @@ qint32 KbpsToIndex(qint32 kbps);
 QString BuildLameCommand(const LameOptions& options);
 
 // A frequency as the switches write it: the shortest decimal form with at most 15
-// significant digits and the decimal separator of the user's locale.
+// significant digits, with a point and plain digits whatever the user's locale, because
+// that is the only form the encoder reads.
 QString FormatFrequency(double kHz);

@@ -12,6 +12,10 @@
 // 12. "&H" and "&O" start a hexadecimal or octal whole number. Anything else gives 0.
 double ReadBoxNumber(const QString& text);
 
+// ReadBoxNumber made whole, halves to the even neighbour (the quality box): 4.5 gives 4,
+// 5.5 gives 6. A number beyond 32 bits gives the nearest 32-bit limit.
+qint32 ReadBoxWholeNumber(const QString& text);
+
 // Whole-number conversion used by every load: the whole text (blanks around it allowed) must
 // be a number, with the point or the locale's decimal separator; it is rounded to the nearest
 // whole number, halves to the even one (4.5 gives 4, 5.5 gives 6). "&H"/"&O" numbers are read

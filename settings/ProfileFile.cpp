@@ -19,10 +19,11 @@ struct Line {
 // Walks a profile file line by line without copying it.
 class LineReader {
 public:
-    LineReader(const QByteArray& bytes, qsizetype from) : m_bytes(bytes), m_pos(from) {}
+    LineReader(const QByteArray& bytes, qsizetype from)
+        : m_bytes(bytes)
+        , m_pos(from) {}
 
-    bool next(Line& line)
-    {
+    bool next(Line& line) {
         if (m_pos >= m_bytes.size())
             return false;
         line.start = m_pos;
@@ -45,13 +46,11 @@ private:
     qsizetype m_pos;
 };
 
-bool isBlank(char c)
-{
+bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end)
-{
+void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end) {
     while (begin < end && isBlank(bytes.at(begin)))
         ++begin;
     while (end > begin && isBlank(bytes.at(end - 1)))
@@ -60,8 +59,8 @@ void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end)
 
 class Profile {
 public:
-    explicit Profile(QByteArray bytes) : m_bytes(std::move(bytes))
-    {
+    explicit Profile(QByteArray bytes)
+        : m_bytes(std::move(bytes)) {
         m_utf8 = m_bytes.startsWith("\xEF\xBB\xBF");
         m_bodyStart = m_utf8 ? 3 : 0;
     }
@@ -70,21 +69,18 @@ public:
     bool isUtf8() const { return m_utf8; }
     qsizetype bodyStart() const { return m_bodyStart; }
 
-    QString decode(qsizetype begin, qsizetype end) const
-    {
+    QString decode(qsizetype begin, qsizetype end) const {
         const QByteArray part = m_bytes.mid(begin, end - begin);
         return m_utf8 ? QString::fromUtf8(part) : TextCodec::fromWindows1252(part);
     }
 
-    QByteArray encode(const QString& text) const
-    {
+    QByteArray encode(const QString& text) const {
         return m_utf8 ? text.toUtf8() : TextCodec::toWindows1252(text);
     }
 
     // The name of a section header line, or nothing when the line is not a header.
     // A "[" without its closing "]" is no header: the line is read as an ordinary line.
-    std::optional<QString> sectionName(const Line& line) const
-    {
+    std::optional<QString> sectionName(const Line& line) const {
         qsizetype begin = line.start, end = line.contentEnd;
         trimRange(m_bytes, begin, end);
         if (begin >= end || m_bytes.at(begin) != '[')
@@ -101,16 +97,17 @@ public:
 
     // Splits a key line at its first "=": key and value ranges, both trimmed.
     void splitEntry(const Line& line, qsizetype& keyBegin, qsizetype& keyEnd, qsizetype& valueBegin,
-                    qsizetype& valueEnd) const
-    {
+                    qsizetype& valueEnd) const {
         keyBegin = line.start;
-        const qsizetype eq = m_bytes.indexOf('=', line.start);
-        if (eq < 0 || eq >= line.contentEnd) {
+        // Searching only this line keeps a file of many lines without "=" linear to read.
+        const qsizetype eq =
+            QByteArrayView(m_bytes).sliced(line.start, line.contentEnd - line.start).indexOf('=');
+        if (eq < 0) {
             keyEnd = line.contentEnd;
             valueBegin = valueEnd = line.contentEnd;
         } else {
-            keyEnd = eq;
-            valueBegin = eq + 1;
+            keyEnd = line.start + eq;
+            valueBegin = keyEnd + 1;
             valueEnd = line.contentEnd;
         }
         trimRange(m_bytes, keyBegin, keyEnd);
@@ -118,13 +115,12 @@ public:
     }
 
     struct Found {
-        std::optional<Line> header;  // the first section of the name
-        std::optional<Line> entry;   // the first key of the name in it
+        std::optional<Line> header;   // the first section of the name
+        std::optional<Line> entry;    // the first key of the name in it
         std::optional<Line> lastUsed; // the last non-blank line of that section
     };
 
-    Found find(const QString& section, const QString& key) const
-    {
+    Found find(const QString& section, const QString& key) const {
         Found found;
         LineReader reader(m_bytes, m_bodyStart);
         Line line;
@@ -153,13 +149,12 @@ public:
         return found;
     }
 
-    QString newline() const
-    {
+    QString newline() const {
         const qsizetype nl = m_bytes.indexOf('\n', m_bodyStart);
         if (nl < 0)
             return QStringLiteral("\r\n");
         return (nl > 0 && m_bytes.at(nl - 1) == '\r') ? QStringLiteral("\r\n")
-                                                         : QStringLiteral("\n");
+                                                      : QStringLiteral("\n");
     }
 
 private:
@@ -168,16 +163,19 @@ private:
     qsizetype m_bodyStart = 0;
 };
 
-std::optional<QByteArray> readWholeFile(const QString& path)
-{
+std::optional<QByteArray> readWholeFile(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
     return file.readAll();
 }
 
-QString oneLine(QString text)
-{
+// A text ends at its first NUL, as it does when read back, so nothing unreadable reaches the
+// file.
+QString oneLine(QString text) {
+    const qsizetype nul = text.indexOf(QChar(0));
+    if (nul >= 0)
+        text.truncate(nul);
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;
@@ -187,8 +185,7 @@ QString oneLine(QString text)
 
 namespace ProfileFile {
 
-QString readValue(const QString& path, const QString& section, const QString& key, int size)
-{
+QString readValue(const QString& path, const QString& section, const QString& key, int size) {
     if (size <= 1 || path.isEmpty())
         return {};
     const auto bytes = readWholeFile(path);
@@ -209,14 +206,16 @@ QString readValue(const QString& path, const QString& section, const QString& ke
     if (nul >= 0 && nul < ve)
         ve = nul;
     QString value = profile.decode(vb, ve);
-    if (value.size() > size - 1)
-        value.truncate(size - 1);
+    if (value.size() > size - 1) {
+        // Never keep half of a character that UTF-8 files can hold beyond 16 bits.
+        const bool splitsPair = value.at(size - 2).isHighSurrogate();
+        value.truncate(splitsPair ? size - 2 : size - 1);
+    }
     return value;
 }
 
 bool writeValue(const QString& path, const QString& section, const QString& key,
-                const QString& value)
-{
+                const QString& value) {
     if (path.isEmpty())
         return false;
     QByteArray old;
@@ -230,6 +229,8 @@ bool writeValue(const QString& path, const QString& section, const QString& key,
     const QString sectionText = oneLine(section).trimmed();
     const QString keyText = oneLine(key).trimmed();
     const QString valueText = oneLine(value);
+    if (keyText.isEmpty())
+        return false; // a line "=value" would never be found again
     const QString nl = profile.newline();
     const auto found = profile.find(sectionText, keyText);
 

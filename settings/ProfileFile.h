@@ -19,10 +19,10 @@ namespace ProfileFile {
 
 QString readValue(const QString& path, const QString& section, const QString& key, int size);
 
-// Returns false when nothing was written: the file could not be read or written, or it is
-// read-only. The file on disk is then the old one, never a half-written one.
+// Returns false when nothing was written: the key is empty, the file could not be read or
+// written, or it is read-only. The file on disk is then the old one, never a half-written one.
 // Line breaks inside the section, key or value are written as blanks so that a value can
-// never add lines of its own to the file.
+// never add lines of its own to the file; each text ends at its first NUL character.
 bool writeValue(const QString& path, const QString& section, const QString& key,
                 const QString& value);
 

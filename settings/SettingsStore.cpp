@@ -5,8 +5,7 @@
 
 namespace {
 
-bool isQuenzalKey(QString keyPath)
-{
+bool isQuenzalKey(QString keyPath) {
     keyPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
     while (keyPath.endsWith(QLatin1Char('\\')))
         keyPath.chop(1);
@@ -15,9 +14,8 @@ bool isQuenzalKey(QString keyPath)
 
 } // namespace
 
-QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName)
-{
-    if (!isQuenzalKey(keyPath))
+QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName) {
+    if (!isQuenzalKey(keyPath) || valueName.isEmpty())
         return {};
     const QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
     const QVariant value = settings.value(valueName);
@@ -39,8 +37,7 @@ QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& v
 }
 
 void WriteRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName,
-                        const QString& value)
-{
+                        const QString& value) {
     if (!isQuenzalKey(keyPath) || valueName.isEmpty())
         return;
     QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
