@@ -422,6 +422,9 @@ private Q_SLOTS:
         QCOMPARE(main->fileList().rowCount(), 3);
         QCOMPARE(main->fileList().entry(1).name, QString("2.wav"));
         QCOMPARE(rowCount(), QString("3"));
+        // Nothing is left selected: a second Delete removes nothing.
+        QTest::keyRelease(list, Qt::Key_Delete);
+        QCOMPARE(main->fileList().rowCount(), 3);
 
         selection->select(main->fileList().index(0, 0),
                           QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
