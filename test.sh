@@ -1,15 +1,42 @@
 #!/bin/sh
 # Installs what is missing, builds the test build (AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-test/ and runs the whole suite headless.
+# UndefinedBehaviorSanitizer) in build-test/, runs the whole suite headless, then fuzzes the
+# MP3 readers. Arguments are passed to ctest (for example -R tst_mainwindow).
 set -eu
 cd "$(dirname "$0")"
 . ./scripts/deps.sh
 quenzal_install_deps $QUENZAL_TEST_DEPS
 cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DQUENZAL_SANITIZE=ON
 cmake --build build-test -j2
-cd build-test
+
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
-export LSAN_OPTIONS="suppressions=$(pwd)/../tests/lsan.supp:print_suppressions=0"
+export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
-dbus-run-session -- ctest --output-on-failure --no-tests=error -j2 "$@"
+(cd build-test && dbus-run-session -- ctest --output-on-failure --no-tests=error -j2 "$@")
+
+# ---- Fuzz step: the MP3 header and ID3v1 tag readers ---------------------------------------
+# Each reader gets 30 seconds of libFuzzer, starting from a generated seed corpus; a crash, a
+# sanitizer report or a broken invariant fails the script and leaves the input in
+# build-fuzz/crashes/.
+if command -v clang++ >/dev/null 2>&1; then
+    cmake -S . -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+        -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUENZAL_FUZZ=ON
+    cmake --build build-fuzz -j2
+    ./build-fuzz/mp3_fuzz_corpus build-fuzz/corpus
+    mkdir -p build-fuzz/crashes
+    for reader in header tag; do
+        echo "Fuzzing the $reader reader for 30 seconds"
+        if ! ./build-fuzz/fuzz_mp3_$reader -max_total_time=30 -max_len=8192 \
+            -artifact_prefix=build-fuzz/crashes/ build-fuzz/corpus/$reader \
+            >build-fuzz/fuzz_mp3_$reader.log 2>&1; then
+            tail -n 60 build-fuzz/fuzz_mp3_$reader.log
+            echo "The $reader reader fuzzer found a crash (input in build-fuzz/crashes/)."
+            exit 1
+        fi
+        grep '^Done' build-fuzz/fuzz_mp3_$reader.log || true
+    done
+else
+    echo "Note: clang++ is not installed; the fuzz step is skipped."
+fi
+echo "All tests passed."
