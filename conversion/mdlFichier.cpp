@@ -7,9 +7,10 @@
 
 #include <algorithm>
 
-QString SplitPath(const QString& path, int part) {
-    const qsizetype sep =
-        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
+QString SplitPath(const QString& path, int part)
+{
+    // Only "/" separates: a backslash is an ordinary character of a file name here.
+    const qsizetype sep = path.lastIndexOf(QLatin1Char('/'));
     const QString name = path.mid(sep + 1);
     if (part == NameWithExtension)
         return name;

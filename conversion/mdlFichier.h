@@ -17,7 +17,7 @@ enum PathPart {
     DottedExtension = 4,
 };
 
-// One part of a path; a name ending in a dot has an empty extension and part 4 is "." then.
+// One part of a path (folders end at "/"); a name ending in a dot has an empty extension and part 4 is "." then.
 // Any other part number gives empty text.
 QString SplitPath(const QString& path, int part);
 

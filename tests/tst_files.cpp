@@ -96,8 +96,9 @@ void TestFiles::splitPath_data() {
     QTest::newRow("dot in folder only")
         << "/my.folder/file" << QStringList{"file", "file", "", "."};
     QTest::newRow("hidden file") << "/home/.wav" << QStringList{".wav", "", "wav", ".wav"};
-    QTest::newRow("backslash too")
-        << "C:\\Music\\a.mp3" << QStringList{"a.mp3", "a", "mp3", ".mp3"};
+    // A backslash is part of a Linux file name, never a separator.
+    QTest::newRow("backslash in a name")
+        << "/music/AC\\DC.mp3" << QStringList{"AC\\DC.mp3", "AC\\DC", "mp3", ".mp3"};
     QTest::newRow("trailing separator") << "/music/" << QStringList{"", "", "", "."};
     QTest::newRow("empty") << "" << QStringList{"", "", "", "."};
 }

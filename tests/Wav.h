@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDataStream>
+#include <QFile>
+#include <QIODevice>
+#include <QString>
+
+#include <cmath>
+#include <numbers>
+
+// A 16-bit stereo 44100 Hz WAV of a 440 Hz / 660 Hz tone, as real music files are made.
+inline QByteArray SineWav(double seconds)
+{
+    const quint32 frames = static_cast<quint32>(seconds * 44100);
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + frames * 4);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4)
+        << quint16(4) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(frames * 4);
+    for (quint32 i = 0; i < frames; ++i)
+        out << qint16(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0))
+            << qint16(8000 * std::sin(2 * std::numbers::pi * 660 * i / 44100.0));
+    return data;
+}
+
+inline bool WriteSineWav(const QString& path, double seconds)
+{
+    QFile file(path);
+    const QByteArray data = SineWav(seconds);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+// A WAV that lame refuses (three channels): its line fails, as a damaged file's would.
+inline bool WriteRefusedWav(const QString& path)
+{
+    QByteArray data;
+    QDataStream out(&data, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out.writeRawData("RIFF", 4);
+    out << quint32(36 + 4000);
+    out.writeRawData("WAVEfmt ", 8);
+    out << quint32(16) << quint16(1) << quint16(3) << quint32(44100) << quint32(44100 * 6)
+        << quint16(6) << quint16(16);
+    out.writeRawData("data", 4);
+    out << quint32(4000);
+    data.append(QByteArray(4000, '\0'));
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
