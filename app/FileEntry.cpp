@@ -8,7 +8,8 @@
 #include <QLocale>
 #include <QMimeDatabase>
 
-QString FileEntry::text(int column) const {
+QString FileEntry::text(int column) const
+{
     switch (column) {
     case NameColumn:
         return name;
@@ -30,13 +31,15 @@ QString FileEntry::text(int column) const {
     }
 }
 
-bool IsAdmittedFile(const QString& path) {
+bool IsAdmittedFile(const QString& path)
+{
     const QString extension = GetExtension(path);
     return extension == QLatin1String("wav") || extension == QLatin1String("mp3") ||
            extension.startsWith(QLatin1String("aif"));
 }
 
-QString FileTypeName(const QString& fileName) {
+QString FileTypeName(const QString& fileName)
+{
     // One database look-up per extension: a folder of thousands of WAV files asks once.
     static QHash<QString, QString> cache;
     const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
@@ -51,7 +54,8 @@ QString FileTypeName(const QString& fileName) {
     return comment;
 }
 
-std::optional<FileEntry> MakeFileEntry(const QString& path) {
+std::optional<FileEntry> MakeFileEntry(const QString& path)
+{
     if (!IsAdmittedFile(path))
         return std::nullopt;
     const QFileInfo info(path);

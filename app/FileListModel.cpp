@@ -12,17 +12,21 @@ constexpr int kMaxRunsRemovedOneByOne = 32;
 FileListModel::FileListModel(QObject* parent)
     : QAbstractTableModel(parent)
     , m_captions{QStringLiteral("Fichier"), QStringLiteral("Dossier"), QStringLiteral("Taille"),
-                 QStringLiteral("Date"), QStringLiteral("Type")} {}
+                 QStringLiteral("Date"), QStringLiteral("Type")}
+{}
 
-int FileListModel::rowCount(const QModelIndex& parent) const {
+int FileListModel::rowCount(const QModelIndex& parent) const
+{
     return parent.isValid() ? 0 : static_cast<int>(m_rows.size());
 }
 
-int FileListModel::columnCount(const QModelIndex& parent) const {
+int FileListModel::columnCount(const QModelIndex& parent) const
+{
     return parent.isValid() ? 0 : FileEntry::ColumnCount;
 }
 
-QVariant FileListModel::data(const QModelIndex& index, int role) const {
+QVariant FileListModel::data(const QModelIndex& index, int role) const
+{
     if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
         return {};
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole)
@@ -32,7 +36,8 @@ QVariant FileListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
-QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 &&
         section < m_captions.size())
         return m_captions.at(section);
@@ -40,7 +45,8 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
 }
 
 bool FileListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
-                                  int role) {
+                                  int role)
+{
     if (orientation != Qt::Horizontal || (role != Qt::DisplayRole && role != Qt::EditRole) ||
         section < 0 || section >= m_captions.size())
         return false;
@@ -49,11 +55,13 @@ bool FileListModel::setHeaderData(int section, Qt::Orientation orientation, cons
     return true;
 }
 
-void FileListModel::append(const FileEntry& entry) {
+void FileListModel::append(const FileEntry& entry)
+{
     append(QList<FileEntry>{entry});
 }
 
-void FileListModel::append(const QList<FileEntry>& entries) {
+void FileListModel::append(const QList<FileEntry>& entries)
+{
     if (entries.isEmpty())
         return;
     const int first = static_cast<int>(m_rows.size());
@@ -62,7 +70,8 @@ void FileListModel::append(const QList<FileEntry>& entries) {
     endInsertRows();
 }
 
-void FileListModel::removeRowNumbers(QList<int> rows) {
+void FileListModel::removeRowNumbers(QList<int> rows)
+{
     const int count = static_cast<int>(m_rows.size());
     rows.erase(
         std::remove_if(rows.begin(), rows.end(), [count](int r) { return r < 0 || r >= count; }),
@@ -102,7 +111,8 @@ void FileListModel::removeRowNumbers(QList<int> rows) {
     endResetModel();
 }
 
-void FileListModel::clear() {
+void FileListModel::clear()
+{
     if (m_rows.isEmpty())
         return;
     beginResetModel();

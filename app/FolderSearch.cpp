@@ -24,17 +24,20 @@ struct FolderId {
     bool operator==(const FolderId&) const = default;
 };
 
-size_t qHash(const FolderId& id, size_t seed = 0) {
+size_t qHash(const FolderId& id, size_t seed = 0)
+{
     return qHashMulti(seed, quint64(id.device), quint64(id.inode));
 }
 
-bool decodeName(const char* bytes, QString& name) {
+bool decodeName(const char* bytes, QString& name)
+{
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     name = utf8.decode(QByteArrayView(bytes));
     return !utf8.hasError();
 }
 
-qint64 milliseconds(const struct timespec& t) {
+qint64 milliseconds(const struct timespec& t)
+{
     return qint64(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
 }
 
@@ -42,9 +45,11 @@ class TreeSearch {
 public:
     TreeSearch(const QString& pattern, QList<FileEntry>& rows)
         : m_pattern(pattern)
-        , m_rows(rows) {}
+        , m_rows(rows)
+    {}
 
-    void search(const QString& folder) {
+    void search(const QString& folder)
+    {
         const int fd =
             ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
@@ -119,14 +124,16 @@ private:
 
 } // namespace
 
-QString StripNulls(QString& OriginalStr) {
+QString StripNulls(QString& OriginalStr)
+{
     const qsizetype nul = OriginalStr.indexOf(QChar(0));
     if (nul >= 0)
         OriginalStr.truncate(nul);
     return OriginalStr;
 }
 
-void FindFilesAPI(QString& Path, const QString& SearchStr, QList<FileEntry>& rows) {
+void FindFilesAPI(QString& Path, const QString& SearchStr, QList<FileEntry>& rows)
+{
     if (!Path.endsWith(QLatin1Char('/')))
         Path += QLatin1Char('/');
     TreeSearch(SearchStr, rows).search(Path);

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
-MainLayout ComputeMainLayout(int widthTwips, int heightTwips) {
+MainLayout ComputeMainLayout(int widthTwips, int heightTwips)
+{
     MainLayout layout;
     layout.width = std::max(widthTwips, kMainMinWidth);
     layout.height = std::max(heightTwips, kMainMinHeight);
@@ -14,10 +15,12 @@ MainLayout ComputeMainLayout(int widthTwips, int heightTwips) {
     return layout;
 }
 
-int TwipsToPixels(int twips, double dpi) {
+int TwipsToPixels(int twips, double dpi)
+{
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
-int PixelsToTwips(int pixels, double dpi) {
+int PixelsToTwips(int pixels, double dpi)
+{
     return static_cast<int>(std::lround(pixels * 1440.0 / dpi));
 }

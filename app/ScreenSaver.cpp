@@ -11,21 +11,25 @@ const QString kService = QStringLiteral("org.freedesktop.ScreenSaver");
 const QString kPath = QStringLiteral("/org/freedesktop/ScreenSaver");
 const QString kInterface = QStringLiteral("org.freedesktop.ScreenSaver");
 
-QDBusMessage screenSaverCall(const QString& method) {
+QDBusMessage screenSaverCall(const QString& method)
+{
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
 }
 
 } // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent)
+{}
 
-ScreenSaverInhibitor::~ScreenSaverInhibitor() {
+ScreenSaverInhibitor::~ScreenSaverInhibitor()
+{
     if (m_haveCookie)
         release(m_cookie);
 }
 
-void ScreenSaverInhibitor::setInhibited(bool inhibited) {
+void ScreenSaverInhibitor::setInhibited(bool inhibited)
+{
     if (inhibited == m_wanted)
         return;
     m_wanted = inhibited;
@@ -47,7 +51,8 @@ void ScreenSaverInhibitor::setInhibited(bool inhibited) {
     // A request still on its way is released when its answer comes.
 }
 
-void ScreenSaverInhibitor::sendInhibit() {
+void ScreenSaverInhibitor::sendInhibit()
+{
     QDBusMessage call = screenSaverCall(QStringLiteral("Inhibit"));
     call << QStringLiteral("Quenzal") << QStringLiteral("Screen saver switched off by the user");
     auto* watcher =
@@ -58,7 +63,8 @@ void ScreenSaverInhibitor::sendInhibit() {
             &ScreenSaverInhibitor::onInhibitReply);
 }
 
-void ScreenSaverInhibitor::onInhibitReply(QDBusPendingCallWatcher* watcher) {
+void ScreenSaverInhibitor::onInhibitReply(QDBusPendingCallWatcher* watcher)
+{
     watcher->deleteLater();
     m_pending = false;
     const QDBusPendingReply<uint> reply = *watcher;
@@ -76,7 +82,8 @@ void ScreenSaverInhibitor::onInhibitReply(QDBusPendingCallWatcher* watcher) {
     }
 }
 
-void ScreenSaverInhibitor::release(uint cookie) {
+void ScreenSaverInhibitor::release(uint cookie)
+{
     QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
     call << cookie;
     QDBusConnection::sessionBus().call(call, QDBus::NoBlock);

@@ -18,7 +18,8 @@
 
 frmDossier::frmDossier(Program& program, QWidget* parent)
     : QDialog(parent)
-    , m_program(program) {
+    , m_program(program)
+{
     setObjectName(QStringLiteral("frmDossier"));
     setWindowTitle(QStringLiteral("Quenzal"));
 
@@ -65,17 +66,20 @@ frmDossier::frmDossier(Program& program, QWidget* parent)
     cmbExtension_Click(0);
 }
 
-void frmDossier::cmbExtension_Click(int index) {
+void frmDossier::cmbExtension_Click(int index)
+{
     lblExt->setText(index == 1 ? QStringLiteral("*.mp3") : QStringLiteral("*.wav"));
 }
 
-void frmDossier::cmdOuvrirDossier_Click() {
+void frmDossier::cmdOuvrirDossier_Click()
+{
     const QString folder = BrowseForFolder(m_program.desktop(), this, QString());
     if (!folder.isEmpty())
         txtChemin->setText(folder);
 }
 
-void frmDossier::cmdAjouter_Click() {
+void frmDossier::cmdAjouter_Click()
+{
     if (txtChemin->text().isEmpty()) {
         m_program.showMessage(this, QStringLiteral("Folder"), QStringLiteral("msgErrFolder"),
                               Desktop::Icon::Warning);
@@ -92,7 +96,8 @@ void frmDossier::cmdAjouter_Click() {
     close();
 }
 
-void frmDossier::keyPressEvent(QKeyEvent* event) {
+void frmDossier::keyPressEvent(QKeyEvent* event)
+{
     switch (event->key()) {
     case Qt::Key_Return:
     case Qt::Key_Enter:

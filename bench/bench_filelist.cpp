@@ -26,7 +26,8 @@ namespace {
 constexpr int kFolders = 1000;
 constexpr int kFilesPerFolder = 100;
 
-void makeTree(const QString& root) {
+void makeTree(const QString& root)
+{
     if (QFile::exists(root + "/.complete"))
         return;
     std::printf("making the tree in %s ...\n", qPrintable(root));
@@ -42,12 +43,14 @@ void makeTree(const QString& root) {
     QFile(root + "/.complete").open(QIODevice::WriteOnly);
 }
 
-double median(std::vector<double> v) {
+double median(std::vector<double> v)
+{
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
 }
 
-double findMs(const QString& root) {
+double findMs(const QString& root)
+{
     QElapsedTimer t;
     t.start();
     QProcess find;
@@ -57,7 +60,8 @@ double findMs(const QString& root) {
     return t.nsecsElapsed() / 1e6;
 }
 
-long peakMegabytes() {
+long peakMegabytes()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024;
@@ -65,7 +69,8 @@ long peakMegabytes() {
 
 } // namespace
 
-int main(int argc, char* argv[]) {
+int main(int argc, char* argv[])
+{
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -27,7 +27,8 @@ struct Entry {
 };
 
 // A Windows-1252 language file shaped like the shipped ones: CR LF, a comment, accents.
-std::vector<Entry> writeLanguageFile(const QString& path) {
+std::vector<Entry> writeLanguageFile(const QString& path)
+{
     std::vector<Entry> entries;
     QByteArray bytes = "; Quenzal language file (generated for the benchmark)\r\n";
     for (const char* section : kSections) {
@@ -47,7 +48,8 @@ std::vector<Entry> writeLanguageFile(const QString& path) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, QByteArray(argv[1]).toInt()) : 31;
 

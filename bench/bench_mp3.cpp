@@ -20,7 +20,8 @@
 namespace {
 
 // Two seconds of 16-bit stereo silence with a click every 1000 samples.
-QByteArray makeWav() {
+QByteArray makeWav()
+{
     const quint32 frames = 2 * 44100;
     QByteArray data(frames * 4, '\0');
     for (quint32 i = 0; i < frames; i += 1000)
@@ -35,7 +36,8 @@ QByteArray makeWav() {
 }
 
 // A few real files: MPEG-1, MPEG-2 and MPEG-2.5, with and without a tag.
-QList<QByteArray> makeSamples(const QTemporaryDir& dir) {
+QList<QByteArray> makeSamples(const QTemporaryDir& dir)
+{
     const QString wav = dir.filePath(QStringLiteral("in.wav"));
     QFile out(wav);
     if (!out.open(QIODevice::WriteOnly) || out.write(makeWav()) < 0)
@@ -69,7 +71,8 @@ QList<QByteArray> makeSamples(const QTemporaryDir& dir) {
     return samples;
 }
 
-long peakKiB() {
+long peakKiB()
+{
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
@@ -77,7 +80,8 @@ long peakKiB() {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     QCoreApplication app(argc, argv);
     const int count = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10'000;
     QTemporaryDir dir;

@@ -30,7 +30,7 @@ public:
     int finishedLines() const { return m_finished; }
 
 Q_SIGNALS:
-    void output(const QByteArray& bytes);            // what lame and the script print
+    void output(const QByteArray& bytes);                // what lame and the script print
     void fileStarted(int number, const QString& source); // 1-based line number
     void fileFinished(int number, bool ok);
 

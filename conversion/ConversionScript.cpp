@@ -105,9 +105,9 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
     const bool encode = request.direction == Direction::Encode;
     const QString outExtension = encode ? QStringLiteral(".mp3") : QStringLiteral(".wav");
     const QString subfolderName = encode ? QStringLiteral("Mp3/") : QStringLiteral("Wav/");
-    const QString middle = encode ? QLatin1Char(' ') + ShellOptions(request.optionsText) +
-                                        QLatin1Char(' ')
-                                  : QStringLiteral(" --decode ");
+    const QString middle =
+        encode ? QLatin1Char(' ') + ShellOptions(request.optionsText) + QLatin1Char(' ')
+               : QStringLiteral(" --decode ");
     const QString lame = ShellQuote(request.programFolder + QStringLiteral("/lame"));
 
     QSet<QString> sources;
@@ -152,12 +152,11 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
         const int number = static_cast<int>(plan.lines.size()) + 1;
         plan.lines.append({r, source, output});
         const bool deleteSource = encode && request.deleteSources;
-        plan.script += lame + middle + ShellQuote(asArgument(source)) + QLatin1Char(' ') +
-                       ShellQuote(asArgument(output)) +
-                       QStringLiteral("; quenzal_done $? %1 ").arg(number) +
-                       ShellQuote(asArgument(output)) + QLatin1Char(' ') +
-                       ShellQuote(asArgument(source)) +
-                       (deleteSource ? QStringLiteral(" 1\n") : QStringLiteral(" 0\n"));
+        plan.script +=
+            lame + middle + ShellQuote(asArgument(source)) + QLatin1Char(' ') +
+            ShellQuote(asArgument(output)) + QStringLiteral("; quenzal_done $? %1 ").arg(number) +
+            ShellQuote(asArgument(output)) + QLatin1Char(' ') + ShellQuote(asArgument(source)) +
+            (deleteSource ? QStringLiteral(" 1\n") : QStringLiteral(" 0\n"));
     }
     plan.script += QStringLiteral("exit $rc\n");
     return plan;

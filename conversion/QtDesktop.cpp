@@ -7,13 +7,15 @@
 
 namespace {
 
-QWidget* widgetOf(QObject* owner) {
+QWidget* widgetOf(QObject* owner)
+{
     return qobject_cast<QWidget*>(owner);
 }
 
 } // namespace
 
-void QtDesktop::showMessage(QObject* owner, const QString& text, const QString& title, Icon icon) {
+void QtDesktop::showMessage(QObject* owner, const QString& text, const QString& title, Icon icon)
+{
     const QMessageBox::Icon qtIcon = icon == Icon::Critical  ? QMessageBox::Critical
                                      : icon == Icon::Warning ? QMessageBox::Warning
                                                              : QMessageBox::Information;
@@ -21,7 +23,8 @@ void QtDesktop::showMessage(QObject* owner, const QString& text, const QString& 
     box.exec();
 }
 
-QString QtDesktop::toQtFilter(const QString& filter) {
+QString QtDesktop::toQtFilter(const QString& filter)
+{
     const QStringList parts = filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -33,7 +36,8 @@ QString QtDesktop::toQtFilter(const QString& filter) {
     return filters.join(QStringLiteral(";;"));
 }
 
-QUrl QtDesktop::toUrl(const QString& target) {
+QUrl QtDesktop::toUrl(const QString& target)
+{
     const QUrl url(target, QUrl::TolerantMode);
     if (url.scheme().size() > 1) // "C:" style drive letters are no scheme
         return url;
@@ -41,24 +45,29 @@ QUrl QtDesktop::toUrl(const QString& target) {
 }
 
 QStringList QtDesktop::openFileNames(QObject* owner, const QString& title, const QString& folder,
-                                     const QString& filter) {
+                                     const QString& filter)
+{
     return QFileDialog::getOpenFileNames(widgetOf(owner), title, folder, toQtFilter(filter));
 }
 
 QString QtDesktop::openFileName(QObject* owner, const QString& title, const QString& folder,
-                                const QString& filter) {
+                                const QString& filter)
+{
     return QFileDialog::getOpenFileName(widgetOf(owner), title, folder, toQtFilter(filter));
 }
 
 QString QtDesktop::saveFileName(QObject* owner, const QString& title, const QString& folder,
-                                const QString& filter) {
+                                const QString& filter)
+{
     return QFileDialog::getSaveFileName(widgetOf(owner), title, folder, toQtFilter(filter));
 }
 
-QString QtDesktop::pickFolder(QObject* owner, const QString& title) {
+QString QtDesktop::pickFolder(QObject* owner, const QString& title)
+{
     return QFileDialog::getExistingDirectory(widgetOf(owner), title);
 }
 
-bool QtDesktop::openDocument(const QString& target) {
+bool QtDesktop::openDocument(const QString& target)
+{
     return QDesktopServices::openUrl(toUrl(target));
 }

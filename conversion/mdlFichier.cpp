@@ -31,7 +31,8 @@ QString SplitPath(const QString& path, int part)
 
 namespace {
 
-QString trimSpaces(const QString& text) {
+QString trimSpaces(const QString& text)
+{
     qsizetype begin = 0, end = text.size();
     while (begin < end && text.at(begin) == QLatin1Char(' '))
         ++begin;
@@ -40,17 +41,20 @@ QString trimSpaces(const QString& text) {
     return text.mid(begin, end - begin);
 }
 
-bool isLineEndOrNul(QChar c) {
+bool isLineEndOrNul(QChar c)
+{
     return c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QChar(0);
 }
 
-bool hasOwnerWrite(const QFileInfo& info) {
+bool hasOwnerWrite(const QFileInfo& info)
+{
     return info.permissions().testFlag(QFileDevice::WriteOwner);
 }
 
 } // namespace
 
-QString CleanString(const QString& text) {
+QString CleanString(const QString& text)
+{
     QString s = trimSpaces(text);
     qsizetype begin = 0, end = s.size();
     while (begin < end && isLineEndOrNul(s.at(begin)))
@@ -60,7 +64,8 @@ QString CleanString(const QString& text) {
     return trimSpaces(s.mid(begin, end - begin));
 }
 
-bool Exists(const std::optional<QString>& file, const std::optional<QString>& folder) {
+bool Exists(const std::optional<QString>& file, const std::optional<QString>& folder)
+{
     if (file) {
         if (file->isEmpty() || (folder && folder->isEmpty()))
             return false;
@@ -79,9 +84,11 @@ bool Exists(const std::optional<QString>& file, const std::optional<QString>& fo
 
 WildcardPattern::WildcardPattern(const QString& pattern)
     : m_pattern(pattern.toCaseFolded())
-    , m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*")) {}
+    , m_everything(pattern == QLatin1String("*.*") || pattern == QLatin1String("*"))
+{}
 
-bool WildcardPattern::matches(const QString& name) const {
+bool WildcardPattern::matches(const QString& name) const
+{
     if (m_everything)
         return true;
     const QString text = name.toCaseFolded();
@@ -108,7 +115,8 @@ bool WildcardPattern::matches(const QString& name) const {
 }
 
 void ListFiles(const QString& folder, const QString& patterns, QStringList& listing,
-               bool includeFolders) {
+               bool includeFolders)
+{
     // A listing that found nothing is one empty element, never a leftover of an earlier
     // call: a caller reusing its listing would otherwise add a file from another folder.
     listing = QStringList{QString()};
@@ -135,7 +143,8 @@ void ListFiles(const QString& folder, const QString& patterns, QStringList& list
     }
 }
 
-bool writeFileWhole(const QString& path, const QByteArray& bytes) {
+bool writeFileWhole(const QString& path, const QByteArray& bytes)
+{
     const QFileInfo target(path);
     if (target.exists() && (target.isDir() || !hasOwnerWrite(target)))
         return false;
@@ -152,7 +161,8 @@ bool writeFileWhole(const QString& path, const QByteArray& bytes) {
     return file.commit();
 }
 
-bool WriteTextFile(const QString& text, const QString& path, bool append) {
+bool WriteTextFile(const QString& text, const QString& path, bool append)
+{
     QByteArray bytes;
     if (append && QFileInfo::exists(path)) {
         QFile old(path);

@@ -17,8 +17,8 @@ enum PathPart {
     DottedExtension = 4,
 };
 
-// One part of a path (folders end at "/"); a name ending in a dot has an empty extension and part 4 is "." then.
-// Any other part number gives empty text.
+// One part of a path (folders end at "/"); a name ending in a dot has an empty extension and part 4
+// is "." then. Any other part number gives empty text.
 QString SplitPath(const QString& path, int part);
 
 // Blanks around the text dropped, then line feeds, carriage returns and NULs at both ends,

@@ -4,11 +4,13 @@
 
 #include <QDir>
 
-void OpenDocument(Desktop& desktop, const QString& target) {
+void OpenDocument(Desktop& desktop, const QString& target)
+{
     desktop.openDocument(target);
 }
 
-QString BrowseForFolder(Desktop& desktop, QObject* owner, const QString& title) {
+QString BrowseForFolder(Desktop& desktop, QObject* owner, const QString& title)
+{
     QString folder = desktop.pickFolder(owner, title);
     if (folder.isEmpty())
         return {};
@@ -16,26 +18,31 @@ QString BrowseForFolder(Desktop& desktop, QObject* owner, const QString& title) 
     return folder;
 }
 
-QString StripExtension(const QString& text) {
+QString StripExtension(const QString& text)
+{
     const qsizetype dot = text.indexOf(QLatin1Char('.'));
     return dot < 0 ? text : text.left(dot);
 }
 
-QString ToOem(const QString& text) {
+QString ToOem(const QString& text)
+{
     return text;
 }
 
-QString CutAtNull(const QString& text) {
+QString CutAtNull(const QString& text)
+{
     const qsizetype nul = text.indexOf(QChar(0));
     return nul < 0 ? text : text.left(nul);
 }
 
-QString GetExtension(const QString& path) {
+QString GetExtension(const QString& path)
+{
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : path.mid(dot + 1);
 }
 
-QString GetFolder(const QString& path) {
+QString GetFolder(const QString& path)
+{
     const qsizetype sep = path.lastIndexOf(QLatin1Char('/'));
     return sep < 0 ? QString() : path.left(sep);
 }

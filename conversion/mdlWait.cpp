@@ -3,7 +3,8 @@
 #include <QEventLoop>
 #include <QProcess>
 
-int WaitProcess(QProcess& process) {
+int WaitProcess(QProcess& process)
+{
     if (process.state() != QProcess::NotRunning) {
         QEventLoop loop;
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);

@@ -7,17 +7,20 @@ namespace {
 constexpr std::array<qint32, kBitrateScaleSize> kScale = {
     8, 16, 24, 32, 40, 48, 56, 64, 80, 96, 112, 128, 144, 160, 192, 224, 256, 320};
 
-bool on(qint32 flag) {
+bool on(qint32 flag)
+{
     return flag == 1;
 }
 
 } // namespace
 
-qint32 IndexToKbps(qint32 index) {
+qint32 IndexToKbps(qint32 index)
+{
     return index >= 0 && index < kBitrateScaleSize ? kScale[index] : 0;
 }
 
-qint32 KbpsToIndex(qint32 kbps) {
+qint32 KbpsToIndex(qint32 kbps)
+{
     for (int i = 0; i < kBitrateScaleSize; ++i) {
         if (kScale[i] == kbps)
             return i;
@@ -25,7 +28,8 @@ qint32 KbpsToIndex(qint32 kbps) {
     return 0;
 }
 
-QString FormatFrequency(double kHz) {
+QString FormatFrequency(double kHz)
+{
     if (kHz == 0.0)
         kHz = 0.0; // no "-0"
     // The encoder reads its numbers with the point in every locale: "16,5" would be taken as
@@ -33,7 +37,8 @@ QString FormatFrequency(double kHz) {
     return QString::number(kHz, 'G', 15);
 }
 
-QString BuildLameCommand(const LameOptions& o) {
+QString BuildLameCommand(const LameOptions& o)
+{
     static const char* const modes[] = {" -m s", " -m j", " -m f", " -m m"};
     static const char* const optimisations[] = {"", " -f", " -h", " --preset voice"};
     static const char* const aths[] = {"", " --athonly", " --noath", " --athshort"};

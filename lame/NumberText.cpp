@@ -7,11 +7,13 @@
 
 namespace {
 
-bool isDigit(QChar c) {
+bool isDigit(QChar c)
+{
     return c >= QLatin1Char('0') && c <= QLatin1Char('9');
 }
 
-int digitValue(QChar c, int base) {
+int digitValue(QChar c, int base)
+{
     int v = -1;
     if (isDigit(c))
         v = c.unicode() - '0';
@@ -23,7 +25,8 @@ int digitValue(QChar c, int base) {
 }
 
 // "&H1F" and "&O17": the base of a prefixed whole number, or 0 when there is no prefix.
-int radixPrefix(const QString& text) {
+int radixPrefix(const QString& text)
+{
     if (text.size() < 2 || text.at(0) != QLatin1Char('&'))
         return 0;
     const QChar kind = text.at(1).toUpper();
@@ -31,7 +34,8 @@ int radixPrefix(const QString& text) {
 }
 
 // Reads the digits after a radix prefix; `consumed` tells how many characters they took.
-double readRadix(const QString& text, int base, qsizetype& consumed) {
+double readRadix(const QString& text, int base, qsizetype& consumed)
+{
     double value = 0;
     qsizetype i = 2;
     for (; i < text.size(); ++i) {
@@ -45,7 +49,8 @@ double readRadix(const QString& text, int base, qsizetype& consumed) {
 }
 
 // Length of the longest leading decimal number in text, with `point` as the separator.
-qsizetype numberLength(const QString& text, QChar point) {
+qsizetype numberLength(const QString& text, QChar point)
+{
     qsizetype i = 0;
     const qsizetype n = text.size();
     if (i < n && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
@@ -82,14 +87,16 @@ qsizetype numberLength(const QString& text, QChar point) {
     return i;
 }
 
-double parseC(const QString& text) {
+double parseC(const QString& text)
+{
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);
     return ok && std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
 }
 
 // The whole text as a number, or NaN. Blanks around it are allowed.
-double parseWhole(const QString& raw) {
+double parseWhole(const QString& raw)
+{
     const QString text = raw.trimmed();
     if (text.isEmpty())
         return std::numeric_limits<double>::quiet_NaN();
@@ -112,11 +119,13 @@ double parseWhole(const QString& raw) {
 
 } // namespace
 
-double RoundHalfEven(double value) {
+double RoundHalfEven(double value)
+{
     return std::nearbyint(value); // the default rounding mode sends halves to the even neighbour
 }
 
-double ReadBoxNumber(const QString& text) {
+double ReadBoxNumber(const QString& text)
+{
     QString compact;
     compact.reserve(text.size());
     for (const QChar c : text) {
@@ -135,7 +144,8 @@ double ReadBoxNumber(const QString& text) {
     return std::isnan(value) ? 0.0 : value;
 }
 
-qint32 ReadBoxWholeNumber(const QString& text) {
+qint32 ReadBoxWholeNumber(const QString& text)
+{
     // Converting a double beyond the 32-bit range to an int is undefined: clamp first.
     const double rounded = RoundHalfEven(ReadBoxNumber(text));
     if (rounded <= std::numeric_limits<qint32>::min())
@@ -145,7 +155,8 @@ qint32 ReadBoxWholeNumber(const QString& text) {
     return static_cast<qint32>(rounded);
 }
 
-std::optional<qint32> ToWholeNumber(const QString& text) {
+std::optional<qint32> ToWholeNumber(const QString& text)
+{
     const double value = parseWhole(text);
     if (std::isnan(value))
         return std::nullopt;
@@ -156,7 +167,8 @@ std::optional<qint32> ToWholeNumber(const QString& text) {
     return static_cast<qint32>(rounded);
 }
 
-std::optional<double> ToLocaleNumber(const QString& text) {
+std::optional<double> ToLocaleNumber(const QString& text)
+{
     const double value = parseWhole(text);
     if (std::isnan(value))
         return std::nullopt;

@@ -1,6 +1,7 @@
 #include "mp3/Genres.h"
 
-const QStringList& GenreNames() {
+const QStringList& GenreNames()
+{
     static const QStringList names = {
         QStringLiteral("Blues"),
         QStringLiteral("Classic Rock"),
@@ -154,7 +155,8 @@ const QStringList& GenreNames() {
     return names;
 }
 
-QString GenreName(int index) {
+QString GenreName(int index)
+{
     const QStringList& names = GenreNames();
     return index >= 0 && index < names.size() ? names.at(index) : QString();
 }

@@ -22,7 +22,8 @@ constexpr Field kYear{93, 4};
 constexpr Field kComment{97, 30};
 constexpr int kGenreOffset = 127;
 
-QString readField(const QByteArray& record, Field field) {
+QString readField(const QByteArray& record, Field field)
+{
     QByteArray bytes = record.mid(field.offset, field.width);
     qsizetype end = bytes.size();
     while (end > 0 && bytes.at(end - 1) == ' ')
@@ -31,12 +32,14 @@ QString readField(const QByteArray& record, Field field) {
     return TextCodec::fromWindows1252(bytes);
 }
 
-void writeField(QByteArray& record, Field field, const QString& text) {
+void writeField(QByteArray& record, Field field, const QString& text)
+{
     const QByteArray bytes = TextCodec::toWindows1252(text).left(field.width);
     record.replace(field.offset, bytes.size(), bytes);
 }
 
-QByteArray buildRecord(const Id3v1Tag& tag) {
+QByteArray buildRecord(const Id3v1Tag& tag)
+{
     QByteArray record(kTagSize, ' ');
     record.replace(0, kTagId.size(), kTagId);
     writeField(record, kTitle, tag.title);
@@ -50,7 +53,8 @@ QByteArray buildRecord(const Id3v1Tag& tag) {
 }
 
 // The last 128 bytes when they hold a tag; empty otherwise.
-QByteArray readRecord(QFile& file) {
+QByteArray readRecord(QFile& file)
+{
     const qint64 size = file.size();
     if (size < kTagSize || !file.seek(size - kTagSize))
         return {};
@@ -60,13 +64,15 @@ QByteArray readRecord(QFile& file) {
     return record;
 }
 
-bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes) {
+bool writeAt(QFile& file, qint64 offset, const QByteArray& bytes)
+{
     return file.seek(offset) && file.write(bytes) == bytes.size() && file.flush();
 }
 
 } // namespace
 
-std::optional<Id3v1Tag> ReadId3v1(const QString& path) {
+std::optional<Id3v1Tag> ReadId3v1(const QString& path)
+{
     // Opening a pipe or a device could block; only regular files can hold a tag.
     if (path.isEmpty() || !QFileInfo(path).isFile())
         return std::nullopt;
@@ -86,7 +92,8 @@ std::optional<Id3v1Tag> ReadId3v1(const QString& path) {
     return tag;
 }
 
-TagWriteResult WriteId3v1(const QString& path, const Id3v1Tag& tag) {
+TagWriteResult WriteId3v1(const QString& path, const Id3v1Tag& tag)
+{
     // Root may write to any file, so the permission bit is checked rather than trusting open().
     const QFileInfo info(path);
     if (path.isEmpty() || !info.isFile() || !(info.permissions() & QFileDevice::WriteOwner))

@@ -51,28 +51,33 @@ constexpr std::array<std::array<qint32, 4>, 4> kSampleRates = {{
 // these rounded figures, so they stay as they are rather than being derived from the rate.
 constexpr std::array<double, 4> kFramesPerSecond = {38.5, 32.5, 27.8, 0};
 
-std::optional<qint32> toInt32(double value) {
+std::optional<qint32> toInt32(double value)
+{
     if (!std::isfinite(value) || value < std::numeric_limits<qint32>::min() ||
         value > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(value);
 }
 
-quint8 byteAt(const QByteArray& bytes, qsizetype index) {
+quint8 byteAt(const QByteArray& bytes, qsizetype index)
+{
     return static_cast<quint8>(bytes.at(index));
 }
 
 } // namespace
 
 clsMP3::clsMP3(QObject* parent)
-    : QObject(parent) {}
+    : QObject(parent)
+{}
 
-void clsMP3::setFileName(const QString& fileName) {
+void clsMP3::setFileName(const QString& fileName)
+{
     reset();
     m_fileName = fileName;
 }
 
-void clsMP3::reset() {
+void clsMP3::reset()
+{
     // Every field but the name back to its initial value.
     m_bitrate = 0;
     m_crcProtected = false;
@@ -97,7 +102,8 @@ void clsMP3::reset() {
     m_sampleRateIndex = 0;
 }
 
-bool clsMP3::refresh() {
+bool clsMP3::refresh()
+{
     reset();
     // Opening a pipe or a device could block or never end; only regular files are read.
     QFile file(m_fileName);
@@ -119,7 +125,8 @@ bool clsMP3::refresh() {
 }
 
 // A short file is searched as far as it goes: a few frames are still an MP3.
-void clsMP3::searchWindow(const QByteArray& window) {
+void clsMP3::searchWindow(const QByteArray& window)
+{
     const qsizetype size = window.size();
     qsizetype p = 0;
     while (p + 1 < size) {
@@ -147,7 +154,8 @@ void clsMP3::searchWindow(const QByteArray& window) {
     }
 }
 
-bool clsMP3::tryCandidate(quint8 b1, quint8 b2, quint8 b3) {
+bool clsMP3::tryCandidate(quint8 b1, quint8 b2, quint8 b3)
+{
     m_version = (b1 & 0x18) >> 3;
     m_layer = (b1 & 0x06) >> 1;
     m_crcProtected = (b1 & 0x01) == 0;
@@ -161,7 +169,8 @@ bool clsMP3::tryCandidate(quint8 b1, quint8 b2, quint8 b3) {
     return true;
 }
 
-void clsMP3::decodeAccepted(quint8 b2, quint8 b3) {
+void clsMP3::decodeAccepted(quint8 b2, quint8 b3)
+{
     m_padding = (b2 & 0x02) != 0;
     m_privateBit = (b2 & 0x01) != 0;
     m_channelMode = (b3 & 0xC0) >> 6;
@@ -213,7 +222,8 @@ void clsMP3::decodeAccepted(quint8 b2, quint8 b3) {
 // MPEG-2 and MPEG-2.5 carry half the samples per frame of MPEG-1; Quenzal accounts for that
 // through the channel mode: joint stereo and single channel halve the size, and MPEG-2.5
 // joint stereo halves it once more. Stereo and dual channel are never halved.
-double clsMP3::halvedFrameSize(double frameSize) const {
+double clsMP3::halvedFrameSize(double frameSize) const
+{
     if (m_version >= 3)
         return frameSize;
     if (m_channelMode == 1) {
@@ -226,10 +236,12 @@ double clsMP3::halvedFrameSize(double frameSize) const {
     return frameSize;
 }
 
-double clsMP3::ConvertSeconds(double seconds) const {
+double clsMP3::ConvertSeconds(double seconds) const
+{
     return seconds * kDayPerSecond;
 }
 
-double clsMP3::Time() const {
+double clsMP3::Time() const
+{
     return m_seconds * kDayPerSecond;
 }

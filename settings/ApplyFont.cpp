@@ -12,7 +12,8 @@ const char* const kMainControls[] = {"lstMain", "stbMain"};
 const char* const kFolderControls[] = {"frmDos", "frmExt", "txtChemin", "cmbExtension"};
 
 template <size_t N>
-void setFaces(QWidget* window, const char* const (&names)[N], const QString& face) {
+void setFaces(QWidget* window, const char* const (&names)[N], const QString& face)
+{
     for (const char* name : names) {
         if (auto* control = window->findChild<QWidget*>(QLatin1String(name))) {
             QFont font = control->font();
@@ -24,7 +25,8 @@ void setFaces(QWidget* window, const char* const (&names)[N], const QString& fac
 
 } // namespace
 
-void ApplyFontToWindow(QWidget* window, const QString& face) {
+void ApplyFontToWindow(QWidget* window, const QString& face)
+{
     if (face.isEmpty())
         return;
     if (window->objectName() == QLatin1String("frmMain"))
@@ -33,7 +35,8 @@ void ApplyFontToWindow(QWidget* window, const QString& face) {
         setFaces(window, kFolderControls, face);
 }
 
-void ApplyFontFace(Program& program, const QString& face) {
+void ApplyFontFace(Program& program, const QString& face)
+{
     if (face.isEmpty())
         return;
     ApplyFontToWindow(program.mainWindow(), face);

@@ -62,7 +62,8 @@ const CaptionEntry kFolderCaptions[] = {
     {"Folder", "cmdAddList", "cmdAjouter"},
 };
 
-void setCaption(QObject* control, const CaptionEntry& entry, const QString& text) {
+void setCaption(QObject* control, const CaptionEntry& entry, const QString& text)
+{
     switch (entry.kind) {
     case Kind::Caption:
         if (auto* menu = qobject_cast<QMenu*>(control))
@@ -91,8 +92,8 @@ void setCaption(QObject* control, const CaptionEntry& entry, const QString& text
     }
 }
 
-void applyCaptions(QObject* window, const Language& language,
-                   std::span<const CaptionEntry> entries) {
+void applyCaptions(QObject* window, const Language& language, std::span<const CaptionEntry> entries)
+{
     for (const CaptionEntry& entry : entries) {
         const QString name = QLatin1String(entry.control);
         QObject* control =
@@ -117,14 +118,16 @@ const WindowCaptions kWindows[] = {
 
 } // namespace
 
-void ApplyLanguageToWindow(QWidget* window, const Language& language) {
+void ApplyLanguageToWindow(QWidget* window, const Language& language)
+{
     for (const WindowCaptions& w : kWindows) {
         if (window->objectName() == QLatin1String(w.window))
             applyCaptions(window, language, w.entries);
     }
 }
 
-void ApplyLanguage(Program& program) {
+void ApplyLanguage(Program& program)
+{
     const Language& language = program.values().language;
     ApplyLanguageToWindow(program.mainWindow(), language);
     ApplyLanguageToWindow(program.folderWindow(), language);

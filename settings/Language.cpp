@@ -2,7 +2,8 @@
 
 #include "settings/ProfileFile.h"
 
-QString Language::GetLangText(const QString& section, const QString& key, int size) const {
+QString Language::GetLangText(const QString& section, const QString& key, int size) const
+{
     if (m_path.isEmpty())
         return {};
     return ProfileFile::readValue(m_path + QStringLiteral(".lng"), section, key, size).trimmed();

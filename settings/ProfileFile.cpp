@@ -21,9 +21,11 @@ class LineReader {
 public:
     LineReader(const QByteArray& bytes, qsizetype from)
         : m_bytes(bytes)
-        , m_pos(from) {}
+        , m_pos(from)
+    {}
 
-    bool next(Line& line) {
+    bool next(Line& line)
+    {
         if (m_pos >= m_bytes.size())
             return false;
         line.start = m_pos;
@@ -46,11 +48,13 @@ private:
     qsizetype m_pos;
 };
 
-bool isBlank(char c) {
+bool isBlank(char c)
+{
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
 }
 
-void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end) {
+void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end)
+{
     while (begin < end && isBlank(bytes.at(begin)))
         ++begin;
     while (end > begin && isBlank(bytes.at(end - 1)))
@@ -60,7 +64,8 @@ void trimRange(const QByteArray& bytes, qsizetype& begin, qsizetype& end) {
 class Profile {
 public:
     explicit Profile(QByteArray bytes)
-        : m_bytes(std::move(bytes)) {
+        : m_bytes(std::move(bytes))
+    {
         m_utf8 = m_bytes.startsWith("\xEF\xBB\xBF");
         m_bodyStart = m_utf8 ? 3 : 0;
     }
@@ -69,18 +74,21 @@ public:
     bool isUtf8() const { return m_utf8; }
     qsizetype bodyStart() const { return m_bodyStart; }
 
-    QString decode(qsizetype begin, qsizetype end) const {
+    QString decode(qsizetype begin, qsizetype end) const
+    {
         const QByteArray part = m_bytes.mid(begin, end - begin);
         return m_utf8 ? QString::fromUtf8(part) : TextCodec::fromWindows1252(part);
     }
 
-    QByteArray encode(const QString& text) const {
+    QByteArray encode(const QString& text) const
+    {
         return m_utf8 ? text.toUtf8() : TextCodec::toWindows1252(text);
     }
 
     // The name of a section header line, or nothing when the line is not a header.
     // A "[" without its closing "]" is no header: the line is read as an ordinary line.
-    std::optional<QString> sectionName(const Line& line) const {
+    std::optional<QString> sectionName(const Line& line) const
+    {
         qsizetype begin = line.start, end = line.contentEnd;
         trimRange(m_bytes, begin, end);
         if (begin >= end || m_bytes.at(begin) != '[')
@@ -97,7 +105,8 @@ public:
 
     // Splits a key line at its first "=": key and value ranges, both trimmed.
     void splitEntry(const Line& line, qsizetype& keyBegin, qsizetype& keyEnd, qsizetype& valueBegin,
-                    qsizetype& valueEnd) const {
+                    qsizetype& valueEnd) const
+    {
         keyBegin = line.start;
         // Searching only this line keeps a file of many lines without "=" linear to read.
         const qsizetype eq =
@@ -120,7 +129,8 @@ public:
         std::optional<Line> lastUsed; // the last non-blank line of that section
     };
 
-    Found find(const QString& section, const QString& key) const {
+    Found find(const QString& section, const QString& key) const
+    {
         Found found;
         LineReader reader(m_bytes, m_bodyStart);
         Line line;
@@ -149,7 +159,8 @@ public:
         return found;
     }
 
-    QString newline() const {
+    QString newline() const
+    {
         const qsizetype nl = m_bytes.indexOf('\n', m_bodyStart);
         if (nl < 0)
             return QStringLiteral("\r\n");
@@ -163,7 +174,8 @@ private:
     qsizetype m_bodyStart = 0;
 };
 
-std::optional<QByteArray> readWholeFile(const QString& path) {
+std::optional<QByteArray> readWholeFile(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return std::nullopt;
@@ -172,7 +184,8 @@ std::optional<QByteArray> readWholeFile(const QString& path) {
 
 // A text ends at its first NUL, as it does when read back, so nothing unreadable reaches the
 // file.
-QString oneLine(QString text) {
+QString oneLine(QString text)
+{
     const qsizetype nul = text.indexOf(QChar(0));
     if (nul >= 0)
         text.truncate(nul);
@@ -185,7 +198,8 @@ QString oneLine(QString text) {
 
 namespace ProfileFile {
 
-QString readValue(const QString& path, const QString& section, const QString& key, int size) {
+QString readValue(const QString& path, const QString& section, const QString& key, int size)
+{
     if (size <= 1 || path.isEmpty())
         return {};
     const auto bytes = readWholeFile(path);
@@ -215,7 +229,8 @@ QString readValue(const QString& path, const QString& section, const QString& ke
 }
 
 bool writeValue(const QString& path, const QString& section, const QString& key,
-                const QString& value) {
+                const QString& value)
+{
     if (path.isEmpty())
         return false;
     QByteArray old;

@@ -5,7 +5,8 @@
 
 namespace {
 
-bool isQuenzalKey(QString keyPath) {
+bool isQuenzalKey(QString keyPath)
+{
     keyPath.replace(QLatin1Char('/'), QLatin1Char('\\'));
     while (keyPath.endsWith(QLatin1Char('\\')))
         keyPath.chop(1);
@@ -14,7 +15,8 @@ bool isQuenzalKey(QString keyPath) {
 
 } // namespace
 
-QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName) {
+QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName)
+{
     if (!isQuenzalKey(keyPath) || valueName.isEmpty())
         return {};
     const QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
@@ -37,7 +39,8 @@ QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& v
 }
 
 void WriteRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName,
-                        const QString& value) {
+                        const QString& value)
+{
     if (!isQuenzalKey(keyPath) || valueName.isEmpty())
         return;
     QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));

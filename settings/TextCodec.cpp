@@ -16,7 +16,8 @@ const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
 
 namespace TextCodec {
 
-QString fromWindows1252(const QByteArray& bytes) {
+QString fromWindows1252(const QByteArray& bytes)
+{
     QString text(bytes.size(), Qt::Uninitialized);
     QChar* out = text.data();
     for (const char c : bytes) {
@@ -29,7 +30,8 @@ QString fromWindows1252(const QByteArray& bytes) {
     return text;
 }
 
-QByteArray toWindows1252(const QString& text) {
+QByteArray toWindows1252(const QString& text)
+{
     QByteArray bytes;
     bytes.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
@@ -55,7 +57,8 @@ QByteArray toWindows1252(const QString& text) {
     return bytes;
 }
 
-QString decodeProfileText(const QByteArray& bytes, bool* isUtf8) {
+QString decodeProfileText(const QByteArray& bytes, bool* isUtf8)
+{
     const bool utf8 = bytes.startsWith(kUtf8Bom);
     if (isUtf8)
         *isUtf8 = utf8;

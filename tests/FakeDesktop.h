@@ -22,26 +22,32 @@ public:
     QStringList fileNameAnswers;    // answers of the single open/save dialogs, in turn
     QStringList filters;            // the filter of every file dialog shown
 
-    void showMessage(QObject*, const QString& text, const QString& title, Icon icon) override {
+    void showMessage(QObject*, const QString& text, const QString& title, Icon icon) override
+    {
         messages.append({text, title, icon});
     }
     QStringList openFileNames(QObject*, const QString&, const QString&,
-                              const QString& filter) override {
+                              const QString& filter) override
+    {
         filters << filter;
         return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString& filter) override {
+    QString openFileName(QObject*, const QString&, const QString&, const QString& filter) override
+    {
         filters << filter;
         return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
     }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString& filter) override {
+    QString saveFileName(QObject*, const QString&, const QString&, const QString& filter) override
+    {
         filters << filter;
         return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
     }
-    QString pickFolder(QObject*, const QString&) override {
+    QString pickFolder(QObject*, const QString&) override
+    {
         return folderAnswers.isEmpty() ? QString() : folderAnswers.takeFirst();
     }
-    bool openDocument(const QString& target) override {
+    bool openDocument(const QString& target) override
+    {
         opened << target;
         return true;
     }

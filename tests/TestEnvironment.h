@@ -11,7 +11,8 @@
 // user's settings. The program folder gets the real language files and a link to lame.
 class TestEnvironment {
 public:
-    TestEnvironment() {
+    TestEnvironment()
+    {
         QStandardPaths::setTestModeEnabled(true);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settings.path());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_settings.path());

@@ -126,13 +126,16 @@ private Q_SLOTS:
         ConversionRequest r = request({"/music/live.set.wav"});
         r.optionsText.clear();
         QCOMPARE(commands(PlanConversion(r)),
-                 QStringList({"\"/opt/enc/lame\"  \"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""}));
+                 QStringList(
+                     {"\"/opt/enc/lame\"  \"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""}));
         r.optionsText = "-b 192 -m j ";
         QCOMPARE(commands(PlanConversion(r)).first(),
-                 QString("\"/opt/enc/lame\" -b 192 -m j  \"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""));
+                 QString("\"/opt/enc/lame\" -b 192 -m j  \"/music/live.set.wav\" "
+                         "\"/music/Mp3/live.set.mp3\""));
         r.optionsText = "-b 128; touch /tmp/x $(id) `id`";
         QCOMPARE(commands(PlanConversion(r)).first(),
-                 QString("\"/opt/enc/lame\" -b \"128;\" touch /tmp/x \"\\$(id)\" \"\\`id\\`\" \"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""));
+                 QString("\"/opt/enc/lame\" -b \"128;\" touch /tmp/x \"\\$(id)\" \"\\`id\\`\" "
+                         "\"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""));
 
         // A chosen output folder: no sub-folder, nothing to create.
         r.optionsText = "-b 128";
@@ -262,8 +265,8 @@ private Q_SLOTS:
         }
 
         // Decode the MP3s back, VBR switches and a chosen output folder on the way.
-        ConversionRequest decode = request({music + "Mp3/one.mp3", music + "Mp3/two.mp3"},
-                                           Direction::Decode);
+        ConversionRequest decode =
+            request({music + "Mp3/one.mp3", music + "Mp3/two.mp3"}, Direction::Decode);
         decode.programFolder = folder;
         const RunResult back = runScript(PlanConversion(decode), folder);
         QCOMPARE(back.exitCode, 0);
@@ -297,7 +300,7 @@ private Q_SLOTS:
         QVERIFY(result.exitCode != 0);
         QCOMPARE(result.failed, QList<int>({0}));
         QCOMPARE(result.finished, 2);
-        QVERIFY(QFile::exists(music + "bad.wav")); // a failed line keeps its source
+        QVERIFY(QFile::exists(music + "bad.wav"));   // a failed line keeps its source
         QVERIFY(!QFile::exists(music + "good.wav")); // a good one, asked to, removes it
         QVERIFY(QFileInfo(music + "Mp3/good.mp3").size() > 0);
 

@@ -17,21 +17,24 @@
 
 namespace {
 
-void touch(const QString& path, int bytes = 0) {
+void touch(const QString& path, int bytes = 0)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write(QByteArray(bytes, 'x'));
 }
 
-QStringList paths(const QList<FileEntry>& rows) {
+QStringList paths(const QList<FileEntry>& rows)
+{
     QStringList result;
     for (const FileEntry& row : rows)
         result << row.fullPath();
     return result;
 }
 
-FileEntry row(const QString& name) {
+FileEntry row(const QString& name)
+{
     FileEntry entry;
     entry.name = name;
     entry.folder = QStringLiteral("/music/");
@@ -44,7 +47,8 @@ class TestFileList : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void layoutRule() {
+    void layoutRule()
+    {
         const MainLayout big = ComputeMainLayout(10000, 7000);
         QCOMPARE(big.list, QRect(120, 120, 9580, 4555));
         QCOMPARE(big.labelTop, 4805);
@@ -60,7 +64,8 @@ private Q_SLOTS:
         QCOMPARE(PixelsToTwips(96, 96), 1440);
     }
 
-    void admissionIsCaseSensitiveAndLooksAtTheWholePath() {
+    void admissionIsCaseSensitiveAndLooksAtTheWholePath()
+    {
         QVERIFY(IsAdmittedFile("/m/a.wav"));
         QVERIFY(IsAdmittedFile("/m/a.b.mp3"));
         QVERIFY(IsAdmittedFile("/m/a.aiff"));
@@ -73,7 +78,8 @@ private Q_SLOTS:
         QVERIFY(IsAdmittedFile("/m/a.aiff/notes"));
     }
 
-    void rowsFromRealFiles() {
+    void rowsFromRealFiles()
+    {
         QTemporaryDir dir;
         const QString wav = dir.filePath("live.set.wav");
         touch(wav, 1234);
@@ -105,7 +111,8 @@ private Q_SLOTS:
         QCOMPARE(MakeFileEntry(dir.filePath("x.aiff/notes"))->name, QString("notes"));
     }
 
-    void hugeFilesKeepTheirSize() {
+    void hugeFilesKeepTheirSize()
+    {
         QTemporaryDir dir;
         const QString path = dir.filePath("big.wav");
         QFile file(path);
@@ -115,7 +122,8 @@ private Q_SLOTS:
         QCOMPARE(MakeFileEntry(path)->text(FileEntry::SizeColumn), QString("5368709120"));
     }
 
-    void modelAddsRemovesAndClears() {
+    void modelAddsRemovesAndClears()
+    {
         FileListModel model;
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -159,7 +167,8 @@ private Q_SLOTS:
         QCOMPARE(model.rowCount(), 0);
     }
 
-    void folderSearchIsDepthFirstAndCaseFree() {
+    void folderSearchIsDepthFirstAndCaseFree()
+    {
         QTemporaryDir dir;
         touch(dir.filePath("music/b.mp3"));
         touch(dir.filePath("music/a.wav"));
@@ -190,7 +199,8 @@ private Q_SLOTS:
         QCOMPARE(paths(mp3), QStringList({m + "b.mp3"}));
     }
 
-    void folderSearchSurvivesLinksAndOddNames() {
+    void folderSearchSurvivesLinksAndOddNames()
+    {
         QTemporaryDir dir;
         const QString m = dir.filePath("music/");
         touch(m + "a.wav");

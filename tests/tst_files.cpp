@@ -15,19 +15,22 @@
 
 namespace {
 
-QByteArray readBytes(const QString& path) {
+QByteArray readBytes(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes) {
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-QStringList filesIn(const QString& folder) {
+QStringList filesIn(const QString& folder)
+{
     return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
 }
 
@@ -40,26 +43,32 @@ public:
     bool openResult = false;
 
     void showMessage(QObject*, const QString&, const QString&, Icon) override {}
-    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override {
+    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override
+    {
         return {};
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override {
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
+    {
         return {};
     }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override {
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
+    {
         return {};
     }
-    QString pickFolder(QObject*, const QString& title) override {
+    QString pickFolder(QObject*, const QString& title) override
+    {
         pickerTitle = title;
         return folderAnswer;
     }
-    bool openDocument(const QString& target) override {
+    bool openDocument(const QString& target) override
+    {
         opened << target;
         return openResult;
     }
 };
 
-int runShell(const QString& script) {
+int runShell(const QString& script)
+{
     QProcess process;
     process.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), script});
     return WaitProcess(process);
@@ -85,7 +94,8 @@ private Q_SLOTS:
     void programValuesPresets();
 };
 
-void TestFiles::splitPath_data() {
+void TestFiles::splitPath_data()
+{
     QTest::addColumn<QString>("path");
     QTest::addColumn<QStringList>("parts"); // parts 1 to 4
 
@@ -103,7 +113,8 @@ void TestFiles::splitPath_data() {
     QTest::newRow("empty") << "" << QStringList{"", "", "", "."};
 }
 
-void TestFiles::splitPath() {
+void TestFiles::splitPath()
+{
     QFETCH(QString, path);
     QFETCH(QStringList, parts);
     for (int part = 1; part <= 4; ++part)
@@ -113,7 +124,8 @@ void TestFiles::splitPath() {
     QCOMPARE(SplitPath(path, -1), QString());
 }
 
-void TestFiles::textHelpers() {
+void TestFiles::textHelpers()
+{
     const QChar nul(0);
     QCOMPARE(CleanString(QString()), QString());
     QCOMPARE(CleanString(QStringLiteral("\r\n") + nul + QStringLiteral("\n\r")), QString());
@@ -147,7 +159,8 @@ void TestFiles::textHelpers() {
     QCOMPARE(ToOem(QStringLiteral("plain ascii")), QStringLiteral("plain ascii"));
 }
 
-void TestFiles::desktopHelpers() {
+void TestFiles::desktopHelpers()
+{
     FakeDesktop desktop;
     desktop.folderAnswer = QStringLiteral("/home/u/Music/");
     QCOMPARE(BrowseForFolder(desktop, nullptr, QStringLiteral("Dossier de sortie")),
@@ -168,7 +181,8 @@ void TestFiles::desktopHelpers() {
                                           QStringLiteral("/home/u/Lisez moi.txt")}));
 }
 
-void TestFiles::exists() {
+void TestFiles::exists()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString folder = dir.path() + QLatin1Char('/');
@@ -199,7 +213,8 @@ void TestFiles::exists() {
     QVERIFY(!Exists(std::nullopt, std::nullopt));
 }
 
-void TestFiles::wildcards() {
+void TestFiles::wildcards()
+{
     struct Case {
         const char* pattern;
         const char* name;
@@ -231,7 +246,8 @@ void TestFiles::wildcards() {
     }
 }
 
-void TestFiles::listFiles() {
+void TestFiles::listFiles()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const auto make = [&](const char* name) {
@@ -289,7 +305,8 @@ void TestFiles::listFiles() {
     QCOMPARE(listing, (QStringList{"$DIR$a", "$DIR$loop", ""}));
 }
 
-void TestFiles::writeTextFile() {
+void TestFiles::writeTextFile()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString file = dir.filePath(QStringLiteral("Quenzal.sh"));
@@ -322,7 +339,8 @@ void TestFiles::writeTextFile() {
     QCOMPARE(filesIn(dir.path()), (QStringList{"Quenzal.sh", "fresh.txt"}));
 }
 
-void TestFiles::writeTextFileFailures() {
+void TestFiles::writeTextFileFailures()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QByteArray old = "old script\n";
@@ -368,7 +386,8 @@ void TestFiles::writeTextFileFailures() {
     QVERIFY(!writeFileWhole(QString(), "x"));
 }
 
-void TestFiles::waitProcess() {
+void TestFiles::waitProcess()
+{
     QCOMPARE(runShell(QStringLiteral("exit 3")), 3);
     QCOMPARE(runShell(QStringLiteral("exit 0")), 0);
     QCOMPARE(runShell(QStringLiteral("exit 259")), 3); // exit codes are 8 bits
@@ -397,7 +416,8 @@ void TestFiles::waitProcess() {
     }
 }
 
-void TestFiles::waitProcessKeepsEventsGoing() {
+void TestFiles::waitProcessKeepsEventsGoing()
+{
     // The child ends only when it is fed from a timer: the wait must let events run.
     QProcess child;
     child.start(QStringLiteral("/bin/sh"),
@@ -414,7 +434,8 @@ void TestFiles::waitProcessKeepsEventsGoing() {
     QVERIFY(ticks >= 3);
 }
 
-void TestFiles::programValuesPresets() {
+void TestFiles::programValuesPresets()
+{
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     ProgramValues values;

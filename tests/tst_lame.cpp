@@ -19,7 +19,8 @@
 namespace {
 
 // A short mono 16-bit WAV file of a quiet tone, enough for the encoder to accept its options.
-bool writeWav(const QString& path) {
+bool writeWav(const QString& path)
+{
     const int rate = 44100;
     QByteArray samples;
     for (int i = 0; i < rate / 4; ++i) {
@@ -57,7 +58,8 @@ bool writeWav(const QString& path) {
 }
 
 // A record with every flag on and every list at a value that writes a switch.
-LameOptions everything() {
+LameOptions everything()
+{
     LameOptions o;
     o.Bitrate = 32;
     o.Mode = 3;
@@ -155,11 +157,13 @@ private Q_SLOTS:
     void encoderAcceptsCommand();
 };
 
-void TestLame::initTestCase() {
+void TestLame::initTestCase()
+{
     QLocale::setDefault(QLocale::c());
 }
 
-void TestLame::optionRecord() {
+void TestLame::optionRecord()
+{
     for (std::size_t i = 1; i < std::size(kFieldOffsets); ++i)
         QVERIFY2(kFieldOffsets[i - 1] < kFieldOffsets[i], qPrintable(QString::number(i)));
 
@@ -174,7 +178,8 @@ void TestLame::optionRecord() {
     QVERIFY(!(fresh == changed));
 }
 
-void TestLame::bitrateScale() {
+void TestLame::bitrateScale()
+{
     const qint32 scale[] = {8,  16,  24,  32,  40,  48,  56,  64,  80,
                             96, 112, 128, 144, 160, 192, 224, 256, 320};
     for (qint32 i = 0; i < 18; ++i) {
@@ -194,7 +199,8 @@ void TestLame::bitrateScale() {
     QCOMPARE(KbpsToIndex(std::numeric_limits<qint32>::min()), 0);
 }
 
-void TestLame::commandWorkedExamples() {
+void TestLame::commandWorkedExamples()
+{
     LameOptions o;
     QCOMPARE(BuildLameCommand(o), QStringLiteral("-b 0 -m s"));
 
@@ -218,7 +224,8 @@ void TestLame::commandWorkedExamples() {
                             "--lowpass-width 1"));
 }
 
-void TestLame::commandSteps() {
+void TestLame::commandSteps()
+{
     const auto with = [](auto change) {
         LameOptions o;
         change(o);
@@ -292,7 +299,8 @@ void TestLame::commandSteps() {
              QStringLiteral("-b 0 -m s"));
 }
 
-void TestLame::frequencies() {
+void TestLame::frequencies()
+{
     QCOMPARE(FormatFrequency(16), QStringLiteral("16"));
     QCOMPARE(FormatFrequency(19.5), QStringLiteral("19.5"));
     QCOMPARE(FormatFrequency(0.5), QStringLiteral("0.5"));
@@ -306,7 +314,8 @@ void TestLame::frequencies() {
     QCOMPARE(FormatFrequency(123456789012345), QStringLiteral("123456789012345"));
 }
 
-void TestLame::frequenciesInOtherLocales() {
+void TestLame::frequenciesInOtherLocales()
+{
     // The encoder reads only the point: "0,5" would make it refuse the high-pass, "16,5"
     // would quietly become 16. Locale digits would not be read at all.
     const QLocale locales[] = {
@@ -324,7 +333,8 @@ void TestLame::frequenciesInOtherLocales() {
     QLocale::setDefault(QLocale::c());
 }
 
-void TestLame::boxNumbers_data() {
+void TestLame::boxNumbers_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<double>("value");
 
@@ -362,7 +372,8 @@ void TestLame::boxNumbers_data() {
     QTest::newRow("nul") << QStringLiteral("4") + QChar(0) + QStringLiteral("5") << 4.0;
 }
 
-void TestLame::boxNumbers() {
+void TestLame::boxNumbers()
+{
     QFETCH(QString, text);
     QFETCH(double, value);
     QCOMPARE(ReadBoxNumber(text), value);
@@ -371,7 +382,8 @@ void TestLame::boxNumbers() {
     QCOMPARE(ReadBoxNumber(text), value);
 }
 
-void TestLame::wholeNumbers_data() {
+void TestLame::wholeNumbers_data()
+{
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("value");
@@ -404,7 +416,8 @@ void TestLame::wholeNumbers_data() {
     QTest::newRow("nul") << QStringLiteral("4") + QChar(0) << false << 0;
 }
 
-void TestLame::wholeNumbers() {
+void TestLame::wholeNumbers()
+{
     QFETCH(QString, text);
     QFETCH(bool, valid);
     QFETCH(int, value);
@@ -414,7 +427,8 @@ void TestLame::wholeNumbers() {
         QCOMPARE(*result, value);
 }
 
-void TestLame::qualityNumbers() {
+void TestLame::qualityNumbers()
+{
     QCOMPARE(RoundHalfEven(0.5), 0.0);
     QCOMPARE(RoundHalfEven(1.5), 2.0);
     QCOMPARE(RoundHalfEven(-0.5), 0.0);
@@ -431,7 +445,8 @@ void TestLame::qualityNumbers() {
              std::numeric_limits<qint32>::max());
 }
 
-void TestLame::localeNumbers() {
+void TestLame::localeNumbers()
+{
     QCOMPARE(ToLocaleNumber(QStringLiteral("19.5")), std::optional<double>(19.5));
     QCOMPARE(ToLocaleNumber(QStringLiteral(" 16 ")), std::optional<double>(16));
     QVERIFY(!ToLocaleNumber(QStringLiteral("19,5")));
@@ -451,7 +466,8 @@ void TestLame::localeNumbers() {
     QCOMPARE(ToWholeNumber(QStringLiteral("5,5")), std::optional<qint32>(6));
 }
 
-void TestLame::encoderAcceptsCommand() {
+void TestLame::encoderAcceptsCommand()
+{
     const QString lame = QStringLiteral(QUENZAL_BUILD_DIR "/lame");
     QVERIFY2(QFileInfo(lame).isExecutable(), qPrintable(lame));
     QTemporaryDir dir;

@@ -43,7 +43,8 @@ public:
     uint next = 40;
 
 public Q_SLOTS:
-    uint Inhibit(const QString&, const QString&) {
+    uint Inhibit(const QString&, const QString&)
+    {
         active << ++next;
         return next;
     }
@@ -52,14 +53,16 @@ public Q_SLOTS:
 
 namespace {
 
-void touch(const QString& path) {
+void touch(const QString& path)
+{
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
     file.write("RIFF");
 }
 
-QStringList visibleItems(QMenu* menu) {
+QStringList visibleItems(QMenu* menu)
+{
     QStringList names;
     for (QAction* action : menu->actions()) {
         if (action->isVisible())
@@ -69,7 +72,8 @@ QStringList visibleItems(QMenu* menu) {
 }
 
 // Runs `inspect` on the popup that `open` shows, then closes it.
-QStringList itemsOfPopup(const std::function<void()>& open) {
+QStringList itemsOfPopup(const std::function<void()>& open)
+{
     QStringList seen;
     QTimer::singleShot(0, [&seen] {
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -83,11 +87,13 @@ QStringList itemsOfPopup(const std::function<void()>& open) {
     return seen;
 }
 
-void storeValue(const QString& name, const QString& value) {
+void storeValue(const QString& name, const QString& value)
+{
     WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
 }
 
-void dropUrls(QWidget* target, const QList<QUrl>& urls) {
+void dropUrls(QWidget* target, const QList<QUrl>& urls)
+{
     QMimeData mime;
     mime.setUrls(urls);
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -108,7 +114,8 @@ class TestMainWindow : public QObject {
     frmMain* main = nullptr;
 
     // A new program, as at a start, after the test has stored what it wants.
-    void start() {
+    void start()
+    {
         program = std::make_unique<Program>(env->programFolder());
         auto fake = std::make_unique<FakeDesktop>();
         desktop = fake.get();
@@ -124,14 +131,16 @@ class TestMainWindow : public QObject {
 private Q_SLOTS:
     void initTestCase() { env = std::make_unique<TestEnvironment>(); }
 
-    void init() {
+    void init()
+    {
         env->clearSettings();
         start();
     }
 
     void cleanup() { program.reset(); }
 
-    void controlsAndMenusAreAsDesigned() {
+    void controlsAndMenusAreAsDesigned()
+    {
         QCOMPARE(main->windowTitle(), QString("Quenzal"));
         const QStringList menus = {"mnuFichier", "mnuEdition", "mnuAction", "mnuAffichage",
                                    "mnuAide"};
@@ -200,7 +209,8 @@ private Q_SLOTS:
         QCOMPARE(rowCount(), QString("0"));
     }
 
-    void layoutFollowsTheWindowSize() {
+    void layoutFollowsTheWindowSize()
+    {
         const double dpi = main->logicalDpiX();
         // The rule works on the outer size, frame included.
         const QSize frame = main->frameGeometry().size() - main->size();
@@ -228,7 +238,8 @@ private Q_SLOTS:
         QCOMPARE(main->lstMain->geometry(), before);
     }
 
-    void buttonPopupsHideItemsOnlyWhileOpen() {
+    void buttonPopupsHideItemsOnlyWhileOpen()
+    {
         QCOMPARE(itemsOfPopup([&] { main->cmdBouton[0]->click(); }),
                  QStringList({"mnuFichier", "mnuAjoutFichier", "mnuAjoutDossier"}));
         QCOMPARE(visibleItems(main->mnuFichier).size(), 5);
@@ -255,7 +266,8 @@ private Q_SLOTS:
                  6);
     }
 
-    void hintsComeFromTheLanguageAndStay() {
+    void hintsComeFromTheLanguageAndStay()
+    {
         // No language yet: the built-in text.
         QEvent enter(QEvent::Enter);
         QCoreApplication::sendEvent(main->cmdBouton[2], &enter);
@@ -272,7 +284,8 @@ private Q_SLOTS:
         QTRY_COMPARE(main->stbPanel2->text(), QString("Add files or a folder"));
     }
 
-    void startRestoresWhatIsStoredStepByStep() {
+    void startRestoresWhatIsStoredStepByStep()
+    {
         // A first start: built-in captions, empty switches label.
         QCOMPARE(main->mnuFichier->title(), QString("&Fichier"));
         QVERIFY(main->lblRegistre->text().isEmpty());
@@ -308,7 +321,8 @@ private Q_SLOTS:
         QCOMPARE(main->mnuEffacer->text(), QString("Remettre à Zéro"));
     }
 
-    void screenSaverSwitchTalksToTheSessionBus() {
+    void screenSaverSwitchTalksToTheSessionBus()
+    {
         // No service on the bus: the item still toggles, nothing else happens.
         main->mnuVeile->trigger();
         QVERIFY(main->mnuVeile->isChecked());
@@ -342,7 +356,8 @@ private Q_SLOTS:
         QDBusConnection::disconnectFromBus("stand-in-screensaver");
     }
 
-    void linksOpenThroughTheDesktop() {
+    void linksOpenThroughTheDesktop()
+    {
         main->mnuAccueil->trigger();
         main->mnuMail->trigger();
         main->mnuDoc->trigger();
@@ -352,7 +367,8 @@ private Q_SLOTS:
                          env->programFolder() + "/Quenzal.html"}));
     }
 
-    void fileDialogAddsAdmittedFiles() {
+    void fileDialogAddsAdmittedFiles()
+    {
         QTemporaryDir dir;
         touch(dir.filePath("a.wav"));
         touch(dir.filePath("b.mp3"));
@@ -370,7 +386,8 @@ private Q_SLOTS:
         QCOMPARE(rowCount(), QString("2"));
     }
 
-    void dropsAddFilesAndFoldersAndSkipWhatFails() {
+    void dropsAddFilesAndFoldersAndSkipWhatFails()
+    {
         QTemporaryDir dir;
         touch(dir.filePath("one.wav"));
         touch(dir.filePath("two.aiff"));
@@ -398,7 +415,8 @@ private Q_SLOTS:
         QCOMPARE(rowCount(), QString("4"));
     }
 
-    void deleteKeyAndMenusRemoveRows() {
+    void deleteKeyAndMenusRemoveRows()
+    {
         QTemporaryDir dir;
         for (int i = 0; i < 6; ++i) {
             touch(dir.filePath(QString("%1.wav").arg(i)));
@@ -439,7 +457,8 @@ private Q_SLOTS:
         QCOMPARE(rowCount(), QString("0"));
     }
 
-    void folderWindowSearchesAndCloses() {
+    void folderWindowSearchesAndCloses()
+    {
         QTemporaryDir dir;
         touch(dir.filePath("top/a.wav"));
         touch(dir.filePath("top/b.mp3"));
@@ -488,7 +507,8 @@ private Q_SLOTS:
         QCOMPARE(rowCount(), QString("3"));
     }
 
-    void folderWindowIsNewAtEveryShowing() {
+    void folderWindowIsNewAtEveryShowing()
+    {
         QTemporaryDir dir;
         touch(dir.filePath("a.wav"));
         storeValue("Langue", env->programFolder() + "/Langue/English.lng");

@@ -22,7 +22,8 @@ namespace {
 
 // The four header bytes of a frame.
 QByteArray frameHeader(int version, int layer, int bitrateIndex, int rateIndex, int mode,
-                       bool padding = false) {
+                       bool padding = false)
+{
     QByteArray bytes(4, '\0');
     bytes[0] = char(0xFF);
     bytes[1] = char(0xE0 | version << 3 | layer << 1 | 1);
@@ -32,8 +33,8 @@ QByteArray frameHeader(int version, int layer, int bitrateIndex, int rateIndex, 
 }
 
 // A file of `size` bytes, zeros but for `bytes` at `offset`.
-QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes, qint64 size,
-                  qint64 offset = 0) {
+QString writeFile(const QTemporaryDir& dir, const QByteArray& bytes, qint64 size, qint64 offset = 0)
+{
     const QString path = dir.filePath(QStringLiteral("test.mp3"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || !file.resize(size) ||
@@ -47,14 +48,16 @@ struct Read {
     bool signalled; // ReadComplete came once, with the result
 };
 
-Read readFile(clsMP3& mp3, const QString& path) {
+Read readFile(clsMP3& mp3, const QString& path)
+{
     QSignalSpy spy(&mp3, &clsMP3::ReadComplete);
     mp3.setFileName(path);
     const bool ok = mp3.refresh();
     return {ok, spy.size() == 1 && spy.at(0).at(0).toBool() == ok};
 }
 
-void verifyReset(const clsMP3& mp3) {
+void verifyReset(const clsMP3& mp3)
+{
     QCOMPARE(mp3.Bitrate(), 0);
     QCOMPARE(mp3.Frequency(), 0);
     QCOMPARE(mp3.FrameSize(), 0);
@@ -89,7 +92,8 @@ private:
     QTemporaryDir m_dir;
 };
 
-void TestMp3::workedExample() {
+void TestMp3::workedExample()
+{
     QVERIFY(m_dir.isValid());
     clsMP3 mp3;
     // MPEG-1 Layer III, 128 kbit/s, 44100 Hz, joint stereo, original, somewhere after junk.
@@ -122,7 +126,8 @@ void TestMp3::workedExample() {
     verifyReset(mp3);
 }
 
-void TestMp3::tables() {
+void TestMp3::tables()
+{
     // kbit/s by bit-rate index 1..14: MPEG-1 Layer I, II, III, then MPEG-2/2.5 I, II, III.
     const int rates[6][14] = {
         {32, 64, 96, 128, 160, 192, 224, 256, 288, 320, 352, 384, 416, 448},
@@ -177,7 +182,8 @@ void TestMp3::tables() {
     QCOMPARE(mp3.frames(), 102);
 }
 
-void TestMp3::halving_data() {
+void TestMp3::halving_data()
+{
     QTest::addColumn<QByteArray>("header");
     QTest::addColumn<int>("frameSize");
     QTest::newRow("MPEG-1 III joint") << frameHeader(3, 1, 9, 0, 1) << 417;
@@ -195,7 +201,8 @@ void TestMp3::halving_data() {
     QTest::newRow("MPEG-1 II padded") << frameHeader(3, 2, 9, 1, 0, true) << 480;
 }
 
-void TestMp3::halving() {
+void TestMp3::halving()
+{
     QFETCH(QByteArray, header);
     QFETCH(int, frameSize);
     clsMP3 mp3;
@@ -204,7 +211,8 @@ void TestMp3::halving() {
     QCOMPARE(mp3.frames(), qRound(1'000'000.0 / frameSize));
 }
 
-void TestMp3::halfByteSync() {
+void TestMp3::halfByteSync()
+{
     // The sync starts in the low half of 0xAF; the header is read from the whole bytes two
     // positions on (0x3B 0x90 0x44: MPEG-1 Layer III, 128 kbit/s, 44100 Hz, joint stereo).
     clsMP3 mp3;
@@ -216,7 +224,8 @@ void TestMp3::halfByteSync() {
     QVERIFY(mp3.original());
 }
 
-void TestMp3::rejectionAndResume() {
+void TestMp3::rejectionAndResume()
+{
     clsMP3 mp3;
     const QByteArray noBitrate = QByteArray::fromHex("fffb000000");
     const QByteArray mpeg2 = frameHeader(2, 1, 8, 0, 1);
@@ -245,7 +254,8 @@ void TestMp3::rejectionAndResume() {
     QVERIFY(readFile(mp3, writeFile(m_dir, mpeg2, 10'000, 4092)).ok);
 }
 
-void TestMp3::shortFiles() {
+void TestMp3::shortFiles()
+{
     clsMP3 mp3;
     // 3000 bytes of MPEG-2.5, 8 kbit/s, 8000 Hz, single channel: about two seconds.
     QVERIFY(readFile(mp3, writeFile(m_dir, frameHeader(0, 1, 1, 2, 3), 3000)).ok);
@@ -268,7 +278,8 @@ void TestMp3::shortFiles() {
     QCOMPARE(mp3.Bitrate(), 0);
 }
 
-void TestMp3::badInput() {
+void TestMp3::badInput()
+{
     clsMP3 mp3;
     // Sizes around the tag length, all zeros or all 0xFF: never acceptable.
     for (const qint64 size : {0, 1, 127, 128, 129, 5000}) {
@@ -302,7 +313,8 @@ void TestMp3::badInput() {
     }
 }
 
-void TestMp3::lameFiles_data() {
+void TestMp3::lameFiles_data()
+{
     QTest::addColumn<QStringList>("args");
     QTest::addColumn<int>("version");
     QTest::addColumn<int>("kbps");
@@ -332,7 +344,8 @@ void TestMp3::lameFiles_data() {
     row("emphasis CCITT", "-b 128 -m j -e c", 3, 128, 44100, 1, 417, "", 3);
 }
 
-void TestMp3::lameFiles() {
+void TestMp3::lameFiles()
+{
     QFETCH(QStringList, args);
     QFETCH(int, version);
     QFETCH(int, kbps);

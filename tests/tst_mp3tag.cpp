@@ -19,32 +19,37 @@
 
 namespace {
 
-QByteArray readAll(const QString& path) {
+QByteArray readAll(const QString& path)
+{
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-bool writeAll(const QString& path, const QByteArray& bytes) {
+bool writeAll(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
            file.write(bytes) == bytes.size();
 }
 
-QByteArray randomBytes(qsizetype size) {
+QByteArray randomBytes(qsizetype size)
+{
     QByteArray bytes(size, '\0');
     for (char& byte : bytes)
         byte = char(QRandomGenerator::global()->bounded(256));
     return bytes;
 }
 
-Id3v1Tag titled(const QString& title) {
+Id3v1Tag titled(const QString& title)
+{
     Id3v1Tag tag;
     tag.title = title;
     return tag;
 }
 
 // A 128-byte record as another program might have written it.
-QByteArray record(const char* id, const QByteArray& title, char pad, quint8 genre) {
+QByteArray record(const char* id, const QByteArray& title, char pad, quint8 genre)
+{
     QByteArray bytes = QByteArray(id) + title;
     bytes += QByteArray(127 - bytes.size(), pad);
     bytes += char(genre);
@@ -73,7 +78,8 @@ private:
     QByteArray m_mp3; // one second of audio from the real encoder, without a tag
 };
 
-void TestMp3Tag::initTestCase() {
+void TestMp3Tag::initTestCase()
+{
     QVERIFY(m_dir.isValid());
     // One second of silence is enough: the tag code never looks at the audio.
     QByteArray wav("RIFF");
@@ -95,7 +101,8 @@ void TestMp3Tag::initTestCase() {
     QVERIFY(!ReadId3v1(path("lame.mp3")));
 }
 
-void TestMp3Tag::genres() {
+void TestMp3Tag::genres()
+{
     QCOMPARE(GenreNames().size(), 148);
     QCOMPARE(GenreName(0), QStringLiteral("Blues"));
     QCOMPARE(GenreName(7), QStringLiteral("Hip -Hop"));
@@ -111,7 +118,8 @@ void TestMp3Tag::genres() {
     QCOMPARE(Id3v1Tag().genre, 12);
 }
 
-void TestMp3Tag::roundTrip() {
+void TestMp3Tag::roundTrip()
+{
     const QString file = path("round.mp3");
     QVERIFY(writeAll(file, m_mp3));
     Id3v1Tag tag{QStringLiteral("Café Déjà Vu — œuvre €"),
@@ -151,7 +159,8 @@ void TestMp3Tag::roundTrip() {
     QVERIFY(readAll(file).startsWith(m_mp3));
 }
 
-void TestMp3Tag::foreignTags() {
+void TestMp3Tag::foreignTags()
+{
     const QString file = path("foreign.mp3");
     // NUL padding is kept, only trailing spaces go; leading spaces stay.
     QVERIFY(writeAll(file, m_mp3 + record("TAG", "  Title", '\0', 32)));
@@ -181,7 +190,8 @@ void TestMp3Tag::foreignTags() {
     QCOMPARE(readAll(file), foreign);
 }
 
-void TestMp3Tag::appendAndLength() {
+void TestMp3Tag::appendAndLength()
+{
     const QString file = path("append.mp3");
     // "tag" in lower case is audio, not a tag: a new tag goes after it.
     const QByteArray lower = m_mp3 + record("tag", "lower", ' ', 1);
@@ -207,7 +217,8 @@ void TestMp3Tag::appendAndLength() {
     }
 }
 
-void TestMp3Tag::readOnly() {
+void TestMp3Tag::readOnly()
+{
     const QString file = path("readonly.mp3");
     // No owner-write bit is read-only even when others may write, and even for root.
     for (const mode_t mode : {0444, 0466, 0000}) {
@@ -226,7 +237,8 @@ void TestMp3Tag::readOnly() {
     }
 }
 
-void TestMp3Tag::failedWriteLeavesFile() {
+void TestMp3Tag::failedWriteLeavesFile()
+{
     // The file-size limit makes the kernel refuse writes past it, as a full disk would.
     const QString file = path("limit.mp3");
     const QByteArray tagged = m_mp3 + record("TAG", "old", ' ', 3);
@@ -251,7 +263,8 @@ void TestMp3Tag::failedWriteLeavesFile() {
     std::signal(SIGXFSZ, oldHandler);
 }
 
-void TestMp3Tag::badInput() {
+void TestMp3Tag::badInput()
+{
     const QString fifo = path("pipe.mp3");
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     const QStringList paths = {QString(), m_dir.path(), path("missing.mp3"), fifo,
@@ -273,7 +286,8 @@ void TestMp3Tag::badInput() {
     }
 }
 
-void TestMp3Tag::independentReader() {
+void TestMp3Tag::independentReader()
+{
 #ifdef QUENZAL_HAVE_TAGLIB
     const QString file = path("taglib.mp3");
     QVERIFY(writeAll(file, m_mp3));

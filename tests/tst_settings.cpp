@@ -18,25 +18,29 @@
 namespace {
 
 // Literal bytes, NUL characters included.
-template <std::size_t N> QByteArray bytes(const char (&text)[N]) {
+template <std::size_t N> QByteArray bytes(const char (&text)[N])
+{
     return QByteArray(text, N - 1);
 }
 
-QByteArray readBytes(const QString& path) {
+QByteArray readBytes(const QString& path)
+{
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return {};
     return file.readAll();
 }
 
-bool writeBytes(const QString& path, const QByteArray& bytes) {
+bool writeBytes(const QString& path, const QByteArray& bytes)
+{
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 // Files in the folder other than the expected ones: a failed or finished write must leave
 // no temporary file behind.
-QStringList strayFiles(const QString& folder, const QStringList& expected) {
+QStringList strayFiles(const QString& folder, const QStringList& expected)
+{
     QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden);
     for (const QString& name : expected)
         names.removeAll(name);
@@ -72,18 +76,21 @@ private:
     std::unique_ptr<QTemporaryDir> m_dir;
 };
 
-void TestSettings::initTestCase() {
+void TestSettings::initTestCase()
+{
     QVERIFY(m_settingsDir.isValid());
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
 }
 
-void TestSettings::init() {
+void TestSettings::init()
+{
     m_dir = std::make_unique<QTemporaryDir>();
     QVERIFY(m_dir->isValid());
 }
 
-void TestSettings::textCodec() {
+void TestSettings::textCodec()
+{
     // Every byte survives a round trip, the five undefined ones included.
     QByteArray all;
     for (int b = 0; b < 256; ++b)
@@ -112,7 +119,8 @@ void TestSettings::textCodec() {
     QCOMPARE(TextCodec::decodeProfileText(QByteArray()), QString());
 }
 
-void TestSettings::profileRead() {
+void TestSettings::profileRead()
+{
     const QString file = path(QStringLiteral("p.qzo"));
     const QString longValue(300, QLatin1Char('x'));
     QVERIFY(writeBytes(file, "; a comment line\r\n"
@@ -174,7 +182,8 @@ void TestSettings::profileRead() {
              QString());
 }
 
-void TestSettings::profileReadLineEndsAndEncodings() {
+void TestSettings::profileReadLineEndsAndEncodings()
+{
     const QString lf = path(QStringLiteral("lf.qzo"));
     QVERIFY(writeBytes(lf, "[A]\nk=lf value\n[B]\nk=last"));
     QCOMPARE(ProfileFile::readValue(lf, QStringLiteral("A"), QStringLiteral("k"), 255),
@@ -206,7 +215,8 @@ void TestSettings::profileReadLineEndsAndEncodings() {
              QStringLiteral("Fichier été "));
 }
 
-void TestSettings::profileWrite() {
+void TestSettings::profileWrite()
+{
     // A missing file is created with CR LF line ends.
     const QString file = path(QStringLiteral("new.qzo"));
     QVERIFY(ProfileFile::writeValue(file, QStringLiteral("General"), QStringLiteral("Bitrate"),
@@ -280,7 +290,8 @@ void TestSettings::profileWrite() {
     QCOMPARE(readBytes(file), before);
 }
 
-void TestSettings::profileWriteKeepsLineEndsAndEncoding() {
+void TestSettings::profileWriteKeepsLineEndsAndEncoding()
+{
     const QString lf = path(QStringLiteral("lf.qzo"));
     QVERIFY(writeBytes(lf, "[A]\nx=1\n"));
     QVERIFY(
@@ -317,7 +328,8 @@ void TestSettings::profileWriteKeepsLineEndsAndEncoding() {
     QCOMPARE(readBytes(target), QByteArray("[A]\r\nk=new\r\n"));
 }
 
-void TestSettings::profileBadFiles() {
+void TestSettings::profileBadFiles()
+{
     // Binary garbage: reading finds nothing, writing keeps every old byte and adds its section.
     const QString garbage = path(QStringLiteral("garbage.lng"));
     QByteArray noise(64 * 1024, Qt::Uninitialized);
@@ -400,7 +412,8 @@ void TestSettings::profileBadFiles() {
     QCOMPARE(ProfileFile::readValue(empty, QStringLiteral(""), QStringLiteral(""), 255), QString());
 }
 
-void TestSettings::profileWriteFailures() {
+void TestSettings::profileWriteFailures()
+{
     const QByteArray content = "[General]\r\nBitrate=128\r\n";
 
     // Missing folder: nothing is created.
@@ -445,7 +458,8 @@ void TestSettings::profileWriteFailures() {
              QStringList());
 }
 
-void TestSettings::settingsStore() {
+void TestSettings::settingsStore()
+{
     const QString conf = m_settingsDir.filePath(QStringLiteral("Orvanel/Quenzal.conf"));
     QFile::remove(conf);
 
@@ -525,7 +539,8 @@ void TestSettings::settingsStore() {
     QCOMPARE(ReadRegistryValue(RegistryRoot::CurrentUser, kKey, QString()), QString());
 }
 
-void TestSettings::settingsStoreOddValues() {
+void TestSettings::settingsStoreOddValues()
+{
     const QString conf = m_settingsDir.filePath(QStringLiteral("Orvanel/Quenzal.conf"));
     QFile::remove(conf);
     {
@@ -577,7 +592,8 @@ void TestSettings::settingsStoreOddValues() {
              QStringLiteral("/x/fr.lng"));
 }
 
-void TestSettings::languageTexts() {
+void TestSettings::languageTexts()
+{
     const QString base = path(QStringLiteral("fr"));
     const QString file = base + QStringLiteral(".lng");
     QVERIFY(writeBytes(file, "[Main]\r\n"

@@ -11,7 +11,8 @@
 
 namespace {
 
-QByteArray& pathBytes() {
+QByteArray& pathBytes()
+{
     static QByteArray path = [] {
         QByteArray pattern = QFile::encodeName(QDir::tempPath()) + "/quenzal-fuzz-XXXXXX";
         const int fd = mkstemp(pattern.data());
@@ -28,12 +29,14 @@ QByteArray& pathBytes() {
 
 } // namespace
 
-const QString& fuzzFilePath() {
+const QString& fuzzFilePath()
+{
     static const QString path = QFile::decodeName(pathBytes());
     return path;
 }
 
-bool writeFuzzFile(const std::uint8_t* data, std::size_t size) {
+bool writeFuzzFile(const std::uint8_t* data, std::size_t size)
+{
     const int fd = open(pathBytes().constData(), O_WRONLY | O_TRUNC);
     if (fd < 0)
         return false;
@@ -48,7 +51,8 @@ bool writeFuzzFile(const std::uint8_t* data, std::size_t size) {
     return done == size;
 }
 
-QByteArray readFuzzFile() {
+QByteArray readFuzzFile()
+{
     QFile file(fuzzFilePath());
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -12,23 +12,27 @@ using Bytes = std::string;
 
 // The four bytes of a frame header (without CRC, original).
 Bytes frameHeader(int version, int layer, int bitrateIndex, int rateIndex, int mode,
-                  bool padding = false) {
+                  bool padding = false)
+{
     return {char(0xFF), char(0xE0 | version << 3 | layer << 1 | 1),
             char(bitrateIndex << 4 | rateIndex << 2 | (padding ? 2 : 0)), char(mode << 6 | 4)};
 }
 
-Bytes zeros(std::size_t count) {
+Bytes zeros(std::size_t count)
+{
     return Bytes(count, '\0');
 }
 
 // "TAG", the five text fields padded with `pad`, and the genre byte.
-Bytes tag(const Bytes& title, char pad, unsigned char genre) {
+Bytes tag(const Bytes& title, char pad, unsigned char genre)
+{
     Bytes record = "TAG" + title;
     record.resize(127, pad);
     return record + char(genre);
 }
 
-bool save(const fs::path& folder, const std::string& name, const Bytes& bytes) {
+bool save(const fs::path& folder, const std::string& name, const Bytes& bytes)
+{
     std::ofstream out(folder / name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     return bool(out);
@@ -36,7 +40,8 @@ bool save(const fs::path& folder, const std::string& name, const Bytes& bytes) {
 
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;
