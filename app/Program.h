@@ -9,6 +9,7 @@
 #include <memory>
 
 class frmMain;
+class frmConsole;
 class frmDossier;
 class QObject;
 class QWidget;
@@ -37,6 +38,16 @@ public:
     // Shows the folder search window modally, then discards it.
     void showFolderWindow();
 
+    // The console window of conversion runs; "still open" means a run is not over yet.
+    frmConsole* consoleWindow();
+    bool isConsoleOpen() const;
+
+    // The output folder of conversion runs (empty: beside each source) and the choice to
+    // delete sources after encoding. Both belong to the LAME options.
+    QString outputFolderText() const { return m_values.outputFolder; }
+    void setOutputFolderText(const QString& folder) { m_values.outputFolder = folder; }
+    bool deleteSourcesAfterEncoding() const { return m_values.deleteSources; }
+
     // A message or hint in the current language, with the built-in text as a fallback.
     QString text(const QString& section, const QString& key) const;
     // A modal message box with one OK button; the title is "Quenzal" unless one is given.
@@ -63,4 +74,5 @@ private:
     QString m_fontName;
     QPointer<frmMain> m_main;
     QPointer<frmDossier> m_dossier;
+    QPointer<frmConsole> m_console;
 };

@@ -7,12 +7,14 @@
 
 // The program-wide values that live for the whole run. One instance, held by Program.
 struct ProgramValues {
-    QString programFolder;  // holds lame, Quenzal.sh, Langue/ and Preset/
-    LameOptions options;    // the one option record, zero-filled at start
-    QString CommandeLame;   // the switches last built from `options`
-    Language language;      // the current language file
-    QString openPresetPath; // the preset file last chosen for opening: ReadIniValue reads it
-    QString savePresetPath; // the preset file last chosen for saving: WriteIniValue writes it
+    QString programFolder;      // holds lame, Quenzal.sh, Langue/ and Preset/
+    LameOptions options;        // the one option record, zero-filled at start
+    QString CommandeLame;       // the switches last built from `options`
+    Language language;          // the current language file
+    QString openPresetPath;     // the preset file last chosen for opening: ReadIniValue reads it
+    QString savePresetPath;     // the preset file last chosen for saving: WriteIniValue writes it
+    QString outputFolder;       // where runs write their files; empty: beside each source
+    bool deleteSources = false; // remove each source once its MP3 is safely written
 
     // Rebuilds CommandeLame from the option record.
     void BuildLameCommand();

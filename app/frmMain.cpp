@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "app/ScreenSaver.h"
 #include "app/frmDossier.h"
+#include "conversion/RunConversion.h"
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
 #include "settings/ApplyLanguage.h"
@@ -51,7 +52,8 @@ const char* const kButtonPictures[] = {":/icons/add.svg", ":/icons/remove.svg",
                                        ":/icons/convert.svg", ":/icons/info.svg",
                                        ":/icons/options.svg"};
 
-QIcon svgIcon(const QString& resource, QSize size) {
+QIcon svgIcon(const QString& resource, QSize size)
+{
     QSvgRenderer renderer(resource);
     QIcon icon;
     for (const int scale : {1, 2}) {
@@ -66,7 +68,8 @@ QIcon svgIcon(const QString& resource, QSize size) {
     return icon;
 }
 
-QAction* addItem(QMenu* menu, const char* name, const QString& caption, Qt::Key key) {
+QAction* addItem(QMenu* menu, const char* name, const QString& caption, Qt::Key key)
+{
     QAction* action = menu->addAction(caption);
     action->setObjectName(QLatin1String(name));
     if (key != Qt::Key_unknown)
@@ -74,7 +77,8 @@ QAction* addItem(QMenu* menu, const char* name, const QString& caption, Qt::Key 
     return action;
 }
 
-QAction* addSeparator(QMenu* menu, const char* name) {
+QAction* addSeparator(QMenu* menu, const char* name)
+{
     QAction* action = menu->addSeparator();
     action->setObjectName(QLatin1String(name));
     return action;
@@ -83,7 +87,8 @@ QAction* addSeparator(QMenu* menu, const char* name) {
 } // namespace
 
 frmMain::frmMain(Program& program)
-    : m_program(program) {
+    : m_program(program)
+{
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quenzal"));
     m_screenSaver = new ScreenSaverInhibitor(this);
@@ -103,7 +108,8 @@ frmMain::frmMain(Program& program)
 
 frmMain::~frmMain() = default;
 
-void frmMain::createMenus() {
+void frmMain::createMenus()
+{
     mnuFichier = menuBar()->addMenu(QStringLiteral("&Fichier"));
     mnuFichier->setObjectName(QStringLiteral("mnuFichier"));
     mnuAjoutFichier =
@@ -148,13 +154,16 @@ void frmMain::createMenus() {
     connect(mnuQuitter, &QAction::triggered, this, &QWidget::close);
     connect(mnuSupprimer, &QAction::triggered, this, &frmMain::mnuSupprimer_Click);
     connect(mnuEffacer, &QAction::triggered, this, &frmMain::mnuEffacer_Click);
+    connect(mnuEncode, &QAction::triggered, this, &frmMain::mnuEncode_Click);
+    connect(mnuDecode, &QAction::triggered, this, &frmMain::mnuDecode_Click);
     connect(mnuVeile, &QAction::triggered, this, &frmMain::mnuVeile_Click);
     connect(mnuDoc, &QAction::triggered, this, &frmMain::mnuDoc_Click);
     connect(mnuAccueil, &QAction::triggered, this, &frmMain::mnuAccueil_Click);
     connect(mnuMail, &QAction::triggered, this, &frmMain::mnuMail_Click);
 }
 
-void frmMain::createControls() {
+void frmMain::createControls()
+{
     auto* client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
@@ -204,6 +213,7 @@ void frmMain::createControls() {
     timer = new QTimer(this);
     timer->setObjectName(QStringLiteral("timer"));
     timer->setInterval(1000);
+    connect(timer, &QTimer::timeout, this, &frmMain::timer_Timer);
 
     stbMain = statusBar();
     stbMain->setObjectName(QStringLiteral("stbMain"));
@@ -217,7 +227,8 @@ void frmMain::createControls() {
     stbMain->addWidget(stbPanel2, 1);
 }
 
-void frmMain::Form_Load() {
+void frmMain::Form_Load()
+{
     // The LAME options are restored by the options window's own load.
     const QString command =
         ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Commande LAME"));
@@ -249,7 +260,8 @@ void frmMain::Form_Load() {
     }
 }
 
-void frmMain::Form_Resize() {
+void frmMain::Form_Resize()
+{
     if (isMinimized() || !lstMain)
         return;
     const double dpiX = logicalDpiX(), dpiY = logicalDpiY();
@@ -273,22 +285,26 @@ void frmMain::Form_Resize() {
     }
 }
 
-void frmMain::resizeEvent(QResizeEvent* event) {
+void frmMain::resizeEvent(QResizeEvent* event)
+{
     QMainWindow::resizeEvent(event);
     Form_Resize();
 }
 
-void frmMain::closeEvent(QCloseEvent* event) {
+void frmMain::closeEvent(QCloseEvent* event)
+{
     m_program.unloadSecondaryWindows();
     event->accept();
 }
 
-void frmMain::AddFile(const QString& path) {
+void frmMain::AddFile(const QString& path)
+{
     if (const auto entry = MakeFileEntry(path))
         m_files->append(*entry);
 }
 
-void frmMain::DropPaths(const QStringList& paths) {
+void frmMain::DropPaths(const QStringList& paths)
+{
     // Every item on its own: one that cannot be read is skipped and the drop goes on.
     QList<FileEntry> rows;
     const auto add = [&rows](const QString& path) {
@@ -312,11 +328,13 @@ void frmMain::DropPaths(const QStringList& paths) {
     ShowRowCount();
 }
 
-void frmMain::ShowRowCount() {
+void frmMain::ShowRowCount()
+{
     stbPanel1->setText(QString::number(m_files->rowCount()));
 }
 
-void frmMain::mnuAjoutFichier_Click() {
+void frmMain::mnuAjoutFichier_Click()
+{
     const QStringList chosen = m_program.desktop().openFileNames(
         this, QString(), QString(),
         QStringLiteral(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
@@ -329,12 +347,14 @@ void frmMain::mnuAjoutFichier_Click() {
     ShowRowCount();
 }
 
-void frmMain::mnuAjoutDossier_Click() {
+void frmMain::mnuAjoutDossier_Click()
+{
     m_program.showFolderWindow();
     m_program.ApplyFont();
 }
 
-bool frmMain::removeSelectedRows() {
+bool frmMain::removeSelectedRows()
+{
     // The selection's ranges, not selectedRows(): the latter checks every row against every
     // range, which takes seconds for 10,000 scattered rows.
     QList<int> rows;
@@ -357,35 +377,69 @@ bool frmMain::removeSelectedRows() {
     return true;
 }
 
-void frmMain::mnuSupprimer_Click() {
+void frmMain::mnuSupprimer_Click()
+{
     removeSelectedRows();
     ShowRowCount();
 }
 
-void frmMain::mnuEffacer_Click() {
+void frmMain::mnuEffacer_Click()
+{
     m_files->clear();
     ShowRowCount();
 }
 
-void frmMain::mnuVeile_Click() {
+void frmMain::mnuEncode_Click()
+{
+    m_running = true;
+    RunConversion(m_program, Direction::Encode);
+    m_running = false;
+}
+
+void frmMain::mnuDecode_Click()
+{
+    m_running = true;
+    RunConversion(m_program, Direction::Decode);
+    m_running = false;
+}
+
+void frmMain::timer_Timer()
+{
+    if (m_program.isConsoleOpen())
+        return;
+    timer->stop();
+    m_program.desktop().showMessage(
+        this,
+        m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeA")) + QLatin1Char('\n') +
+            m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeB")),
+        QStringLiteral("Quenzal"), Desktop::Icon::Information);
+    setEnabled(true);
+}
+
+void frmMain::mnuVeile_Click()
+{
     m_screenSaver->setInhibited(mnuVeile->isChecked());
 }
 
-void frmMain::mnuDoc_Click() {
+void frmMain::mnuDoc_Click()
+{
     OpenDocument(m_program.desktop(),
                  m_program.values().programFolder + QStringLiteral("/Quenzal.html"));
 }
 
-void frmMain::mnuAccueil_Click() {
+void frmMain::mnuAccueil_Click()
+{
     OpenDocument(m_program.desktop(), kHomePage);
 }
 
-void frmMain::mnuMail_Click() {
+void frmMain::mnuMail_Click()
+{
     OpenDocument(m_program.desktop(),
                  QStringLiteral("mailto:") + kMailAddress + QStringLiteral("?Subject=Quenzal"));
 }
 
-void frmMain::popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where) {
+void frmMain::popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where)
+{
     for (QAction* action : hidden)
         action->setVisible(false);
     menu->exec(where);
@@ -393,7 +447,8 @@ void frmMain::popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& wh
         action->setVisible(true);
 }
 
-void frmMain::cmdBouton_Click(int index) {
+void frmMain::cmdBouton_Click(int index)
+{
     const QPoint below = cmdBouton[index]->mapToGlobal(QPoint(0, cmdBouton[index]->height()));
     switch (index) {
     case 0:
@@ -416,12 +471,14 @@ void frmMain::cmdBouton_Click(int index) {
     }
 }
 
-void frmMain::cmdBouton_MouseMove(int index) {
+void frmMain::cmdBouton_MouseMove(int index)
+{
     stbPanel2->setText(
         m_program.text(QStringLiteral("Main"), QStringLiteral("stb%1").arg(index + 1)));
 }
 
-bool frmMain::eventFilter(QObject* watched, QEvent* event) {
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
     for (int i = 0; i < 5; ++i) {
         if (watched == cmdBouton[i] &&
             (event->type() == QEvent::Enter || event->type() == QEvent::MouseMove))

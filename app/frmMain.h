@@ -43,6 +43,10 @@ public:
     void mnuAjoutDossier_Click();
     void mnuSupprimer_Click();
     void mnuEffacer_Click();
+    void mnuEncode_Click();
+    void mnuDecode_Click();
+    // While a failed run's console window is open the main window waits; then the notice.
+    void timer_Timer();
     void mnuVeile_Click();
     void mnuDoc_Click();
     void mnuAccueil_Click();
@@ -107,4 +111,5 @@ private:
     Program& m_program;
     FileListModel* m_files = nullptr;
     ScreenSaverInhibitor* m_screenSaver = nullptr;
+    bool m_running = false; // a conversion run has not returned yet
 };

@@ -4,7 +4,8 @@
 
 namespace {
 
-const QHash<QString, QString>& builtInTexts() {
+const QHash<QString, QString>& builtInTexts()
+{
     static const QHash<QString, QString> texts = {
         {QStringLiteral("main/stb1"), QStringLiteral("Ajouter des fichiers ou un dossier")},
         {QStringLiteral("main/stb2"), QStringLiteral("Retirer des fichiers de la liste")},
@@ -26,6 +27,12 @@ const QHash<QString, QString>& builtInTexts() {
          QStringLiteral("Impossible d'écrire le script de conversion :")},
         {QStringLiteral("main/msgerrstart"),
          QStringLiteral("Impossible de lancer le script de conversion.")},
+        {QStringLiteral("main/msgskipdecode"),
+         QStringLiteral("Ignoré (lame ne décode que les fichiers MP3 et WAV) :")},
+        {QStringLiteral("main/msgskipsame"),
+         QStringLiteral("Ignoré (le fichier produit remplacerait le fichier source) :")},
+        {QStringLiteral("main/msgskiprepeated"),
+         QStringLiteral("Ignoré (déjà plus haut dans la liste) :")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
     };
@@ -34,7 +41,8 @@ const QHash<QString, QString>& builtInTexts() {
 
 } // namespace
 
-QString MessageText(const Language& language, const QString& section, const QString& key) {
+QString MessageText(const Language& language, const QString& section, const QString& key)
+{
     const QString text = language.GetLangText(section, key, 255);
     if (!text.isEmpty())
         return text;

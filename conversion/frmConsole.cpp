@@ -1,0 +1,356 @@
+#include "conversion/frmConsole.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace {
+
+// The encoder redraws its progress many times a second; ten redraws a second look live and
+// cost next to nothing.
+constexpr int kRedrawIntervalMs = 100;
+
+// QProgressBar repaints itself at once whenever its text changes, a costly paint of its own
+// each time; held back, it is painted with the rest of the window in the next frame.
+void setBarValue(QProgressBar* bar, int value)
+{
+    if (bar->value() == value)
+        return;
+    bar->setUpdatesEnabled(false);
+    bar->setValue(value);
+    bar->setUpdatesEnabled(true);
+}
+
+} // namespace
+
+ConsoleTexts ConsoleTexts::builtIn()
+{
+    ConsoleTexts texts;
+    texts.title = QStringLiteral("Quenzal");
+    texts.titleFile = QStringLiteral("Quenzal — fichier %1 sur %2");
+    texts.titleStopped = QStringLiteral("Quenzal — conversion arrêtée");
+    texts.titleFailed = QStringLiteral("Quenzal — conversion terminée avec des erreurs");
+    texts.stop = QStringLiteral("Arrêter");
+    texts.close = QStringLiteral("Fermer");
+    texts.stopped = QStringLiteral("La conversion a été arrêtée.");
+    texts.failedCount = QStringLiteral("Fichiers non convertis : %1");
+    texts.failedList = QStringLiteral("Fichiers non convertis :");
+    texts.failedExitCode = QStringLiteral("La conversion s'est terminée sur une erreur (code %1).");
+    return texts;
+}
+
+frmConsole::frmConsole(QWidget* parent)
+    : QWidget(parent, Qt::Window)
+    , m_texts(ConsoleTexts::builtIn())
+{
+    setObjectName(QStringLiteral("frmConsole"));
+
+    txtSortie = new QPlainTextEdit(this);
+    txtSortie->setObjectName(QStringLiteral("txtSortie"));
+    txtSortie->setReadOnly(true);
+    // A long run must not keep an undo history of every progress redraw.
+    txtSortie->setUndoRedoEnabled(false);
+    // The encoder draws tables and a histogram in columns: no wrapping, one font pitch.
+    txtSortie->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtSortie->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+
+    lblFichier = new QLabel(this);
+    lblFichier->setObjectName(QStringLiteral("lblFichier"));
+    lblFichier->setTextFormat(Qt::PlainText);
+    prgFichier = new QProgressBar(this);
+    prgFichier->setObjectName(QStringLiteral("prgFichier"));
+    prgFichier->setRange(0, 100);
+    prgFichier->setValue(0);
+    prgTotal = new QProgressBar(this);
+    prgTotal->setObjectName(QStringLiteral("prgTotal"));
+    prgTotal->setRange(0, 1);
+    prgTotal->setValue(0);
+
+    cmdStop = new QPushButton(this);
+    cmdStop->setObjectName(QStringLiteral("cmdStop"));
+    cmdStop->setAutoDefault(false);
+    cmdStop->setEnabled(false);
+    cmdFermer = new QPushButton(this);
+    cmdFermer->setObjectName(QStringLiteral("cmdFermer"));
+    cmdFermer->setAutoDefault(false);
+    cmdFermer->setEnabled(false);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdStop);
+    buttons->addWidget(cmdFermer);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(txtSortie, 1);
+    layout->addWidget(lblFichier);
+    layout->addWidget(prgFichier);
+    layout->addWidget(prgTotal);
+    layout->addLayout(buttons);
+
+    m_redrawTimer = new QTimer(this);
+    m_redrawTimer->setObjectName(QStringLiteral("redrawTimer"));
+    m_redrawTimer->setSingleShot(true);
+    m_redrawTimer->setInterval(kRedrawIntervalMs);
+    connect(m_redrawTimer, &QTimer::timeout, this, &frmConsole::redraw);
+    connect(cmdStop, &QPushButton::clicked, this, &frmConsole::cmdStop_Click);
+    connect(cmdFermer, &QPushButton::clicked, this, &QWidget::close);
+
+    resize(760, 520);
+    applyTexts();
+}
+
+void frmConsole::setTexts(const ConsoleTexts& texts)
+{
+    m_texts = texts;
+    applyTexts();
+}
+
+void frmConsole::beginRun(int fileCount, const QStringList& notes)
+{
+    m_redrawTimer->stop();
+    m_screen.clear();
+    txtSortie->clear();
+    m_shownDropped = 0;
+    m_fileCount = std::max(fileCount, 0);
+    m_filesDone = 0;
+    m_currentFile = 0;
+    m_outcome = Outcome::Running;
+    m_stopRequested = false;
+
+    lblFichier->clear();
+    setBarValue(prgFichier, 0);
+    // A run of no file still shows an empty bar, not a busy one.
+    prgTotal->setRange(0, std::max(m_fileCount, 1));
+    prgTotal->setFormat(QStringLiteral("%v / ") + QString::number(m_fileCount));
+    setBarValue(prgTotal, 0);
+    cmdStop->setEnabled(true);
+    cmdFermer->setEnabled(false);
+    applyTexts();
+
+    for (const QString& note : notes)
+        m_screen.addLine(note);
+    redraw();
+    show();
+    raise();
+    activateWindow();
+}
+
+void frmConsole::appendOutput(QByteArrayView bytes)
+{
+    m_screen.feed(bytes);
+    scheduleRedraw();
+}
+
+void frmConsole::addNote(const QString& line)
+{
+    m_screen.addLine(line);
+    scheduleRedraw();
+}
+
+void frmConsole::startFile(int number, const QString& name)
+{
+    m_screen.resetFileProgress();
+    m_currentFile = number;
+    m_filesDone = std::clamp(number - 1, m_filesDone, m_fileCount);
+    lblFichier->setText(name);
+    setBarValue(prgFichier, 0);
+    setBarValue(prgTotal, m_filesDone);
+    applyTexts();
+}
+
+void frmConsole::finishFile(int number, bool ok)
+{
+    // Counting by number keeps the bar right should a file be reported twice.
+    m_filesDone = std::clamp(number, m_filesDone, m_fileCount);
+    setBarValue(prgTotal, m_filesDone);
+    if (ok)
+        setBarValue(prgFichier, 100);
+}
+
+void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopped)
+{
+    m_redrawTimer->stop();
+    cmdStop->setEnabled(false);
+    cmdFermer->setEnabled(true);
+    if (exitCode == 0 && failedNames.isEmpty() && !stopped) {
+        m_outcome = Outcome::Succeeded;
+        redraw();
+        hide();
+        Q_EMIT closed();
+        return;
+    }
+
+    m_outcome = stopped ? Outcome::Stopped : Outcome::Failed;
+    QStringList summary;
+    if (stopped)
+        summary << m_texts.stopped;
+    if (!failedNames.isEmpty()) {
+        summary << m_texts.failedList;
+        for (const QString& name : failedNames)
+            summary << QStringLiteral("  ") + name;
+    } else if (!stopped) {
+        summary << m_texts.failedExitCode.arg(exitCode);
+    }
+    m_screen.addLine(QString());
+    for (const QString& line : summary)
+        m_screen.addLine(line);
+    redraw();
+
+    if (stopped)
+        lblFichier->setText(m_texts.stopped);
+    else if (!failedNames.isEmpty())
+        lblFichier->setText(m_texts.failedCount.arg(failedNames.size()));
+    else
+        lblFichier->setText(m_texts.failedExitCode.arg(exitCode));
+    applyTexts();
+    show();
+    cmdFermer->setFocus();
+}
+
+void frmConsole::closeEvent(QCloseEvent* event)
+{
+    // Closing during the run means "stop": the window stays until the run has ended, so the
+    // user sees how it ended.
+    if (m_outcome == Outcome::Running) {
+        event->ignore();
+        requestStop();
+        return;
+    }
+    event->accept();
+    Q_EMIT closed();
+}
+
+void frmConsole::changeEvent(QEvent* event)
+{
+    // The main window is disabled during a run, and Qt passes that on to the windows it owns:
+    // this one must stay usable, or the run could not be stopped.
+    if (event->type() == QEvent::EnabledChange && !isEnabled() &&
+        !testAttribute(Qt::WA_ForceDisabled))
+        setEnabled(true);
+    QWidget::changeEvent(event);
+}
+
+void frmConsole::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && m_outcome != Outcome::Running) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void frmConsole::cmdStop_Click()
+{
+    requestStop();
+}
+
+void frmConsole::requestStop()
+{
+    if (m_stopRequested)
+        return;
+    m_stopRequested = true;
+    cmdStop->setEnabled(false);
+    Q_EMIT stopRequested();
+}
+
+void frmConsole::scheduleRedraw()
+{
+    if (!m_redrawTimer->isActive())
+        m_redrawTimer->start();
+}
+
+void frmConsole::redraw()
+{
+    QScrollBar* bar = txtSortie->verticalScrollBar();
+    // Follow the end unless the user scrolled up to read.
+    const bool follow = bar->value() >= bar->maximum();
+
+    dropShownTopLines();
+    const int first = m_screen.takeFirstChangedLine();
+    if (first >= 0)
+        showLinesFrom(first);
+
+    if (const auto percent = m_screen.takeFileProgress())
+        setBarValue(prgFichier, *percent);
+    if (follow)
+        bar->setValue(bar->maximum());
+}
+
+void frmConsole::showLinesFrom(int first)
+{
+    // The encoder redraws its whole display for every update, but most of its lines come back
+    // unchanged: only the lines that really differ are laid out again.
+    const QStringList& lines = m_screen.lines();
+    QTextDocument* document = txtSortie->document();
+    QTextCursor cursor(document);
+    cursor.beginEditBlock();
+    int row = std::min(first, document->blockCount());
+    for (QTextBlock block = document->findBlockByNumber(row); block.isValid() && row < lines.size();
+         block = block.next(), ++row) {
+        if (block.text() == lines[row])
+            continue;
+        cursor.setPosition(block.position());
+        cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
+        cursor.insertText(lines[row]);
+        block = cursor.block();
+    }
+    if (row < lines.size()) {
+        cursor.movePosition(QTextCursor::End);
+        cursor.insertText(QLatin1Char('\n') + lines.mid(row).join(QLatin1Char('\n')));
+    } else if (document->blockCount() > lines.size()) {
+        // Never happens while the screen only grows; kept so that the view cannot drift.
+        cursor.setPosition(document->findBlockByNumber(int(lines.size()) - 1).position());
+        cursor.movePosition(QTextCursor::EndOfBlock);
+        cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
+        cursor.removeSelectedText();
+    }
+    cursor.endEditBlock();
+}
+
+void frmConsole::dropShownTopLines()
+{
+    const qint64 dropped = m_screen.droppedLineCount() - m_shownDropped;
+    if (dropped <= 0)
+        return;
+    m_shownDropped = m_screen.droppedLineCount();
+    QTextDocument* document = txtSortie->document();
+    if (dropped >= document->blockCount()) {
+        document->clear();
+        return;
+    }
+    QTextCursor cursor(document);
+    cursor.setPosition(document->findBlockByNumber(int(dropped)).position(),
+                       QTextCursor::KeepAnchor);
+    cursor.removeSelectedText();
+}
+
+void frmConsole::applyTexts()
+{
+    cmdStop->setText(m_texts.stop);
+    cmdFermer->setText(m_texts.close);
+    switch (m_outcome) {
+    case Outcome::Stopped:
+        setWindowTitle(m_texts.titleStopped);
+        break;
+    case Outcome::Failed:
+        setWindowTitle(m_texts.titleFailed);
+        break;
+    default:
+        if (m_currentFile > 0)
+            setWindowTitle(m_texts.titleFile.arg(QString::number(m_currentFile),
+                                                 QString::number(m_fileCount)));
+        else
+            setWindowTitle(m_texts.title);
+    }
+}
