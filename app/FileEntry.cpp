@@ -17,13 +17,15 @@ QString FileEntry::text(int column) const
         return folder;
     case SizeColumn:
         return QString::number(size);
-    case DateColumn: {
-        const QDateTime when = QDateTime::fromMSecsSinceEpoch(modifiedMs).toLocalTime();
-        const QLocale locale;
-        if (when.time() == QTime(0, 0))
-            return locale.toString(when.date(), QLocale::ShortFormat);
-        return locale.toString(when, QLocale::ShortFormat);
-    }
+    case DateColumn:
+        if (dateText.isEmpty()) {
+            const QDateTime when = QDateTime::fromMSecsSinceEpoch(modifiedMs).toLocalTime();
+            const QLocale locale;
+            dateText = when.time() == QTime(0, 0)
+                           ? locale.toString(when.date(), QLocale::ShortFormat)
+                           : locale.toString(when, QLocale::ShortFormat);
+        }
+        return dateText;
     case TypeColumn:
         return type;
     default:

@@ -18,9 +18,9 @@
 
 namespace {
 
-// The encoder redraws its progress many times a second; ten redraws a second look live and
+// The encoder redraws its progress many times a second; four redraws a second look live and
 // cost next to nothing.
-constexpr int kRedrawIntervalMs = 100;
+constexpr int kRedrawIntervalMs = 250;
 
 // QProgressBar repaints itself at once whenever its text changes, a costly paint of its own
 // each time; held back, it is painted with the rest of the window in the next frame.
@@ -69,10 +69,13 @@ frmConsole::frmConsole(QWidget* parent)
     lblFichier = new QLabel(this);
     lblFichier->setObjectName(QStringLiteral("lblFichier"));
     lblFichier->setTextFormat(Qt::PlainText);
+    // A new file name must not lay the whole window out again.
+    lblFichier->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
     prgFichier = new QProgressBar(this);
     prgFichier->setObjectName(QStringLiteral("prgFichier"));
     prgFichier->setRange(0, 100);
     prgFichier->setValue(0);
+    prgFichier->setTextVisible(false); // the name above says which file; a percentage costs a paint
     prgTotal = new QProgressBar(this);
     prgTotal->setObjectName(QStringLiteral("prgTotal"));
     prgTotal->setRange(0, 1);
@@ -125,6 +128,8 @@ void frmConsole::beginRun(int fileCount, const QStringList& notes)
     m_fileCount = std::max(fileCount, 0);
     m_filesDone = 0;
     m_currentFile = 0;
+    m_currentName.clear();
+    m_fileProgress = 0;
     m_outcome = Outcome::Running;
     m_stopRequested = false;
 
@@ -163,19 +168,19 @@ void frmConsole::startFile(int number, const QString& name)
     m_screen.resetFileProgress();
     m_currentFile = number;
     m_filesDone = std::clamp(number - 1, m_filesDone, m_fileCount);
-    lblFichier->setText(name);
-    setBarValue(prgFichier, 0);
-    setBarValue(prgTotal, m_filesDone);
+    m_currentName = name;
+    m_fileProgress = 0;
     applyTexts();
+    scheduleRedraw();
 }
 
 void frmConsole::finishFile(int number, bool ok)
 {
     // Counting by number keeps the bar right should a file be reported twice.
     m_filesDone = std::clamp(number, m_filesDone, m_fileCount);
-    setBarValue(prgTotal, m_filesDone);
     if (ok)
-        setBarValue(prgFichier, 100);
+        m_fileProgress = 100;
+    scheduleRedraw();
 }
 
 void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopped)
@@ -282,7 +287,11 @@ void frmConsole::redraw()
         showLinesFrom(first);
 
     if (const auto percent = m_screen.takeFileProgress())
-        setBarValue(prgFichier, *percent);
+        m_fileProgress = *percent;
+    if (lblFichier->text() != m_currentName && m_outcome == Outcome::Running)
+        lblFichier->setText(m_currentName);
+    setBarValue(prgFichier, m_fileProgress);
+    setBarValue(prgTotal, m_filesDone);
     if (follow)
         bar->setValue(bar->maximum());
 }

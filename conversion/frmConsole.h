@@ -94,6 +94,10 @@ private:
     int m_fileCount = 0;
     int m_filesDone = 0;
     int m_currentFile = 0;
+    // Shown at the next redraw: a file of a fast run may start and end between two frames,
+    // and every change shown at once would repaint the window once more.
+    QString m_currentName;
+    int m_fileProgress = 0;
     Outcome m_outcome = Outcome::Idle;
     bool m_stopRequested = false;
 };

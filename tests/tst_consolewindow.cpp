@@ -146,7 +146,7 @@ void tst_ConsoleWindow::realEncoderOutput()
     console.beginRun(1, {});
     console.startFile(1, QStringLiteral("in.wav"));
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal — fichier 1 sur 1"));
-    QCOMPARE(console.lblFichier->text(), QStringLiteral("in.wav"));
+    QTRY_COMPARE(console.lblFichier->text(), QStringLiteral("in.wav"));
 
     // Redrawn after every few pieces, the window always equals a terminal fed the same bytes.
     ConsoleScreen reference;
@@ -158,7 +158,7 @@ void tst_ConsoleWindow::realEncoderOutput()
             QTRY_COMPARE(shownText(console), reference.text());
     }
     QTRY_COMPARE(shownText(console), reference.text());
-    QCOMPARE(console.prgFichier->value(), 100);
+    QTRY_COMPARE(console.prgFichier->value(), 100);
     QVERIFY(!console.findChild<QTimer*>("redrawTimer")->isActive());
 
     const QString text = shownText(console);
@@ -171,7 +171,7 @@ void tst_ConsoleWindow::realEncoderOutput()
         QCOMPARE(linesContaining(text, QStringLiteral(" 64 [")), 1); // the histogram, once
 
     console.finishFile(1, true);
-    QCOMPARE(console.prgTotal->value(), 1);
+    QTRY_COMPARE(console.prgTotal->value(), 1);
     QSignalSpy closed(&console, &frmConsole::closed);
     console.endRun(0, {}, false);
     QCOMPARE(closed.size(), 1);
@@ -188,33 +188,33 @@ void tst_ConsoleWindow::progressAndTitle()
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal"));
     QCOMPARE(shownText(console), QStringLiteral("note one\nnote two\n")); // shown at once
     QCOMPARE(console.prgTotal->maximum(), 3);
-    QCOMPARE(console.prgTotal->value(), 0);
+    QTRY_COMPARE(console.prgTotal->value(), 0);
     QCOMPARE(console.prgTotal->text(), QStringLiteral("0 / 3"));
 
     console.startFile(1, QStringLiteral("a.wav"));
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal — fichier 1 sur 3"));
-    QCOMPARE(console.lblFichier->text(), QStringLiteral("a.wav"));
+    QTRY_COMPARE(console.lblFichier->text(), QStringLiteral("a.wav"));
     console.appendOutput("\r    20/116    (17%)|    0:00/    0:00|\r    50/116    (4");
     QTRY_COMPARE(console.prgFichier->value(), 17);
     console.appendOutput("3%)|    0:00/    0:00|");
     QTRY_COMPARE(console.prgFichier->value(), 43);
     console.finishFile(1, true);
-    QCOMPARE(console.prgTotal->value(), 1);
-    QCOMPARE(console.prgFichier->value(), 100);
+    QTRY_COMPARE(console.prgTotal->value(), 1);
+    QTRY_COMPARE(console.prgFichier->value(), 100);
 
     console.startFile(2, QStringLiteral("b.mp3"));
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal — fichier 2 sur 3"));
-    QCOMPARE(console.lblFichier->text(), QStringLiteral("b.mp3"));
-    QCOMPARE(console.prgFichier->value(), 0);
+    QTRY_COMPARE(console.lblFichier->text(), QStringLiteral("b.mp3"));
+    QTRY_COMPARE(console.prgFichier->value(), 0);
     console.finishFile(2, false);
-    QCOMPARE(console.prgTotal->value(), 2);
-    QCOMPARE(console.prgFichier->value(), 0);
+    QTRY_COMPARE(console.prgTotal->value(), 2);
+    QTRY_COMPARE(console.prgFichier->value(), 0);
 
     // Numbers out of step neither move the bar back nor past the end.
     console.finishFile(1, true);
-    QCOMPARE(console.prgTotal->value(), 2);
+    QTRY_COMPARE(console.prgTotal->value(), 2);
     console.finishFile(9, true);
-    QCOMPARE(console.prgTotal->value(), 3);
+    QTRY_COMPARE(console.prgTotal->value(), 3);
     console.addNote(QStringLiteral("a note of ours"));
     QTRY_VERIFY(shownText(console).contains(QStringLiteral("\na note of ours\n")));
 
@@ -222,10 +222,10 @@ void tst_ConsoleWindow::progressAndTitle()
     console.beginRun(0, {});
     QCOMPARE(shownText(console), QString());
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal"));
-    QCOMPARE(console.prgTotal->value(), 0);
+    QTRY_COMPARE(console.prgTotal->value(), 0);
     QCOMPARE(console.prgTotal->text(), QStringLiteral("0 / 0"));
-    QCOMPARE(console.prgFichier->value(), 0);
-    QCOMPARE(console.lblFichier->text(), QString());
+    QTRY_COMPARE(console.prgFichier->value(), 0);
+    QTRY_COMPARE(console.lblFichier->text(), QString());
     QVERIFY(console.isRunning());
 }
 
@@ -260,7 +260,7 @@ void tst_ConsoleWindow::failedEndStaysOpen()
     QVERIFY(!console.cmdStop->isEnabled());
     QCOMPARE(console.windowTitle(),
              QStringLiteral("Quenzal — conversion terminée avec des erreurs"));
-    QCOMPARE(console.lblFichier->text(), QStringLiteral("Fichiers non convertis : 1"));
+    QTRY_COMPARE(console.lblFichier->text(), QStringLiteral("Fichiers non convertis : 1"));
     QVERIFY2(shownText(console).endsWith(QStringLiteral("unsupported audio format\n\n"
                                                         "Fichiers non convertis :\n  a.wav\n")),
              qPrintable(shownText(console)));
@@ -301,7 +301,7 @@ void tst_ConsoleWindow::stop()
     console.endRun(143, {}, true);
     QVERIFY(console.isVisible());
     QCOMPARE(console.windowTitle(), QStringLiteral("Quenzal — conversion arrêtée"));
-    QCOMPARE(console.lblFichier->text(), QStringLiteral("La conversion a été arrêtée."));
+    QTRY_COMPARE(console.lblFichier->text(), QStringLiteral("La conversion a été arrêtée."));
     QVERIFY(shownText(console).contains(QStringLiteral("La conversion a été arrêtée.")));
     QVERIFY(console.cmdFermer->isEnabled());
     QCOMPARE(closed.size(), 0);
@@ -389,7 +389,7 @@ void tst_ConsoleWindow::lineCap()
     QTRY_COMPARE(shownText(console), reference.text());
     QCOMPARE(console.txtSortie->document()->blockCount(), ConsoleScreen::kMaxLines);
     QVERIFY(!shownText(console).contains(QStringLiteral("the first note")));
-    QCOMPARE(console.prgFichier->value(), 50);
+    QTRY_COMPARE(console.prgFichier->value(), 50);
 }
 
 QTEST_MAIN(tst_ConsoleWindow)
