@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -183,6 +184,14 @@ void frmMain::createControls()
     lstMain->header()->setStretchLastSection(false);
     for (int c = 0; c < int(kColumnWidths.size()); ++c)
         lstMain->setColumnWidth(c, TwipsToPixels(kColumnWidths[c], logicalDpiX()));
+    // A date and time in the user's locale is often wider than the designed column: widen it
+    // so that the date is never cut.
+    FileEntry sample;
+    sample.modifiedMs = QDateTime(QDate(2026, 12, 28), QTime(23, 58, 59)).toMSecsSinceEpoch();
+    const int dateWidth =
+        lstMain->fontMetrics().horizontalAdvance(sample.text(FileEntry::DateColumn)) + 16;
+    lstMain->setColumnWidth(FileEntry::DateColumn,
+                            std::max(lstMain->columnWidth(FileEntry::DateColumn), dateWidth));
     lstMain->installEventFilter(this);
     lstMain->viewport()->installEventFilter(this);
 

@@ -198,6 +198,17 @@ private Q_SLOTS:
             QVERIFY(button->text().isEmpty());
         }
         QVERIFY(main->cmdBouton[2]->width() > 2 * main->cmdBouton[1]->width());
+        // The pictures are really drawn: not an empty (transparent) picture.
+        for (int i = 0; i < 5; ++i) {
+            const QImage picture =
+                main->cmdBouton[i]->icon().pixmap(main->cmdBouton[i]->iconSize()).toImage();
+            int painted = 0;
+            for (int y = 0; y < picture.height(); ++y)
+                for (int x = 0; x < picture.width(); ++x)
+                    painted += qAlpha(picture.pixel(x, y)) > 0;
+            QVERIFY2(painted > picture.width() * picture.height() / 4,
+                     qPrintable(QString::number(i)));
+        }
         QVERIFY(main->findChild<QLabel*>("lblBouton"));
         QVERIFY(!main->lblRegistre->isVisible());
         QVERIFY(!main->guille->isVisible());
