@@ -9,8 +9,9 @@
 #include "conversion/ConsoleScreen.h"
 #include "conversion/frmConsole.h"
 
+#include "../tests/TestFiles.h"
+
 #include <QApplication>
-#include <QDataStream>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -19,33 +20,11 @@
 
 #include <sys/resource.h>
 
-#include <cmath>
 #include <cstdio>
-#include <numbers>
 
 namespace {
 
 constexpr int kRounds = 2;
-
-bool writeSineWav(const QString& path, int seconds)
-{
-    const quint32 frames = quint32(seconds) * 44100;
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + frames * 4);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4)
-        << quint16(4) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(frames * 4);
-    for (quint32 i = 0; i < frames; ++i)
-        out << qint16(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0))
-            << qint16(6000 * std::sin(2 * std::numbers::pi * 660 * i / 44100.0));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
-}
 
 double cpuSeconds()
 {
@@ -100,7 +79,7 @@ bool prepare(const QString& folder, int files, int seconds)
     QByteArray script = "#!/bin/sh\n";
     for (int i = 0; i < files; ++i) {
         const QByteArray name = "in" + QByteArray::number(i);
-        if (!writeSineWav(folder + QLatin1Char('/') + QString::fromLatin1(name + ".wav"), seconds))
+        if (!WriteSineWav(folder + QLatin1Char('/') + QString::fromLatin1(name + ".wav"), seconds))
             return false;
         script += "\"" QUENZAL_LAME "\" -V 2 \"" + name + ".wav\" \"" + name + ".mp3\"\n";
     }

@@ -5,7 +5,7 @@
 #include "app/Program.h"
 #include "app/frmMain.h"
 
-#include "../tests/Wav.h"
+#include "../tests/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>

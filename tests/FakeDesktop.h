@@ -1,9 +1,13 @@
 #pragma once
 
+#include "app/Program.h"
+#include "app/frmMain.h"
 #include "conversion/Desktop.h"
 
 #include <QList>
 #include <QStringList>
+
+#include <memory>
 
 // Stands in for the desktop in window tests: records what would have been shown and answers
 // the dialogs from queues the test fills.
@@ -19,7 +23,6 @@ public:
     QStringList opened;             // documents and links
     QList<QStringList> fileAnswers; // answers of the open-files dialog, in turn
     QStringList folderAnswers;      // answers of the folder picker, in turn
-    QStringList fileNameAnswers;    // answers of the single open/save dialogs, in turn
     QStringList filters;            // the filter of every file dialog shown
 
     void showMessage(QObject*, const QString& text, const QString& title, Icon icon) override
@@ -32,15 +35,13 @@ public:
         filters << filter;
         return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString& filter) override
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
     {
-        filters << filter;
-        return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
+        return {};
     }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString& filter) override
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
     {
-        filters << filter;
-        return fileNameAnswers.isEmpty() ? QString() : fileNameAnswers.takeFirst();
+        return {};
     }
     QString pickFolder(QObject*, const QString&) override
     {
@@ -52,3 +53,16 @@ public:
         return true;
     }
 };
+
+// A program started as Quenzal starts (the stored values restored, the main window shown),
+// with the fake desktop in place.
+inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeDesktop*& desktop)
+{
+    auto program = std::make_unique<Program>(programFolder);
+    auto fake = std::make_unique<FakeDesktop>();
+    desktop = fake.get();
+    program->setDesktop(std::move(fake));
+    program->mainWindow()->Form_Load();
+    program->mainWindow()->show();
+    return program;
+}

@@ -5,6 +5,8 @@
 #include "app/FolderSearch.h"
 #include "app/MainLayout.h"
 
+#include "TestFiles.h"
+
 #include <QAbstractItemModelTester>
 #include <QDateTime>
 #include <QDir>
@@ -16,14 +18,6 @@
 #include <unistd.h>
 
 namespace {
-
-void touch(const QString& path, int bytes = 0)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
-    file.write(QByteArray(bytes, 'x'));
-}
 
 QStringList paths(const QList<FileEntry>& rows)
 {
@@ -51,38 +45,28 @@ private Q_SLOTS:
     {
         const MainLayout big = ComputeMainLayout(10000, 7000);
         QCOMPARE(big.list, QRect(120, 120, 9580, 4555));
-        QCOMPARE(big.labelTop, 4805);
-        QCOMPARE(big.labelLeft, 1440);
-        QCOMPARE(big.buttonsTop, 4925);
-
+        QVERIFY(big.labelTop == 4805 && big.labelLeft == 1440 && big.buttonsTop == 4925);
         // Below the design size the window snaps back to it.
         const MainLayout small = ComputeMainLayout(3000, 2000);
-        QCOMPARE(small.width, kMainMinWidth);
-        QCOMPARE(small.height, kMainMinHeight);
+        QVERIFY(small.width == kMainMinWidth && small.height == kMainMinHeight);
         QCOMPARE(small.list, QRect(120, 120, 8175, 3375));
-        QCOMPARE(TwipsToPixels(1440, 96), 96);
-        QCOMPARE(PixelsToTwips(96, 96), 1440);
+        QVERIFY(TwipsToPixels(1440, 96) == 96 && PixelsToTwips(96, 96) == 1440);
     }
 
     void admissionIsCaseSensitiveAndLooksAtTheWholePath()
     {
-        QVERIFY(IsAdmittedFile("/m/a.wav"));
-        QVERIFY(IsAdmittedFile("/m/a.b.mp3"));
-        QVERIFY(IsAdmittedFile("/m/a.aiff"));
-        QVERIFY(IsAdmittedFile("/m/a.aifc"));
-        QVERIFY(IsAdmittedFile("/m/a.aif"));
-        QVERIFY(!IsAdmittedFile("/m/a.WAV"));
-        QVERIFY(!IsAdmittedFile("/m/a.txt"));
-        QVERIFY(!IsAdmittedFile("/m/noextension"));
-        QVERIFY(!IsAdmittedFile("/m/a.wav/notes"));
-        QVERIFY(IsAdmittedFile("/m/a.aiff/notes"));
+        for (const char* path :
+             {"/m/a.wav", "/m/a.b.mp3", "/m/a.aiff", "/m/a.aif", "/m/a.aiff/notes"})
+            QVERIFY2(IsAdmittedFile(path), path);
+        for (const char* path : {"/m/a.WAV", "/m/a.txt", "/m/noextension", "/m/a.wav/notes"})
+            QVERIFY2(!IsAdmittedFile(path), path);
     }
 
     void rowsFromRealFiles()
     {
         QTemporaryDir dir;
         const QString wav = dir.filePath("live.set.wav");
-        touch(wav, 1234);
+        QVERIFY(touch(wav, QByteArray(1234, 'x')));
         QFile file(wav);
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
@@ -100,26 +84,19 @@ private Q_SLOTS:
                  QLocale().toString(QDate(2024, 3, 1), QLocale::ShortFormat));
 
         // A hidden file keeps its name; a refused, missing or folder path gives no row.
-        touch(dir.filePath(".hidden.mp3"));
-        QCOMPARE(MakeFileEntry(dir.filePath(".hidden.mp3"))->name, QString(".hidden.mp3"));
-        touch(dir.filePath("a.WAV"));
-        QVERIFY(!MakeFileEntry(dir.filePath("a.WAV")));
-        QVERIFY(!MakeFileEntry(dir.filePath("missing.wav")));
+        for (const char* name : {".hidden.mp3", "a.WAV", "x.aiff/notes"})
+            QVERIFY(touch(dir.filePath(name)));
         QDir().mkpath(dir.filePath("folder.wav"));
-        QVERIFY(!MakeFileEntry(dir.filePath("folder.wav")));
-        touch(dir.filePath("x.aiff/notes"));
+        QCOMPARE(MakeFileEntry(dir.filePath(".hidden.mp3"))->name, QString(".hidden.mp3"));
         QCOMPARE(MakeFileEntry(dir.filePath("x.aiff/notes"))->name, QString("notes"));
-    }
+        for (const char* name : {"a.WAV", "missing.wav", "folder.wav"})
+            QVERIFY(!MakeFileEntry(dir.filePath(name)));
 
-    void hugeFilesKeepTheirSize()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("big.wav");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QVERIFY(file.resize(qint64(5) * 1024 * 1024 * 1024)); // sparse: takes no disk space
-        file.close();
-        QCOMPARE(MakeFileEntry(path)->text(FileEntry::SizeColumn), QString("5368709120"));
+        // 2 GiB and more keep their true size (a sparse file takes no disk space).
+        QFile big(dir.filePath("big.wav"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(5) << 30));
+        big.close();
+        QCOMPARE(MakeFileEntry(big.fileName())->text(FileEntry::SizeColumn), QString("5368709120"));
     }
 
     void modelAddsRemovesAndClears()
@@ -127,9 +104,7 @@ private Q_SLOTS:
         FileListModel model;
         QAbstractItemModelTester tester(&model,
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
-        QCOMPARE(model.columnCount(), 5);
         QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QString("Fichier"));
-        QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("Type"));
         QVERIFY(model.setHeaderData(4, Qt::Horizontal, "Kind"));
         QCOMPARE(model.headerData(4, Qt::Horizontal).toString(), QString("Kind"));
 
@@ -144,9 +119,7 @@ private Q_SLOTS:
         // Few runs: removed run by run; repeated and out-of-range numbers are ignored.
         model.removeRowNumbers({5, 3, 4, 4, 100, -1, 999});
         QCOMPARE(model.rowCount(), 197);
-        QCOMPARE(model.entry(3).name, QString("f6.wav"));
-        QCOMPARE(model.entry(96).name, QString("f99.wav"));
-        QCOMPARE(model.entry(97).name, QString("f101.wav"));
+        QVERIFY(model.entry(3).name == "f6.wav" && model.entry(97).name == "f101.wav");
 
         // Many runs: one pass, the order of the kept rows unchanged.
         QList<int> everyOther;
@@ -156,13 +129,9 @@ private Q_SLOTS:
         const QString keptLast = model.entry(model.rowCount() - 2).name;
         model.removeRowNumbers(everyOther);
         QCOMPARE(model.rowCount(), 98);
-        QCOMPARE(model.entry(0).name, keptFirst);
-        QCOMPARE(model.entry(97).name, keptLast);
-
+        QVERIFY(model.entry(0).name == keptFirst && model.entry(97).name == keptLast);
         model.removeRowNumbers({});
-        QCOMPARE(model.rowCount(), 98);
         model.clear();
-        QCOMPARE(model.rowCount(), 0);
         model.clear();
         QCOMPARE(model.rowCount(), 0);
     }
@@ -170,12 +139,9 @@ private Q_SLOTS:
     void folderSearchIsDepthFirstAndCaseFree()
     {
         QTemporaryDir dir;
-        touch(dir.filePath("music/b.mp3"));
-        touch(dir.filePath("music/a.wav"));
-        touch(dir.filePath("music/Sub/c.wav"));
-        touch(dir.filePath("music/Sub/Deeper/d.WAV"));
-        touch(dir.filePath("music/Tail/e.wav"));
-        touch(dir.filePath("music/z.wav"));
+        for (const char* name :
+             {"b.mp3", "a.wav", "Sub/c.wav", "Sub/Deeper/d.WAV", "Tail/e.wav", "z.wav"})
+            QVERIFY(touch(dir.filePath("music/") + name));
         QDir().mkpath(dir.filePath("music/folder.wav")); // a folder, not a file
 
         QString path = dir.filePath("music");
@@ -203,12 +169,11 @@ private Q_SLOTS:
     {
         QTemporaryDir dir;
         const QString m = dir.filePath("music/");
-        touch(m + "a.wav");
-        touch(m + "Sub/b.wav");
+        QVERIFY(touch(m + "a.wav") && touch(m + "Sub/b.wav"));
         // A link back to the top would loop forever if it were followed blindly.
         QVERIFY(QFile::link(m, m + "Sub/loop"));
         QVERIFY(QFile::link(m + "nowhere", m + "broken.wav"));
-        touch(m + "line\nbreak \"quoted\" $(x).wav");
+        QVERIFY(touch(m + "line\nbreak \"quoted\" $(x).wav"));
         const QByteArray latin1Name = QFile::encodeName(m) + "caf\xe9.wav"; // not UTF-8
         QVERIFY(::close(::creat(latin1Name.constData(), 0644)) == 0);
 

@@ -2,7 +2,7 @@
 // the console window, the end-of-run notice and the stop.
 #include "FakeDesktop.h"
 #include "TestEnvironment.h"
-#include "Wav.h"
+#include "TestFiles.h"
 
 #include "app/FileListModel.h"
 #include "app/Program.h"
@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -23,7 +24,7 @@
 class TestRun : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<TestEnvironment> env;
+    TestEnvironment env;
     std::unique_ptr<QTemporaryDir> music;
     std::unique_ptr<Program> program;
     FakeDesktop* desktop = nullptr;
@@ -31,13 +32,8 @@ class TestRun : public QObject {
 
     void start(const QString& programFolder)
     {
-        program = std::make_unique<Program>(programFolder);
-        auto fake = std::make_unique<FakeDesktop>();
-        desktop = fake.get();
-        program->setDesktop(std::move(fake));
+        program = StartProgram(programFolder, desktop);
         main = program->mainWindow();
-        main->Form_Load();
-        main->show();
     }
 
     QString wav(const QString& name, double seconds = 1.0)
@@ -57,19 +53,17 @@ class TestRun : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() { env = std::make_unique<TestEnvironment>(); }
-
     void init()
     {
-        env->clearSettings();
+        env.clearSettings();
         music = std::make_unique<QTemporaryDir>();
-        start(env->programFolder());
+        start(env.programFolder());
     }
 
     void cleanup()
     {
         program.reset();
-        QFile::remove(env->programFolder() + "/Quenzal.sh");
+        QFile::remove(env.programFolder() + "/Quenzal.sh");
     }
 
     void checksComeFirstAndRefuseClearly()
@@ -84,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(desktop->messages[0].text, program->text("Main", "msgErrEncode"));
         QVERIFY(!QFile::exists(bare.path() + "/Quenzal.sh"));
 
-        start(env->programFolder());
+        start(env.programFolder());
         main->mnuDecode->trigger();
         QCOMPARE(desktop->messages.last().text, program->text("Main", "msgErrlist"));
         QVERIFY(main->isEnabled());
@@ -105,7 +99,7 @@ private Q_SLOTS:
 
         // A default sub-folder that cannot be made (a file already has its name).
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
-        start(env->programFolder());
+        start(env.programFolder());
         QFile blocker(music->filePath("Mp3"));
         QVERIFY(blocker.open(QIODevice::WriteOnly));
         blocker.close();
@@ -129,7 +123,8 @@ private Q_SLOTS:
         watch.stop();
         QVERIFY(disabledDuringRun);
         QVERIFY(main->isEnabled());
-        QVERIFY(!program->isConsoleOpen()); // closed by itself
+        QVERIFY(!program->isConsoleOpen());                           // closed by itself
+        QTRY_COMPARE(program->consoleWindow()->prgTotal->value(), 2); // both lines reported
         QVERIFY(!main->timer->isActive());
         QVERIFY(desktop->messages.isEmpty());
         clsMP3 mp3;
@@ -138,7 +133,7 @@ private Q_SLOTS:
         QCOMPARE(mp3.Bitrate(), 112000);
         QCOMPARE(mp3.ChannelModeText(), QString("Single Channel"));
         QVERIFY(isMp3(music->filePath("Mp3/two.mp3")));
-        QVERIFY(QFile::exists(env->programFolder() + "/Quenzal.sh")); // left in place
+        QVERIFY(QFile::exists(env.programFolder() + "/Quenzal.sh")); // left in place
 
         // Again, into the existing sub-folder; then decode the MP3s.
         QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Succeeded);
@@ -153,6 +148,7 @@ private Q_SLOTS:
     {
         QTemporaryDir out;
         main->AddFile(wav("a.wav"));
+        main->lblRegistre->setText("-b 32 -m j -V 4 -B 256 -q 2 "); // VBR switches
         program->setOutputFolderText(QString(" \r\n%1 ").arg(out.path()));
         QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Succeeded);
         QCOMPARE(program->outputFolderText(), out.path() + '/');

@@ -2,12 +2,22 @@
 
 #include <QByteArray>
 #include <QDataStream>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QString>
 
 #include <cmath>
 #include <numbers>
+
+// A small file (and its folders) for the tests that only need a name on disk.
+inline bool touch(const QString& path, const QByteArray& content = "RIFF")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
+}
 
 // A 16-bit stereo 44100 Hz WAV of a 440 Hz / 660 Hz tone, as real music files are made.
 inline QByteArray SineWav(double seconds)
