@@ -157,12 +157,6 @@ void frmConsole::appendOutput(QByteArrayView bytes)
     scheduleRedraw();
 }
 
-void frmConsole::addNote(const QString& line)
-{
-    m_screen.addLine(line);
-    scheduleRedraw();
-}
-
 void frmConsole::startFile(int number, const QString& name)
 {
     m_screen.resetFileProgress();

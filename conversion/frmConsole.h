@@ -40,14 +40,11 @@ public:
     explicit frmConsole(QWidget* parent = nullptr);
 
     void setTexts(const ConsoleTexts& texts);
-    const ConsoleTexts& texts() const { return m_texts; }
 
     // Clears the window, shows it and writes the notes first.
     void beginRun(int fileCount, const QStringList& notes);
     // The script's output, stdout and stderr alike, as it comes.
     void appendOutput(QByteArrayView bytes);
-    // A line of Quenzal's own.
-    void addNote(const QString& line);
     // `number` counts from 1.
     void startFile(int number, const QString& name);
     void finishFile(int number, bool ok);

@@ -10,8 +10,6 @@ constexpr std::array<char16_t, 32> kHighTable = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-const QByteArray kUtf8Bom("\xEF\xBB\xBF", 3);
-
 } // namespace
 
 namespace TextCodec {
@@ -55,14 +53,6 @@ QByteArray toWindows1252(const QString& text)
         bytes.append(byte);
     }
     return bytes;
-}
-
-QString decodeProfileText(const QByteArray& bytes, bool* isUtf8)
-{
-    const bool utf8 = bytes.startsWith(kUtf8Bom);
-    if (isUtf8)
-        *isUtf8 = utf8;
-    return utf8 ? QString::fromUtf8(bytes.mid(kUtf8Bom.size())) : fromWindows1252(bytes);
 }
 
 } // namespace TextCodec

@@ -16,8 +16,4 @@ QString fromWindows1252(const QByteArray& bytes);
 // One byte per character; characters that Windows-1252 cannot hold become "?".
 QByteArray toWindows1252(const QString& text);
 
-// UTF-8 when the bytes start with the UTF-8 byte-order mark (which is dropped),
-// Windows-1252 otherwise.
-QString decodeProfileText(const QByteArray& bytes, bool* isUtf8 = nullptr);
-
 } // namespace TextCodec
