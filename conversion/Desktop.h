@@ -27,6 +27,9 @@ public:
     virtual QString saveFileName(QObject* owner, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
 
+    // A question with Yes and No buttons; true when the user answers Yes.
+    virtual bool ask(QObject* owner, const QString& text, const QString& title) = 0;
+
     // A folder picker; an empty result means the user cancelled.
     virtual QString pickFolder(QObject* owner, const QString& title) = 0;
 

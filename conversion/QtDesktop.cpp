@@ -62,6 +62,14 @@ QString QtDesktop::saveFileName(QObject* owner, const QString& title, const QStr
     return QFileDialog::getSaveFileName(widgetOf(owner), title, folder, toQtFilter(filter));
 }
 
+bool QtDesktop::ask(QObject* owner, const QString& text, const QString& title)
+{
+    QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                    widgetOf(owner));
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 QString QtDesktop::pickFolder(QObject* owner, const QString& title)
 {
     return QFileDialog::getExistingDirectory(widgetOf(owner), title);

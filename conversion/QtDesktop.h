@@ -14,6 +14,7 @@ public:
                          const QString& filter) override;
     QString saveFileName(QObject* owner, const QString& title, const QString& folder,
                          const QString& filter) override;
+    bool ask(QObject* owner, const QString& text, const QString& title) override;
     QString pickFolder(QObject* owner, const QString& title) override;
     bool openDocument(const QString& target) override;
 

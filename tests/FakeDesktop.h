@@ -1,16 +1,13 @@
 #pragma once
 
-#include "app/Program.h"
-#include "app/frmMain.h"
 #include "conversion/Desktop.h"
 
 #include <QList>
 #include <QStringList>
 
-#include <memory>
-
 // Stands in for the desktop in window tests: records what would have been shown and answers
-// the dialogs from queues the test fills.
+// the dialogs from queues the test fills. An empty queue answers as a cancelled dialog (or
+// "No" to a question).
 class FakeDesktop : public Desktop {
 public:
     struct Message {
@@ -18,30 +15,48 @@ public:
         QString title;
         Icon icon;
     };
+    struct Dialog {
+        QString title;
+        QString folder;
+        QString filter;
+    };
 
     QList<Message> messages;
+    QStringList questions;          // the text of every question asked
     QStringList opened;             // documents and links
+    QList<Dialog> dialogs;          // every file dialog shown
     QList<QStringList> fileAnswers; // answers of the open-files dialog, in turn
-    QStringList folderAnswers;      // answers of the folder picker, in turn
-    QStringList filters;            // the filter of every file dialog shown
+    QStringList openAnswers;        // answers of the open-one-file dialog
+    QStringList saveAnswers;        // answers of the save dialog
+    QStringList folderAnswers;      // answers of the folder picker
+    QList<bool> askAnswers;         // answers to questions
 
     void showMessage(QObject*, const QString& text, const QString& title, Icon icon) override
     {
         messages.append({text, title, icon});
     }
-    QStringList openFileNames(QObject*, const QString&, const QString&,
+    QStringList openFileNames(QObject*, const QString& title, const QString& folder,
                               const QString& filter) override
     {
-        filters << filter;
+        dialogs.append({title, folder, filter});
         return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
+    QString openFileName(QObject*, const QString& title, const QString& folder,
+                         const QString& filter) override
     {
-        return {};
+        dialogs.append({title, folder, filter});
+        return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
+    QString saveFileName(QObject*, const QString& title, const QString& folder,
+                         const QString& filter) override
     {
-        return {};
+        dialogs.append({title, folder, filter});
+        return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
+    }
+    bool ask(QObject*, const QString& text, const QString&) override
+    {
+        questions << text;
+        return !askAnswers.isEmpty() && askAnswers.takeFirst();
     }
     QString pickFolder(QObject*, const QString&) override
     {
@@ -53,16 +68,3 @@ public:
         return true;
     }
 };
-
-// A program started as Quenzal starts (the stored values restored, the main window shown),
-// with the fake desktop in place.
-inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeDesktop*& desktop)
-{
-    auto program = std::make_unique<Program>(programFolder);
-    auto fake = std::make_unique<FakeDesktop>();
-    desktop = fake.get();
-    program->setDesktop(std::move(fake));
-    program->mainWindow()->Form_Load();
-    program->mainWindow()->show();
-    return program;
-}

@@ -1,6 +1,6 @@
 // The main window, its file list and the folder search window, driven as a user would,
 // under the offscreen platform, with the desktop's dialogs replaced by FakeDesktop.
-#include "FakeDesktop.h"
+#include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
@@ -280,7 +280,7 @@ private Q_SLOTS:
         desktop->fileAnswers << QStringList{dir.filePath("a.wav"), dir.filePath("c.txt"),
                                             dir.filePath("b.mp3"), dir.filePath("gone.wav")};
         main->mnuAjoutFichier->trigger();
-        QCOMPARE(desktop->filters.last(),
+        QCOMPARE(desktop->dialogs.last().filter,
                  QString(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
         main->mnuAjoutFichier->trigger(); // cancelled: nothing changes
         QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3"}));

@@ -1,6 +1,6 @@
 // Encode and Decode runs from the main window, end to end with the real lame: the checks,
 // the console window, the end-of-run notice and the stop.
-#include "FakeDesktop.h"
+#include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 

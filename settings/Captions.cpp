@@ -1,0 +1,76 @@
+#include "settings/Captions.h"
+
+#include "settings/Language.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QWidget>
+
+namespace {
+
+void setCaption(QObject* control, const CaptionEntry& entry, const QString& text)
+{
+    switch (entry.kind) {
+    case CaptionKind::Caption:
+        if (auto* menu = qobject_cast<QMenu*>(control))
+            menu->setTitle(text);
+        else if (auto* action = qobject_cast<QAction*>(control))
+            action->setText(text);
+        else if (auto* group = qobject_cast<QGroupBox*>(control))
+            group->setTitle(text);
+        else if (auto* button = qobject_cast<QAbstractButton*>(control))
+            button->setText(text);
+        else if (auto* label = qobject_cast<QLabel*>(control))
+            label->setText(text);
+        break;
+    case CaptionKind::ColumnHeader:
+        if (auto* view = qobject_cast<QAbstractItemView*>(control); view && view->model())
+            view->model()->setHeaderData(entry.index, Qt::Horizontal, text);
+        break;
+    case CaptionKind::ListEntry:
+        if (auto* list = qobject_cast<QComboBox*>(control); list && entry.index < list->count())
+            list->setItemText(entry.index, text);
+        break;
+    case CaptionKind::Tab:
+        if (auto* tabs = qobject_cast<QTabWidget*>(control); tabs && entry.index < tabs->count())
+            tabs->setTabText(entry.index, text);
+        else if (auto* bar = qobject_cast<QTabBar*>(control); bar && entry.index < bar->count())
+            bar->setTabText(entry.index, text);
+        break;
+    }
+}
+
+} // namespace
+
+void ApplyCaptions(QWidget* window, const Language& language, std::span<const CaptionEntry> table)
+{
+    for (const CaptionEntry& entry : table) {
+        const QString name = QLatin1String(entry.control);
+        QObject* control =
+            window->objectName() == name ? window : window->findChild<QObject*>(name);
+        if (control)
+            setCaption(
+                control, entry,
+                language.GetLangText(QLatin1String(entry.section), QLatin1String(entry.key), 255));
+    }
+}
+
+void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const QString& face)
+{
+    const QString family = face.isEmpty() ? QApplication::font().family() : face;
+    for (const char* name : controls) {
+        if (auto* control = window->findChild<QWidget*>(QLatin1String(name))) {
+            QFont font = control->font();
+            font.setFamily(family);
+            control->setFont(font);
+        }
+    }
+}

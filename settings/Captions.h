@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <span>
+
+class Language;
+class QWidget;
+
+// A window's captions that follow the language: each entry names a control of the window by
+// its object name and the language-file key that gives its text. Every window keeps its own
+// table beside it; the program applies the tables of all its windows.
+enum class CaptionKind {
+    Caption,      // a menu title, menu item, frame, button, check box, option button or label
+    ColumnHeader, // a column of a list view (index: the column)
+    ListEntry,    // an entry of a drop-down list (index: the entry)
+    Tab,          // a tab of a tab strip (index: the tab)
+};
+
+struct CaptionEntry {
+    const char* section;
+    const char* key;
+    const char* control; // object name; the window itself when it is the window's own name
+    CaptionKind kind = CaptionKind::Caption;
+    int index = 0;
+};
+
+// Sets every caption of the table, in order, from the language file. A text missing from the
+// file gives an empty caption; a control the window lacks is passed over.
+void ApplyCaptions(QWidget* window, const Language& language, std::span<const CaptionEntry> table);
+
+// Sets the font face of the named controls (size, weight and style stay as they are). An
+// empty face gives back the application's default face.
+void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const QString& face);

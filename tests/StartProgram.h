@@ -1,0 +1,21 @@
+#pragma once
+
+#include "FakeDesktop.h"
+
+#include "app/Program.h"
+#include "app/frmMain.h"
+
+#include <memory>
+
+// A program started as Quenzal starts (the stored values restored, the main window shown),
+// with the fake desktop in place.
+inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeDesktop*& desktop)
+{
+    auto program = std::make_unique<Program>(programFolder);
+    auto fake = std::make_unique<FakeDesktop>();
+    desktop = fake.get();
+    program->setDesktop(std::move(fake));
+    program->mainWindow()->Form_Load();
+    program->mainWindow()->show();
+    return program;
+}
