@@ -1,7 +1,6 @@
 #include "app/MainLayout.h"
 
 #include <algorithm>
-#include <cmath>
 
 MainLayout ComputeMainLayout(int widthTwips, int heightTwips)
 {
@@ -13,14 +12,4 @@ MainLayout ComputeMainLayout(int widthTwips, int heightTwips)
     layout.labelLeft = 1440;
     layout.buttonsTop = layout.list.height() + 120 + 250;
     return layout;
-}
-
-int TwipsToPixels(int twips, double dpi)
-{
-    return static_cast<int>(std::lround(twips * dpi / 1440.0));
-}
-
-int PixelsToTwips(int pixels, double dpi)
-{
-    return static_cast<int>(std::lround(pixels * 1440.0 / dpi));
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Twips.h"
+
 #include <QRect>
 
 // Where the main window's controls go for a window of a given outer size. All lengths are
@@ -17,7 +19,3 @@ inline constexpr int kMainMinWidth = 8595;
 inline constexpr int kMainMinHeight = 5820;
 
 MainLayout ComputeMainLayout(int widthTwips, int heightTwips);
-
-// Twips and pixels at a given logical dpi.
-int TwipsToPixels(int twips, double dpi);
-int PixelsToTwips(int pixels, double dpi);
