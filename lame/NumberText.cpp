@@ -87,11 +87,49 @@ qsizetype numberLength(const QString& text, QChar point)
     return i;
 }
 
+// The decimal exponent of the first significant digit of a well-formed number ("0.05e3"
+// gives 1): it tells a number too small for a double from one too large.
+long long magnitude(const QString& text)
+{
+    qsizetype i = 0;
+    if (i < text.size() && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-')))
+        ++i;
+    qsizetype integerDigits = 0;
+    while (i + integerDigits < text.size() && isDigit(text.at(i + integerDigits)))
+        ++integerDigits;
+    std::optional<long long> first; // exponent of the first digit that is not 0
+    qsizetype j = i;
+    for (; j < i + integerDigits; ++j) {
+        if (!first && text.at(j) != QLatin1Char('0'))
+            first = integerDigits - 1 - (j - i);
+    }
+    if (j < text.size() && text.at(j) == QLatin1Char('.')) {
+        for (long long place = -1; ++j < text.size() && isDigit(text.at(j)); --place) {
+            if (!first && text.at(j) != QLatin1Char('0'))
+                first = place;
+        }
+    }
+    long long exponent = 0;
+    if (j < text.size()) { // "E" and a signed whole number
+        bool ok = false;
+        exponent = text.mid(j + 1).toLongLong(&ok);
+        if (!ok) // more digits than any exponent needs
+            exponent = text.at(j + 1) == QLatin1Char('-') ? -(1LL << 40) : (1LL << 40);
+    }
+    return first.value_or(0) + exponent;
+}
+
+// A well-formed number with "." as its point. One too small for a double is 0, as it is in
+// arithmetic; one too large is no number.
 double parseC(const QString& text)
 {
     bool ok = false;
     const double value = QLocale::c().toDouble(text, &ok);
-    return ok && std::isfinite(value) ? value : std::numeric_limits<double>::quiet_NaN();
+    if (ok && std::isfinite(value))
+        return value;
+    if (magnitude(text) < 0)
+        return text.startsWith(QLatin1Char('-')) ? -0.0 : 0.0;
+    return std::numeric_limits<double>::quiet_NaN();
 }
 
 // The whole text as a number, or NaN. Blanks around it are allowed.
@@ -103,8 +141,9 @@ double parseWhole(const QString& raw)
     if (const int base = radixPrefix(text)) {
         qsizetype consumed = 0;
         const double value = readRadix(text, base, consumed);
-        return consumed == text.size() && consumed > 2 ? value
-                                                       : std::numeric_limits<double>::quiet_NaN();
+        return consumed == text.size() && consumed > 2 && std::isfinite(value)
+                   ? value
+                   : std::numeric_limits<double>::quiet_NaN();
     }
     const QChar localePoint = QLocale().decimalPoint().at(0);
     for (const QChar point : {QChar(QLatin1Char('.')), localePoint}) {

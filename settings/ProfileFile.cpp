@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 #include <optional>
 
@@ -77,7 +78,19 @@ public:
     QString decode(qsizetype begin, qsizetype end) const
     {
         const QByteArray part = m_bytes.mid(begin, end - begin);
-        return m_utf8 ? QString::fromUtf8(part) : TextCodec::fromWindows1252(part);
+        if (!m_utf8)
+            return TextCodec::fromWindows1252(part);
+        // A value may itself start with U+FEFF: only the file's own mark is no text.
+        QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return utf8.decode(part);
+    }
+
+    // True when the text comes back unchanged from the file's encoding.
+    bool canHold(const QString& text) const { return m_utf8 || decodeAll(encode(text)) == text; }
+
+    QString decodeAll(const QByteArray& bytes) const
+    {
+        return m_utf8 ? QString::fromUtf8(bytes) : TextCodec::fromWindows1252(bytes);
     }
 
     QByteArray encode(const QString& text) const
@@ -182,8 +195,15 @@ std::optional<QByteArray> readWholeFile(const QString& path)
     return file.readAll();
 }
 
-// A text ends at its first NUL, as it does when read back, so nothing unreadable reaches the
-// file.
+// A section or key that could never be found again is not written: line breaks or a NUL
+// (they would end or split the line), or characters the file's encoding cannot hold.
+bool isWritableName(const Profile& profile, const QString& name)
+{
+    return !name.contains(QLatin1Char('\r')) && !name.contains(QLatin1Char('\n')) &&
+           !name.contains(QChar(0)) && profile.canHold(name);
+}
+
+// A value ends at its first NUL, as it does when read back, and never adds lines of its own.
 QString oneLine(QString text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
@@ -241,11 +261,14 @@ bool writeValue(const QString& path, const QString& section, const QString& key,
         old = *bytes;
     }
     const Profile profile(old);
-    const QString sectionText = oneLine(section).trimmed();
-    const QString keyText = oneLine(key).trimmed();
+    const QString sectionText = section.trimmed();
+    const QString keyText = key.trimmed();
     const QString valueText = oneLine(value);
-    if (keyText.isEmpty())
-        return false; // a line "=value" would never be found again
+    // "=value" or "a=b=c" would read back as another key; "[k=v]" would read as a section.
+    if (keyText.isEmpty() || keyText.contains(QLatin1Char('=')) ||
+        keyText.startsWith(QLatin1Char('[')) || !isWritableName(profile, keyText) ||
+        !isWritableName(profile, sectionText))
+        return false;
     const QString nl = profile.newline();
     const auto found = profile.find(sectionText, keyText);
 
@@ -258,7 +281,8 @@ bool writeValue(const QString& path, const QString& section, const QString& key,
                  old.mid(found.entry->contentEnd);
     } else if (found.header) {
         const Line& after = *found.lastUsed;
-        const bool hasLineEnd = after.next > after.contentEnd;
+        // A last line ending in a lone CR has no line end: the new key needs one first.
+        const bool hasLineEnd = after.next > after.start && old.at(after.next - 1) == '\n';
         QString inserted = keyText + '=' + valueText + nl;
         if (!hasLineEnd)
             inserted.prepend(nl);

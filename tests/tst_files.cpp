@@ -1,5 +1,4 @@
 #include "TestFiles.h"
-#include "app/ProgramValues.h"
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
 #include "conversion/mdlWait.h"
@@ -12,12 +11,6 @@
 
 using namespace Qt::StringLiterals;
 
-static QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 class TestFiles : public QObject {
     Q_OBJECT
 
@@ -26,7 +19,6 @@ private Q_SLOTS:
     void existsAndListFiles();
     void writeTextFile();
     void waitProcess();
-    void programValuesPresets();
 };
 
 void TestFiles::pathsAndPatterns()
@@ -126,6 +118,15 @@ void TestFiles::writeTextFile()
     QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
              QStringList({"locked", "Quenzal.sh"}));
     QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"Quenzal.sh"});
+
+    // A full disk: the write fails and the old file stays whole.
+    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    {
+        FileSizeLimit full(100);
+        QVERIFY(!WriteTextFile(QString(5000, 'x'), file, false));
+        QVERIFY(!WriteTextFile(QString(200000, 'x'), file, false));
+    }
+    QCOMPARE(readBytes(file), old);
 }
 
 void TestFiles::waitProcess()
@@ -156,30 +157,6 @@ void TestFiles::waitProcess()
     QMetaObject::invokeMethod(
         this, [&] { child.write("7\n"); }, Qt::QueuedConnection);
     QCOMPARE(WaitProcess(child), 7);
-}
-
-void TestFiles::programValuesPresets()
-{
-    QTemporaryDir dir;
-    ProgramValues values;
-    // No preset chosen yet: reads are empty, writes fail.
-    QCOMPARE(values.ReadIniValue("A", "k") + values.WriteIniValue("A", "k", "1"), "0");
-
-    // Reads use the open-preset path, writes the save-preset path.
-    values.openPresetPath = dir.filePath("Preset/open.qzo");
-    values.savePresetPath = dir.filePath("Preset/save.qzo");
-    QVERIFY(touch(values.openPresetPath, "[General]\r\nDescription=\"  Voix claire  \"\r\n"));
-    QCOMPARE(values.ReadIniValue("general", "description"), "Voix claire");
-    QCOMPARE(values.WriteIniValue("VBR", "Qualité", "4"), "1");
-    QCOMPARE(values.ReadIniValue("VBR", "Qualité"), QString());
-    // A save preset that cannot be written reports "0" and stays as it was.
-    QVERIFY(QFile::setPermissions(values.savePresetPath, QFile::ReadOwner));
-    QCOMPARE(values.WriteIniValue("VBR", "Qualité", "9"), "0");
-    QCOMPARE(readBytes(values.savePresetPath), "[VBR]\r\nQualit\xE9=4\r\n");
-
-    values.options = {.Bitrate = 128, .Mode = 3};
-    values.BuildLameCommand();
-    QCOMPARE(values.CommandeLame, "-b 128 -m m");
 }
 
 QTEST_GUILESS_MAIN(TestFiles)

@@ -148,8 +148,14 @@ void TestLame::numbers()
     for (const auto& [text, value] : wholes)
         QCOMPARE(ToWholeNumber(text), value);
     QCOMPARE(ToLocaleNumber(" 16.5 "), 16.5);
-    for (const char* bad : {"19,5", "", "inf", "nan", "1e400"})
+    for (const QString& bad :
+         QStringList{"19,5", "", "inf", "nan", "1e400", "&H" + QString(300, 'F')})
         QVERIFY(!ToLocaleNumber(bad));
+    // Too small for a double is 0, not "no number".
+    QCOMPARE(ToLocaleNumber("1e-400"), 0.0);
+    QCOMPARE(ToLocaleNumber("-0.0001e-99999999999999999999"), 0.0);
+    QCOMPARE(ToWholeNumber("1e-400"), 0);
+    QVERIFY(!ToLocaleNumber("1000e99999999999999999999"));
 
     // A comma locale reads its own separator and the point alike.
     QLocale::setDefault(kComma);

@@ -1,3 +1,5 @@
+#include "TestFiles.h"
+
 #include "lame/NumberText.h"
 #include "settings/Language.h"
 #include "settings/ProfileFile.h"
@@ -22,18 +24,6 @@ QByteArray noise(qsizetype size, quint32 seed)
     QByteArray junk(size, Qt::Uninitialized);
     QRandomGenerator(seed).fillRange(reinterpret_cast<quint32*>(junk.data()), size / 4);
     return junk;
-}
-
-QByteArray readBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QString get(const QString& file, const QString& section, const QString& key, int size = 255)
@@ -152,6 +142,26 @@ void TestSettings::profileWrite()
     QVERIFY(QDir().mkdir(path("dir.qzo")) && !set(path("dir.qzo"), "A", "k", "v"));
     QVERIFY(QFile::setPermissions(f, QFile::ReadOwner) && !set(f, "S", "a", "x"));
     QCOMPARE(readBytes(f), before);
+
+    // Never found again, so never written: a key with "=" or starting with "[", a section or
+    // key the file's encoding cannot hold, line breaks in a name. A full disk fails as well.
+    QVERIFY(QFile::setPermissions(f, QFile::ReadOwner | QFile::WriteOwner));
+    QVERIFY(!set(f, "S", "a=b", "x") && !set(f, "S", "[k]", "x") && !set(f, "日本", "k", "x"));
+    QVERIFY(!set(f, "S", "k\u263A", "x") && !set(f, "S\nT", "k", "x") && !set(f, "S", "k\rx", "x"));
+    {
+        FileSizeLimit full(before.size() - 1);
+        QVERIFY(!set(f, "S", "a", "changed"));
+    }
+    QCOMPARE(readBytes(f), before);
+
+    // A last line ending in a lone CR: the new key gets a line of its own.
+    QVERIFY(writeBytes(f, "[O]\r\nMode=1\r"));
+    QVERIFY(set(f, "O", "Bitrate", "128"));
+    QCOMPARE(get(f, "O", "Mode") + '|' + get(f, "O", "Bitrate"), "1|128");
+    // A UTF-8 value may start with U+FEFF: only the file's own mark is dropped.
+    QVERIFY(writeBytes(f, "\xEF\xBB\xBF[A]\r\n") && set(f, "A", "k", u"\uFEFFv"_s));
+    QCOMPARE(get(f, "A", "k"), u"\uFEFFv"_s);
+    QVERIFY(set(f, "日本", "k", "ok") && get(f, "日本", "k") == "ok"); // UTF-8 holds it
 
     // Writing through a link updates the file it points to and keeps the link.
     QVERIFY(writeBytes(path("target.qzo"), "[A]\r\nk=old\r\n"));
