@@ -67,7 +67,18 @@ void FileListModel::append(const QList<FileEntry>& entries)
     const int first = static_cast<int>(m_rows.size());
     beginInsertRows(QModelIndex(), first, first + static_cast<int>(entries.size()) - 1);
     m_rows.append(entries);
+    for (const FileEntry& entry : entries)
+        m_largestSize = std::max(m_largestSize, entry.size);
     endInsertRows();
+}
+
+QStringList FileListModel::paths() const
+{
+    QStringList list;
+    list.reserve(m_rows.size());
+    for (const FileEntry& entry : m_rows)
+        list << entry.fullPath();
+    return list;
 }
 
 void FileListModel::removeRowNumbers(QList<int> rows)

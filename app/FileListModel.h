@@ -24,6 +24,10 @@ public:
                        int role = Qt::EditRole) override;
 
     const QList<FileEntry>& entries() const { return m_rows; }
+    // The full path of every row, in order.
+    QStringList paths() const;
+    // The largest size ever listed, so that the size column can be wide enough for it.
+    qint64 largestSize() const { return m_largestSize; }
     const FileEntry& entry(int row) const { return m_rows.at(row); }
 
     void append(const FileEntry& entry);
@@ -36,4 +40,5 @@ public:
 private:
     QList<FileEntry> m_rows;
     QStringList m_captions;
+    qint64 m_largestSize = 0;
 };

@@ -4,9 +4,8 @@
 #include "app/frmMain.h"
 #include "conversion/QtDesktop.h"
 #include "conversion/frmConsole.h"
-#include "settings/ApplyFont.h"
-#include "settings/ApplyLanguage.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Captions.h"
 
 #include <QDir>
 
@@ -18,7 +17,8 @@ Program::Program(const QString& programFolder)
 
 Program::~Program()
 {
-    unloadSecondaryWindows();
+    // The windows go in the order the program closes them, the main window last.
+    delete m_dossier.data();
     delete m_main.data();
 }
 
@@ -29,16 +29,18 @@ void Program::setDesktop(std::unique_ptr<Desktop> desktop)
 
 frmMain* Program::mainWindow()
 {
-    if (!m_main)
+    if (!m_main) {
         m_main = new frmMain(*this);
+        dress(m_main);
+    }
     return m_main;
 }
 
 frmDossier* Program::folderWindow()
 {
     if (!m_dossier) {
-        m_dossier = new frmDossier(*this, mainWindow());
-        dressNewWindow(m_dossier);
+        m_dossier = new frmDossier(mainWindow(), *m_desktop, m_values.language);
+        dress(m_dossier);
     }
     return m_dossier;
 }
@@ -48,17 +50,9 @@ frmDossier* Program::existingFolderWindow() const
     return m_dossier;
 }
 
-void Program::showFolderWindow()
+void Program::discardFolderWindow()
 {
-    folderWindow()->exec();
     delete m_dossier.data();
-}
-
-void Program::dressNewWindow(QWidget* window)
-{
-    if (!m_values.language.path().isEmpty())
-        ApplyLanguageToWindow(window, m_values.language);
-    ApplyFontToWindow(window, m_fontName);
 }
 
 frmConsole* Program::consoleWindow()
@@ -68,29 +62,56 @@ frmConsole* Program::consoleWindow()
     return m_console;
 }
 
-bool Program::isConsoleOpen() const
-{
-    return m_console && m_console->isVisible();
-}
-
 QString Program::text(const QString& section, const QString& key) const
 {
     return MessageText(m_values.language, section, key);
 }
 
-void Program::showMessage(QObject* owner, const QString& section, const QString& key,
-                          Desktop::Icon icon, const QString& title)
+std::vector<Program::Dressing> Program::windows() const
 {
-    m_desktop->showMessage(owner, text(section, key),
-                           title.isEmpty() ? QStringLiteral("Quenzal") : title, icon);
+    // In the order the language and font reach them.
+    std::vector<Dressing> list;
+    if (m_main)
+        list.push_back({m_main, frmMain::captionTable(), frmMain::fontControls()});
+    if (m_dossier)
+        list.push_back({m_dossier, frmDossier::captionTable(), frmDossier::fontControls()});
+    return list;
+}
+
+void Program::dress(QWidget* window) const
+{
+    for (const Dressing& d : windows()) {
+        if (d.window != window)
+            continue;
+        if (!m_values.language.path().isEmpty())
+            ApplyCaptions(window, m_values.language, d.captions);
+        ApplyFontFace(window, d.fontControls, m_values.fontName);
+    }
+}
+
+void Program::setLanguage(const QString& pathWithoutLng)
+{
+    m_values.language.setPath(pathWithoutLng);
+    ApplyLanguage();
+}
+
+void Program::ApplyLanguage()
+{
+    // No language chosen: the built-in captions stay (every lookup would give empty text).
+    if (m_values.language.path().isEmpty())
+        return;
+    for (const Dressing& d : windows())
+        ApplyCaptions(d.window, m_values.language, d.captions);
+}
+
+void Program::setFontName(const QString& face)
+{
+    m_values.fontName = face;
+    ApplyFont();
 }
 
 void Program::ApplyFont()
 {
-    ApplyFontFace(*this, m_fontName);
-}
-
-void Program::unloadSecondaryWindows()
-{
-    delete m_dossier.data();
+    for (const Dressing& d : windows())
+        ApplyFontFace(d.window, d.fontControls, m_values.fontName);
 }

@@ -2,20 +2,23 @@
 
 #include "app/ProgramValues.h"
 #include "conversion/Desktop.h"
+#include "settings/Captions.h"
 
 #include <QPointer>
 #include <QString>
 
 #include <memory>
+#include <span>
+#include <vector>
 
-class frmMain;
 class frmConsole;
 class frmDossier;
-class QObject;
+class frmMain;
 class QWidget;
 
-// The one program: its program-wide values, the desktop seam and the windows. Each window is
-// created on first use, hidden, and kept until it is discarded or the program ends.
+// The one program: its program-wide values, the desktop seam and the windows. This is the only
+// place that knows every window: it makes them, dresses them in the chosen language and font,
+// and loops over them when either changes. Windows never reach back into it.
 class Program {
 public:
     explicit Program(const QString& programFolder);
@@ -32,46 +35,47 @@ public:
     void setDesktop(std::unique_ptr<Desktop> desktop);
 
     frmMain* mainWindow();
+    // Made when it is shown and discarded once closed: every showing starts afresh.
     frmDossier* folderWindow();
-    // The folder search window if one exists now.
     frmDossier* existingFolderWindow() const;
-    // Shows the folder search window modally, then discards it.
-    void showFolderWindow();
-
-    // The console window of conversion runs; "still open" means a run is not over yet.
+    void discardFolderWindow();
+    // The console window of conversion runs.
     frmConsole* consoleWindow();
-    bool isConsoleOpen() const;
 
     // The output folder of conversion runs (empty: beside each source) and the choice to
-    // delete sources after encoding. Both belong to the LAME options.
-    QString outputFolderText() const { return m_values.outputFolder; }
-    void setOutputFolderText(const QString& folder) { m_values.outputFolder = folder; }
-    bool deleteSourcesAfterEncoding() const { return m_values.deleteSources; }
+    // delete sources after encoding.
+    QString outputFolderText() const { return m_outputFolder; }
+    void setOutputFolderText(const QString& folder) { m_outputFolder = folder; }
+    bool deleteSourcesAfterEncoding() const { return m_deleteSources; }
+    void setDeleteSourcesAfterEncoding(bool on) { m_deleteSources = on; }
 
     // A message or hint in the current language, with the built-in text as a fallback.
     QString text(const QString& section, const QString& key) const;
-    // A modal message box with one OK button; the title is "Quenzal" unless one is given.
-    void showMessage(QObject* owner, const QString& section, const QString& key, Desktop::Icon icon,
-                     const QString& title = QString());
 
-    // The font face used by the windows' text controls; empty keeps the windows' default.
-    QString fontName() const { return m_fontName; }
-    void setFontName(const QString& name) { m_fontName = name; }
-
-    // Sets the chosen face on the controls that follow the font choice, in every window,
-    // creating the windows (hidden) that do not exist yet.
+    // The chosen language (the path of its file without ".lng"; empty: the built-in captions)
+    // set on every window that exists; windows made later get it when they are made.
+    void setLanguage(const QString& pathWithoutLng);
+    void ApplyLanguage();
+    // The chosen font face (empty: the default face), likewise.
+    void setFontName(const QString& face);
     void ApplyFont();
 
-    // Discards every window but the main one, in the order the program closes them.
-    void unloadSecondaryWindows();
-
 private:
-    // A window made anew takes the chosen language and font at once.
-    void dressNewWindow(QWidget* window);
+    struct Dressing {
+        QWidget* window;
+        std::span<const CaptionEntry> captions;
+        std::span<const char* const> fontControls;
+    };
+    // The windows that exist, each with its caption table and the controls that follow the
+    // font choice.
+    std::vector<Dressing> windows() const;
+    // Sets the captions and the font of one window just made: the same tables as the loops.
+    void dress(QWidget* window) const;
 
     ProgramValues m_values;
     std::unique_ptr<Desktop> m_desktop;
-    QString m_fontName;
+    QString m_outputFolder;
+    bool m_deleteSources = false;
     QPointer<frmMain> m_main;
     QPointer<frmDossier> m_dossier;
     QPointer<frmConsole> m_console;

@@ -1,10 +1,9 @@
 #include "app/frmDossier.h"
 
-#include "app/FileListModel.h"
 #include "app/FolderSearch.h"
-#include "app/Program.h"
-#include "app/frmMain.h"
+#include "conversion/Desktop.h"
 #include "conversion/mdlMain.h"
+#include "settings/BuiltInTexts.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -16,9 +15,32 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-frmDossier::frmDossier(Program& program, QWidget* parent)
+namespace {
+
+const CaptionEntry kCaptions[] = {
+    {"Folder", "frmSearch", "frmDos"},
+    {"Folder", "frmExtension", "frmExt"},
+    {"Folder", "cmdAddList", "cmdAjouter"},
+};
+
+const char* const kFontControls[] = {"frmDos", "frmExt", "txtChemin", "cmbExtension"};
+
+} // namespace
+
+std::span<const CaptionEntry> frmDossier::captionTable()
+{
+    return kCaptions;
+}
+
+std::span<const char* const> frmDossier::fontControls()
+{
+    return kFontControls;
+}
+
+frmDossier::frmDossier(QWidget* parent, Desktop& desktop, const Language& language)
     : QDialog(parent)
-    , m_program(program)
+    , m_desktop(desktop)
+    , m_language(language)
 {
     setObjectName(QStringLiteral("frmDossier"));
     setWindowTitle(QStringLiteral("Quenzal"));
@@ -73,7 +95,7 @@ void frmDossier::cmbExtension_Click(int index)
 
 void frmDossier::cmdOuvrirDossier_Click()
 {
-    const QString folder = BrowseForFolder(m_program.desktop(), this, QString());
+    const QString folder = BrowseForFolder(m_desktop, this, QString());
     if (!folder.isEmpty())
         txtChemin->setText(folder);
 }
@@ -81,19 +103,16 @@ void frmDossier::cmdOuvrirDossier_Click()
 void frmDossier::cmdAjouter_Click()
 {
     if (txtChemin->text().isEmpty()) {
-        m_program.showMessage(this, QStringLiteral("Folder"), QStringLiteral("msgErrFolder"),
-                              Desktop::Icon::Warning);
+        m_desktop.showMessage(this, MessageText(m_language, "Folder", "msgErrFolder"),
+                              QStringLiteral("Quenzal"), Desktop::Icon::Warning);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
     QString path = txtChemin->text();
-    QList<FileEntry> rows;
-    FindFilesAPI(path, lblExt->text(), rows);
-    frmMain* main = m_program.mainWindow();
-    main->fileList().append(rows);
+    m_found.clear();
+    FindFilesAPI(path, lblExt->text(), m_found);
     QApplication::restoreOverrideCursor();
-    main->ShowRowCount();
-    close();
+    accept();
 }
 
 void frmDossier::keyPressEvent(QKeyEvent* event)
@@ -104,7 +123,7 @@ void frmDossier::keyPressEvent(QKeyEvent* event)
         cmdAjouter_Click();
         return;
     case Qt::Key_Escape:
-        close();
+        reject();
         return;
     default:
         QDialog::keyPressEvent(event);

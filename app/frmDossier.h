@@ -1,21 +1,34 @@
 #pragma once
 
-#include <QDialog>
+#include "app/FileEntry.h"
+#include "settings/Captions.h"
 
-class Program;
+#include <QDialog>
+#include <QList>
+
+#include <span>
+
+class Desktop;
+class Language;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
 
-// The folder search window: adds every WAV or every MP3 file of a folder tree to the main
-// list. Shown modally and discarded once closed, so every showing starts afresh.
-class frmDossier : public QDialog {
+// The folder search window: finds every WAV or every MP3 file of a folder tree. "Ajouter"
+// searches and closes the window as accepted; the rows it found are then foundRows(). Shown
+// modally and discarded once closed, so every showing starts afresh.
+class frmDossier final : public QDialog {
     Q_OBJECT
 
 public:
-    frmDossier(Program& program, QWidget* parent);
+    frmDossier(QWidget* parent, Desktop& desktop, const Language& language);
+
+    const QList<FileEntry>& foundRows() const { return m_found; }
+
+    static std::span<const CaptionEntry> captionTable();
+    static std::span<const char* const> fontControls();
 
     void cmbExtension_Click(int index);
     void cmdOuvrirDossier_Click();
@@ -34,5 +47,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    Program& m_program;
+    Desktop& m_desktop;
+    const Language& m_language;
+    QList<FileEntry> m_found;
 };

@@ -5,10 +5,10 @@
 #include "app/Program.h"
 #include "app/ScreenSaver.h"
 #include "app/frmDossier.h"
-#include "conversion/RunConversion.h"
+#include "conversion/ConversionSession.h"
+#include "conversion/frmConsole.h"
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
-#include "settings/ApplyLanguage.h"
 #include "settings/SettingsStore.h"
 
 #include <QAction>
@@ -27,7 +27,6 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSvgRenderer>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -37,6 +36,36 @@ const QString frmMain::kHomePage = QStringLiteral("https://www.orvanel.org/quenz
 const QString frmMain::kMailAddress = QStringLiteral("quenzal@orvanel.org");
 
 namespace {
+
+const CaptionEntry kCaptions[] = {
+    {"Main", "mnuFile", "mnuFichier"},
+    {"Main", "mnuAddFile", "mnuAjoutFichier"},
+    {"Main", "mnuAddFolder", "mnuAjoutDossier"},
+    {"Main", "mnuTagEdit", "mnuTag"},
+    {"Main", "mnuExit", "mnuQuitter"},
+    {"Main", "mnuEdit", "mnuEdition"},
+    {"Main", "mnuDelete", "mnuSupprimer"},
+    {"Main", "mnuClean", "mnuEffacer"},
+    {"Main", "mnuOptLame", "mnuOptionLame"},
+    {"Main", "mnuOption", "mnuOption"},
+    {"Main", "mnuAction", "mnuAction"},
+    {"Main", "mnuEncode", "mnuEncode"},
+    {"Main", "mnuDecode", "mnuDecode"},
+    {"Main", "mnuDisplay", "mnuAffichage"},
+    {"Main", "mnuScreenSaver", "mnuVeile"},
+    {"Main", "mnuHelp", "mnuAide"},
+    {"Main", "mnuDoc", "mnuDoc"},
+    {"Main", "mnuMail", "mnuMail"},
+    {"Main", "mnuHomePage", "mnuAccueil"},
+    {"Main", "mnuInfo", "mnuInfo"},
+    {"Main", "Lstmain1", "lstMain", CaptionKind::ColumnHeader, 0},
+    {"Main", "Lstmain2", "lstMain", CaptionKind::ColumnHeader, 1},
+    {"Main", "Lstmain3", "lstMain", CaptionKind::ColumnHeader, 2},
+    {"Main", "Lstmain4", "lstMain", CaptionKind::ColumnHeader, 3},
+    {"Main", "Lstmain5", "lstMain", CaptionKind::ColumnHeader, 4},
+};
+
+const char* const kFontControls[] = {"lstMain", "stbMain"};
 
 // Design positions of the image buttons, in twips.
 constexpr std::array<int, 5> kButtonLeft = {1680, 2640, 3600, 5400, 6360};
@@ -86,6 +115,16 @@ QAction* addSeparator(QMenu* menu, const char* name)
 }
 
 } // namespace
+
+std::span<const CaptionEntry> frmMain::captionTable()
+{
+    return kCaptions;
+}
+
+std::span<const char* const> frmMain::fontControls()
+{
+    return kFontControls;
+}
 
 frmMain::frmMain(Program& program)
     : m_program(program)
@@ -219,11 +258,6 @@ void frmMain::createControls()
     guille->setObjectName(QStringLiteral("guille"));
     guille->hide();
 
-    timer = new QTimer(this);
-    timer->setObjectName(QStringLiteral("timer"));
-    timer->setInterval(1000);
-    connect(timer, &QTimer::timeout, this, &frmMain::timer_Timer);
-
     stbMain = statusBar();
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setSizeGripEnabled(true);
@@ -239,22 +273,21 @@ void frmMain::createControls()
 void frmMain::Form_Load()
 {
     // The LAME options are restored by the options window's own load.
-    const QString command =
-        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Commande LAME"));
+    const auto stored = [](const char* name) {
+        return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QLatin1String(name));
+    };
+    const QString command = stored("Commande LAME");
     if (!command.isEmpty())
         lblRegistre->setText(command);
 
-    const QString font =
-        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Police"));
-    if (!font.isEmpty()) {
+    const QString font = stored("Police");
+    if (!font.isEmpty())
         m_program.setFontName(font);
-        m_program.ApplyFont();
-    }
 
-    QString langue =
-        ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QStringLiteral("Langue"));
+    QString langue = stored("Langue");
     if (!langue.isEmpty()) {
-        // A program folder that moved still finds its language file by name.
+        // A program folder that moved still finds its language file by name. A language file
+        // that is gone is not applied at all: every caption would be empty.
         if (!QFileInfo::exists(langue)) {
             const QString moved =
                 m_program.values().langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
@@ -263,8 +296,7 @@ void frmMain::Form_Load()
         if (!langue.isEmpty()) {
             if (langue.endsWith(QLatin1String(".lng")))
                 langue.chop(4);
-            m_program.values().language.setPath(langue);
-            ApplyLanguage(m_program);
+            m_program.setLanguage(langue);
         }
     }
 }
@@ -302,14 +334,39 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    m_program.unloadSecondaryWindows();
+    if (m_session && m_session->isRunning()) {
+        event->ignore();
+        if (m_quitWhenIdle)
+            return; // already asked: the run is stopping
+        if (m_program.desktop().ask(
+                this, m_program.text(QStringLiteral("Main"), QStringLiteral("msgQuitRunning")),
+                QStringLiteral("Quenzal"))) {
+            m_quitWhenIdle = true;
+            m_session->stop();
+        }
+        return;
+    }
+    // A notice still to come (the console of a failed run is open) goes with the window.
+    if (frmConsole* console = m_program.consoleWindow(); console->isVisible())
+        console->hide();
+    m_program.discardFolderWindow();
     event->accept();
 }
 
 void frmMain::AddFile(const QString& path)
 {
-    if (const auto entry = MakeFileEntry(path))
+    if (const auto entry = MakeFileEntry(path)) {
         m_files->append(*entry);
+        fitSizeColumn();
+    }
+}
+
+void frmMain::fitSizeColumn()
+{
+    const int needed =
+        lstMain->fontMetrics().horizontalAdvance(QString::number(m_files->largestSize())) + 16;
+    if (lstMain->columnWidth(FileEntry::SizeColumn) < needed)
+        lstMain->setColumnWidth(FileEntry::SizeColumn, needed);
 }
 
 void frmMain::DropPaths(const QStringList& paths)
@@ -334,6 +391,7 @@ void frmMain::DropPaths(const QStringList& paths)
         }
     }
     m_files->append(rows);
+    fitSizeColumn();
     ShowRowCount();
 }
 
@@ -353,12 +411,19 @@ void frmMain::mnuAjoutFichier_Click()
             rows.append(*entry);
     }
     m_files->append(rows);
+    fitSizeColumn();
     ShowRowCount();
 }
 
 void frmMain::mnuAjoutDossier_Click()
 {
-    m_program.showFolderWindow();
+    frmDossier* window = m_program.folderWindow();
+    if (window->exec() == QDialog::Accepted) {
+        m_files->append(window->foundRows());
+        fitSizeColumn();
+        ShowRowCount();
+    }
+    m_program.discardFolderWindow();
     m_program.ApplyFont();
 }
 
@@ -400,29 +465,71 @@ void frmMain::mnuEffacer_Click()
 
 void frmMain::mnuEncode_Click()
 {
-    m_running = true;
-    RunConversion(m_program, Direction::Encode);
-    m_running = false;
+    startRun(Direction::Encode);
 }
 
 void frmMain::mnuDecode_Click()
 {
-    m_running = true;
-    RunConversion(m_program, Direction::Decode);
-    m_running = false;
+    startRun(Direction::Decode);
 }
 
-void frmMain::timer_Timer()
+void frmMain::startRun(Direction direction)
 {
-    if (m_program.isConsoleOpen())
+    if (m_busy)
+        return; // one run at a time, however the action was reached
+    ConversionRequest request;
+    request.sources = m_files->paths();
+    request.optionsText = lblRegistre->text();
+    request.outputFolder = NormaliseOutputFolder(m_program.outputFolderText());
+    request.programFolder = m_program.values().programFolder;
+    request.direction = direction;
+    request.deleteSources =
+        direction == Direction::Encode && m_program.deleteSourcesAfterEncoding();
+    m_program.setOutputFolderText(request.outputFolder);
+
+    m_session = std::make_unique<ConversionSession>(
+        m_program.desktop(), m_program.values().language, *m_program.consoleWindow(), this);
+    connect(m_session.get(), &ConversionSession::ended, this, &frmMain::onRunEnded);
+    setBusy(true);
+    if (!m_session->start(request, m_program.values().scriptPath()))
+        setBusy(false);
+}
+
+void frmMain::onRunEnded(bool succeeded)
+{
+    if (succeeded || m_quitWhenIdle) {
+        setBusy(false);
+        if (m_quitWhenIdle)
+            close();
         return;
-    timer->stop();
+    }
+    // The console window stays open on the failure; the notice follows once it is closed.
+    frmConsole* console = m_program.consoleWindow();
+    if (!console->isVisible()) {
+        showEndNotice();
+        return;
+    }
+    connect(console, &frmConsole::closed, this, &frmMain::showEndNotice, Qt::SingleShotConnection);
+}
+
+void frmMain::showEndNotice()
+{
     m_program.desktop().showMessage(
         this,
         m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeA")) + QLatin1Char('\n') +
             m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeB")),
         QStringLiteral("Quenzal"), Desktop::Icon::Information);
-    setEnabled(true);
+    setBusy(false);
+}
+
+void frmMain::setBusy(bool busy)
+{
+    m_busy = busy;
+    setEnabled(!busy);
+    // Disabled actions cannot be triggered through their shortcuts or from outside the
+    // window (an accessibility client), which the disabled window alone would not prevent.
+    for (QAction* action : findChildren<QAction*>())
+        action->setEnabled(!busy);
 }
 
 void frmMain::mnuVeile_Click()

@@ -1,17 +1,22 @@
 #pragma once
 
+#include "conversion/ConversionScript.h"
+#include "settings/Captions.h"
+
 #include <QMainWindow>
 #include <QStringList>
 
 #include <array>
+#include <memory>
+#include <span>
 
+class ConversionSession;
 class FileListModel;
 class Program;
 class QAction;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QTimer;
 class QToolButton;
 class QTreeView;
 class ScreenSaverInhibitor;
@@ -45,8 +50,6 @@ public:
     void mnuEffacer_Click();
     void mnuEncode_Click();
     void mnuDecode_Click();
-    // While a failed run's console window is open the main window waits; then the notice.
-    void timer_Timer();
     void mnuVeile_Click();
     void mnuDoc_Click();
     void mnuAccueil_Click();
@@ -63,7 +66,6 @@ public:
     QLabel* stbPanel2 = nullptr;   // button hints
     QLabel* lblRegistre = nullptr; // the LAME switches for Encode runs
     QLabel* guille = nullptr;      // the quote character of script lines
-    QTimer* timer = nullptr;
 
     QMenu* mnuFichier = nullptr;
     QAction* mnuAjoutFichier = nullptr;
@@ -93,8 +95,16 @@ public:
     static const QString kHomePage;
     static const QString kMailAddress;
 
+    static std::span<const CaptionEntry> captionTable();
+    static std::span<const char* const> fontControls();
+
+    // A conversion run or its end-of-run notice is under way: the window and its actions
+    // are disabled meanwhile.
+    bool isBusy() const { return m_busy; }
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Closing during a run asks whether to stop it; Quenzal then ends once the run has.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -107,9 +117,17 @@ private:
     // Shows a menu as a popup at `where`, with some of its items hidden for the time it is
     // open; they are shown again as soon as it closes.
     void popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where);
+    void startRun(Direction direction);
+    void onRunEnded(bool succeeded);
+    void showEndNotice();
+    void setBusy(bool busy);
+    // The size column as wide as the largest size listed.
+    void fitSizeColumn();
 
     Program& m_program;
     FileListModel* m_files = nullptr;
     ScreenSaverInhibitor* m_screenSaver = nullptr;
-    bool m_running = false; // a conversion run has not returned yet
+    std::unique_ptr<ConversionSession> m_session;
+    bool m_busy = false;
+    bool m_quitWhenIdle = false; // the user closed the window during the run
 };

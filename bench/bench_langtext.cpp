@@ -2,9 +2,11 @@
 // hundred lookups, each reading the whole language file again (there is no cache).
 //
 // Usage: bench_langtext [rounds]   (default 31)
-// Prints the median and the spread of the time for 100 lookups on a 300-key file.
+// Prints the median and the spread of the time for 100 lookups on a 300-key file, then one
+// lookup in two hostile files: a 10 MB line before the key, and 400,000 lines without "=".
 
 #include "settings/Language.h"
+#include "settings/ProfileFile.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -91,5 +93,26 @@ int main(int argc, char** argv)
     std::printf("%d lookups, no cache: median %.3f ms, fastest %.3f ms, slowest %.3f ms "
                 "(%d rounds)\n",
                 kLookups, times[times.size() / 2], times.front(), times.back(), rounds);
+
+    // Files no language file should be, read all the same: each lookup stays a single pass.
+    const QString hostile = dir.filePath(QStringLiteral("hostile.lng"));
+    const QList<std::pair<const char*, QByteArray>> files = {
+        {"a 10 MB line before the key",
+         "[Main]\r\n" + QByteArray(10 * 1024 * 1024, 'z') + "\r\nk=found\r\n"},
+        {"400,000 lines without \"=\"",
+         "[Main]\n" + QByteArray("word\n").repeated(400000) + "k=found\n"},
+    };
+    for (const auto& [what, bytes] : files) {
+        QFile file(hostile);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            return 1;
+        file.close();
+        QElapsedTimer timer;
+        timer.start();
+        const QString value =
+            ProfileFile::readValue(hostile, QStringLiteral("Main"), QStringLiteral("k"), 255);
+        std::printf("one lookup in a file with %s: %.1f ms%s\n", what, timer.nsecsElapsed() / 1e6,
+                    value == QLatin1String("found") ? "" : " (NOT FOUND)");
+    }
     return 0;
 }

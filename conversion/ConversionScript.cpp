@@ -1,23 +1,38 @@
 #include "conversion/ConversionScript.h"
 
 #include "conversion/mdlFichier.h"
+#include "mp3/clsMP3.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
 
+#include <sys/stat.h>
+
 namespace {
 
-// Shared by every script: the check after each line, and the exit code of the whole run.
-const char kPrologue[] = R"(#!/bin/sh
+// Shared by every script: what happens around each line, and the exit code of the whole run.
+const char kPrologue[] = R"sh(#!/bin/sh
 # Written by Quenzal for one conversion run: one lame command line per file.
 rc=0
+quenzal_state() {
+    stat -c '%i %s %.9Y' -- "$1" 2>/dev/null || echo none
+}
+quenzal_begin() {
+    # $1 line number, $2 output: how the output was before this line (so that an older file
+    # of the same name is never taken for this line's work).
+    before=$(quenzal_state "$2")
+    echo "QUENZAL:begin $1 $before"
+}
 quenzal_done() {
     # $1 lame's exit code, $2 line number, $3 output, $4 source, $5 1 to delete the source
     written=0
-    [ -s "$3" ] && written=1
+    if [ -s "$3" ] && [ "$(quenzal_state "$3")" != "$before" ]; then
+        written=1
+    fi
     if [ "$1" -ne 0 ] || [ "$written" -ne 1 ]; then
         rc=1
     elif [ "$5" = 1 ] && [ ! "$3" -ef "$4" ]; then
@@ -25,11 +40,16 @@ quenzal_done() {
     fi
     echo "QUENZAL:done $2 $1 $written"
 }
-)";
+)sh";
 
 bool isOptionCharacter(QChar c)
 {
     return c.isLetterOrNumber() || QStringLiteral("-_.,:=+/%").contains(c);
+}
+
+bool isPlainWord(const QString& word)
+{
+    return !word.isEmpty() && std::all_of(word.cbegin(), word.cend(), isOptionCharacter);
 }
 
 // lame reads an argument that starts with "-" as an option: paths always start with "/".
@@ -38,12 +58,16 @@ QString asArgument(const QString& path)
     return path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("./") + path;
 }
 
+// The same file, also through a symbolic or a hard link.
 bool sameFile(const QString& a, const QString& b)
 {
     if (QDir::cleanPath(a) == QDir::cleanPath(b))
         return true;
-    const QFileInfo fa(a), fb(b);
-    return fa.exists() && fb.exists() && fa.canonicalFilePath() == fb.canonicalFilePath();
+    struct stat sa {
+    }, sb{};
+    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
+           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
 }
 
 // "name.mp3", then "name (2).mp3", "name (3).mp3"... until no other row uses it.
@@ -58,6 +82,35 @@ QString uniqueOutput(const QString& folder, const QString& base, const QString& 
 
 } // namespace
 
+QStringList OptionWords(const QString& text)
+{
+    QStringList words;
+    QString word;
+    bool inWord = false;
+    QChar quote;
+    for (const QChar c : text) {
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            else
+                word += c;
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+            inWord = true;
+        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
+            if (inWord)
+                words << std::exchange(word, QString());
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord)
+        words << word;
+    return words;
+}
+
 QString NormaliseOutputFolder(const QString& text)
 {
     QString folder = CleanString(text);
@@ -67,6 +120,7 @@ QString NormaliseOutputFolder(const QString& text)
         folder = QDir::homePath() + folder.mid(1);
     else if (!folder.startsWith(QLatin1Char('/')))
         folder = QDir::homePath() + QLatin1Char('/') + folder;
+    folder = QDir::cleanPath(folder);
     if (!folder.endsWith(QLatin1Char('/')))
         folder += QLatin1Char('/');
     return folder;
@@ -92,12 +146,57 @@ QString ShellOptions(const QString& optionsText)
     if (std::all_of(optionsText.cbegin(), optionsText.cend(),
                     [](QChar c) { return c == QLatin1Char(' ') || isOptionCharacter(c); }))
         return optionsText;
-    QStringList words;
-    for (const QString& word : optionsText.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
-        const bool plain = std::all_of(word.cbegin(), word.cend(), isOptionCharacter);
-        words << (plain ? word : ShellQuote(word));
+    QStringList words = OptionWords(optionsText);
+    for (QString& word : words) {
+        if (!isPlainWord(word))
+            word = ShellQuote(word);
     }
     return words.join(QLatin1Char(' '));
+}
+
+bool IsAudioFile(const QString& path)
+{
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+        return false;
+    const QByteArray head = file.read(12);
+    if (head.startsWith("ID3"))
+        return true;
+    if (head.size() == 12 && head.startsWith("RIFF") && head.mid(8, 4) == "WAVE")
+        return true;
+    if (head.size() == 12 && head.startsWith("FORM") &&
+        (head.mid(8, 4) == "AIFF" || head.mid(8, 4) == "AIFC"))
+        return true;
+    file.close();
+    clsMP3 mp3;
+    mp3.setFileName(path);
+    mp3.refresh();
+    return mp3.Bitrate() != 0 && mp3.Frequency() != 0 && mp3.Frequency() != 99999;
+}
+
+QString ScriptCommand(int number, const QString& programFolder, Direction direction,
+                      const QString& optionsText, const QString& source, const QString& output,
+                      bool deleteSource)
+{
+    const QString middle = direction == Direction::Encode
+                               ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
+                               : QStringLiteral(" --decode ");
+    const QString lame = ShellQuote(programFolder + QStringLiteral("/lame"));
+    const QString quotedOutput = ShellQuote(asArgument(output));
+    const QString quotedSource = ShellQuote(asArgument(source));
+    return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput + QStringLiteral("; ") +
+           lame + middle + quotedSource + QLatin1Char(' ') + quotedOutput +
+           QStringLiteral("; quenzal_done $? %1 ").arg(number) + quotedOutput + QLatin1Char(' ') +
+           quotedSource + (deleteSource ? QStringLiteral(" 1") : QStringLiteral(" 0"));
+}
+
+QString ScriptText(const QList<ScriptLine>& lines)
+{
+    QString script = QLatin1String(kPrologue);
+    for (const ScriptLine& line : lines)
+        script += line.command + QLatin1Char('\n');
+    script += QStringLiteral("exit $rc\n");
+    return script;
 }
 
 ConversionPlan PlanConversion(const ConversionRequest& request)
@@ -105,24 +204,19 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
     const bool encode = request.direction == Direction::Encode;
     const QString outExtension = encode ? QStringLiteral(".mp3") : QStringLiteral(".wav");
     const QString subfolderName = encode ? QStringLiteral("Mp3/") : QStringLiteral("Wav/");
-    const QString middle =
-        encode ? QLatin1Char(' ') + ShellOptions(request.optionsText) + QLatin1Char(' ')
-               : QStringLiteral(" --decode ");
-    const QString lame = ShellQuote(request.programFolder + QStringLiteral("/lame"));
-
-    QSet<QString> sources;
-    for (const FileEntry& row : request.rows)
-        sources.insert(QDir::cleanPath(row.fullPath()));
+    const QString outputFolder =
+        request.outputFolder.isEmpty() ? QString() : NormaliseOutputFolder(request.outputFolder);
 
     ConversionPlan plan;
-    plan.script = QLatin1String(kPrologue);
-    QSet<QString> taken = sources; // no output may replace a listed source
-    QSet<QString> seenSources;
-    for (int r = 0; r < request.rows.size(); ++r) {
-        const FileEntry& row = request.rows.at(r);
-        const QString source = row.fullPath();
+    QSet<QString> taken; // no output may replace a listed source or another output
+    for (const QString& source : request.sources)
+        taken.insert(QDir::cleanPath(source));
+    QSet<QString> seenSources, subfolders;
+    for (int r = 0; r < request.sources.size(); ++r) {
+        const QString& source = request.sources.at(r);
         const QString cleanSource = QDir::cleanPath(source);
-        const QString extension = SplitPath(row.name, DottedExtension);
+        const QString name = SplitPath(source, NameWithExtension);
+        const QString extension = SplitPath(name, DottedExtension).toLower();
         const bool mainRule =
             extension == QLatin1String(".mp3") || extension == QLatin1String(".wav");
         if (!encode && !mainRule) {
@@ -134,30 +228,32 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
             continue;
         }
         seenSources.insert(cleanSource);
-
-        QString folder = request.outputFolder;
-        if (folder.isEmpty()) {
-            folder = row.folder + subfolderName;
-            if (!plan.subfolders.contains(folder))
-                plan.subfolders.append(folder);
+        if (!IsAudioFile(source)) {
+            plan.skipped.append({r, source, SkippedRow::NotAudio});
+            continue;
         }
-        const QString base = SplitPath(row.name, BaseName);
+
+        QString folder = outputFolder;
+        if (folder.isEmpty())
+            folder = source.left(source.size() - name.size()) + subfolderName;
+        const QString base = SplitPath(name, BaseName);
         if (sameFile(folder + base + outExtension, source)) {
             plan.skipped.append({r, source, SkippedRow::SameAsSource});
             continue;
+        }
+        if (outputFolder.isEmpty() && !subfolders.contains(folder)) {
+            subfolders.insert(folder);
+            plan.subfolders.append(folder);
         }
         const QString output = uniqueOutput(folder, base, outExtension, taken);
         taken.insert(QDir::cleanPath(output));
 
         const int number = static_cast<int>(plan.lines.size()) + 1;
-        plan.lines.append({r, source, output});
-        const bool deleteSource = encode && request.deleteSources;
-        plan.script +=
-            lame + middle + ShellQuote(asArgument(source)) + QLatin1Char(' ') +
-            ShellQuote(asArgument(output)) + QStringLiteral("; quenzal_done $? %1 ").arg(number) +
-            ShellQuote(asArgument(output)) + QLatin1Char(' ') + ShellQuote(asArgument(source)) +
-            (deleteSource ? QStringLiteral(" 1\n") : QStringLiteral(" 0\n"));
+        const QString command =
+            ScriptCommand(number, request.programFolder, request.direction, request.optionsText,
+                          source, output, encode && request.deleteSources);
+        plan.lines.append({r, source, output, command});
     }
-    plan.script += QStringLiteral("exit $rc\n");
+    plan.script = ScriptText(plan.lines);
     return plan;
 }

@@ -33,6 +33,10 @@ const QHash<QString, QString>& builtInTexts()
          QStringLiteral("Ignoré (le fichier produit remplacerait le fichier source) :")},
         {QStringLiteral("main/msgskiprepeated"),
          QStringLiteral("Ignoré (déjà plus haut dans la liste) :")},
+        {QStringLiteral("main/msgskipnotaudio"),
+         QStringLiteral("Ignoré (ce n'est pas un fichier WAV, AIFF ou MP3 lisible) :")},
+        {QStringLiteral("main/msgquitrunning"),
+         QStringLiteral("Une conversion est en cours. L'arrêter et quitter Quenzal ?")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
     };

@@ -12,7 +12,10 @@
 #include <csignal>
 #include <numbers>
 
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 inline QByteArray readBytes(const QString& path)
 {
@@ -44,6 +47,41 @@ public:
 
 private:
     rlimit m_old{};
+};
+
+// Permission bits count for as long as it lives, also when the tests run as root: the
+// capabilities that let root read, enter and write anything are off meanwhile.
+class NoFileAccessOverride {
+public:
+    NoFileAccessOverride()
+    {
+        if (capget(&m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct lowered[2] = {m_saved[0], m_saved[1]};
+        lowered[0].effective &=
+            ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH) | (1u << CAP_FOWNER));
+        m_changed = capset(&m_header, lowered) == 0;
+    }
+    ~NoFileAccessOverride()
+    {
+        if (m_changed)
+            capset(&m_header, m_saved);
+    }
+    NoFileAccessOverride(const NoFileAccessOverride&) = delete;
+    NoFileAccessOverride& operator=(const NoFileAccessOverride&) = delete;
+
+private:
+    static int capget(__user_cap_header_struct* header, __user_cap_data_struct* data)
+    {
+        return static_cast<int>(::syscall(SYS_capget, header, data));
+    }
+    static int capset(__user_cap_header_struct* header, __user_cap_data_struct* data)
+    {
+        return static_cast<int>(::syscall(SYS_capset, header, data));
+    }
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_changed = false;
 };
 
 // A small file (and its folders) for the tests that only need a name on disk.

@@ -2,47 +2,31 @@
 // hostile file names against the real shell and lame, failures that must stay failures.
 #include "TestFiles.h"
 
-#include "app/FileEntry.h"
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionScript.h"
 #include "conversion/mdlFichier.h"
-#include "conversion/mdlWait.h"
+#include "mp3/Id3v1.h"
 #include "mp3/clsMP3.h"
 
 #include <QDir>
 #include <QFile>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
 namespace {
 
-FileEntry row(const QString& path)
-{
-    FileEntry entry;
-    entry.name = SplitPath(path, NameWithExtension);
-    entry.folder = path.left(path.size() - entry.name.size());
-    return entry;
-}
-
-ConversionRequest request(const QStringList& sources, Direction direction = Direction::Encode)
-{
-    ConversionRequest r;
-    for (const QString& s : sources)
-        r.rows << row(s);
-    r.optionsText = "-b 128";
-    r.programFolder = "/opt/enc";
-    r.direction = direction;
-    return r;
-}
-
-// The command part of each line, without the check that follows it.
+// The lame command of each line, without the calls around it.
 QStringList commands(const ConversionPlan& plan)
 {
     QStringList result;
-    for (const QString& line : plan.script.split('\n')) {
-        const qsizetype check = line.indexOf("; quenzal_done ");
-        if (check >= 0)
-            result << line.left(check);
+    for (const ScriptLine& line : plan.lines) {
+        const qsizetype begin = line.command.indexOf("; ") + 2;
+        result << line.command.mid(begin, line.command.indexOf("; quenzal_done ") - begin);
     }
     return result;
 }
@@ -58,10 +42,11 @@ QStringList outputs(const ConversionPlan& plan)
     return result;
 }
 
-// A program folder whose lame is the real one, or a stand-in script given as text.
+// A new program folder whose lame is the real one, or a stand-in script given as text.
 QString programFolder(const QTemporaryDir& dir, const QByteArray& standIn = {})
 {
-    const QString folder = dir.filePath("program");
+    static int count = 0;
+    const QString folder = dir.filePath(QString("program%1").arg(++count));
     QDir().mkpath(folder);
     if (standIn.isEmpty()) {
         QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
@@ -74,27 +59,23 @@ QString programFolder(const QTemporaryDir& dir, const QByteArray& standIn = {})
     return folder;
 }
 
-struct RunResult {
-    int exitCode = 0;
-    QList<int> failed;
-    int finished = 0;
-};
-
-RunResult runScript(const ConversionPlan& plan, const QString& folder)
+// Writes the plan's script (or another text) and runs it to its end.
+RunResult run(const ConversionPlan& plan, const QString& folder, const QString& script = {},
+              const std::function<void(ConversionRun&)>& during = {})
 {
-    const QString script = folder + "/Quenzal.sh";
-    RunResult result;
     for (const QString& sub : plan.subfolders)
         QDir().mkpath(sub);
-    if (!WriteTextFile(plan.script, script, false))
-        return result;
-    ConversionRun run(plan, script);
-    if (!run.start())
-        return result;
-    result.exitCode = WaitProcess(run.process());
-    result.failed = run.failedLines();
-    result.finished = run.finishedLines();
-    return result;
+    const QString path = folder + "/Quenzal.sh";
+    if (!WriteTextFile(script.isEmpty() ? plan.script : script, path, false))
+        return {};
+    ConversionRun conversion(plan, path);
+    QSignalSpy finished(&conversion, &ConversionRun::finished);
+    if (during)
+        QObject::connect(&conversion, &ConversionRun::output, [&] { during(conversion); });
+    conversion.start();
+    if (!finished.wait(120000))
+        return {};
+    return finished.at(0).at(0).value<RunResult>();
 }
 
 } // namespace
@@ -102,84 +83,165 @@ RunResult runScript(const ConversionPlan& plan, const QString& folder)
 class TestConversion : public QObject {
     Q_OBJECT
 
+    QTemporaryDir dir;
+    QString music;
+
+    QString wav(const QString& name, double seconds = 0.3)
+    {
+        const QString path = music + name;
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        return WriteSineWav(path, seconds) ? path : QString();
+    }
+
+    ConversionRequest request(const QStringList& sources, Direction direction = Direction::Encode)
+    {
+        ConversionRequest r;
+        r.sources = sources;
+        r.optionsText = "-b 128";
+        r.programFolder = "/opt/enc";
+        r.direction = direction;
+        return r;
+    }
+
 private Q_SLOTS:
+    void init()
+    {
+        music = dir.filePath(QString("music%1/").arg(QTest::currentTestFunction()));
+        QDir().mkpath(music);
+    }
+
     void linesAreExactlyAsDesigned()
     {
-        const ConversionPlan encode = PlanConversion(request({"/music/a.wav", "/music/b.mp3"}));
+        const QString a = wav("a.wav"), b = wav("b.WAV"), set = wav("live.set.wav");
+        const ConversionPlan encode = PlanConversion(request({a, b}));
         QCOMPARE(commands(encode),
-                 QStringList({"\"/opt/enc/lame\" -b 128 \"/music/a.wav\" \"/music/Mp3/a.mp3\"",
-                              "\"/opt/enc/lame\" -b 128 \"/music/b.mp3\" \"/music/Mp3/b.mp3\""}));
+                 QStringList(
+                     {QString("\"/opt/enc/lame\" -b 128 \"%1\" \"%2Mp3/a.mp3\"").arg(a, music),
+                      QString("\"/opt/enc/lame\" -b 128 \"%1\" \"%2Mp3/b.mp3\"").arg(b, music)}));
         QVERIFY(encode.script.startsWith("#!/bin/sh\n") && encode.script.endsWith("exit $rc\n"));
         QVERIFY(!encode.script.contains('\r'));
-        QCOMPARE(encode.subfolders, QStringList({"/music/Mp3/"})); // once for both rows
+        QCOMPARE(encode.subfolders, QStringList({music + "Mp3/"})); // once for both rows
 
-        const ConversionPlan decode =
-            PlanConversion(request({"/music/a.wav", "/music/b.mp3"}, Direction::Decode));
+        // Upper-case extensions are converted like their lower-case twins.
+        const ConversionPlan decode = PlanConversion(request({b}, Direction::Decode));
         QCOMPARE(commands(decode),
-                 QStringList({"\"/opt/enc/lame\" --decode \"/music/a.wav\" \"/music/Wav/a.wav\"",
-                              "\"/opt/enc/lame\" --decode \"/music/b.mp3\" \"/music/Wav/b.wav\""}));
-
-        // The options text goes in unchanged: an empty one leaves two blanks; the preview's
-        // trailing blank stays.
-        ConversionRequest r = request({"/music/live.set.wav"});
-        r.optionsText.clear();
-        QCOMPARE(commands(PlanConversion(r)),
                  QStringList(
-                     {"\"/opt/enc/lame\"  \"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""}));
-        r.optionsText = "-b 192 -m j ";
-        QCOMPARE(commands(PlanConversion(r)).first(),
-                 QString("\"/opt/enc/lame\" -b 192 -m j  \"/music/live.set.wav\" "
-                         "\"/music/Mp3/live.set.mp3\""));
-        r.optionsText = "-b 128; touch /tmp/x $(id) `id`";
-        QCOMPARE(commands(PlanConversion(r)).first(),
-                 QString("\"/opt/enc/lame\" -b \"128;\" touch /tmp/x \"\\$(id)\" \"\\`id\\`\" "
-                         "\"/music/live.set.wav\" \"/music/Mp3/live.set.mp3\""));
+                     {QString("\"/opt/enc/lame\" --decode \"%1\" \"%2Wav/b.wav\"").arg(b, music)}));
 
+        // The options text goes in unchanged: an empty one leaves two blanks, the preview's
+        // trailing blank stays; anything else is quoted word by word, quotes grouping words.
+        ConversionRequest r = request({set});
+        const QString tail = QString("\"%1\" \"%2Mp3/live.set.mp3\"").arg(set, music);
+        const QList<std::pair<QString, QString>> options = {
+            {"", "\"/opt/enc/lame\"  "},
+            {"-b 192 -m j ", "\"/opt/enc/lame\" -b 192 -m j  "},
+            {"-b 128; touch /tmp/x $(id) `id`",
+             "\"/opt/enc/lame\" -b \"128;\" touch /tmp/x \"\\$(id)\" \"\\`id\\`\" "},
+            {"--tt \"My Song\" --ta 'A \"B\"'",
+             "\"/opt/enc/lame\" --tt \"My Song\" --ta \"A \\\"B\\\"\" "},
+        };
+        for (const auto& [text, start] : options) {
+            r.optionsText = text;
+            QCOMPARE(commands(PlanConversion(r)).first(), start + tail);
+        }
         r.outputFolder = "/out/"; // a chosen output folder: no sub-folder to create
         QVERIFY(PlanConversion(r).subfolders.isEmpty());
     }
 
     void outputNamesNeverCollide()
     {
-        const QString decode = QString("skip 0 %1").arg(SkippedRow::CannotDecode);
-        const QString repeated = QString("skip 2 %1").arg(SkippedRow::Repeated);
-        const QString same = QString("skip 2 %1").arg(SkippedRow::SameAsSource);
-        // AIFF: encoded by the main rule, skipped when decoding.
-        QCOMPARE(outputs(PlanConversion(request({"/m/a.aiff", "/m/b.wav"}))),
-                 QStringList({"/m/Mp3/a.mp3", "/m/Mp3/b.mp3"}));
-        QCOMPARE(outputs(PlanConversion(request({"/m/a.aiff", "/m/b.wav"}, Direction::Decode))),
-                 QStringList({"/m/Wav/b.wav", decode}));
-        // Same base name twice, and the same file listed twice.
-        QCOMPARE(outputs(PlanConversion(request({"/m/x.wav", "/m/x.mp3", "/m/x.wav", "/n/x.wav"}))),
-                 QStringList({"/m/Mp3/x.mp3", "/m/Mp3/x (2).mp3", "/n/Mp3/x.mp3", repeated}));
-        // An MP3 encoded into its own folder would be written onto itself: skipped.
-        ConversionRequest r = request({"/a/x.wav", "/b/x.wav", "/out/y.mp3", "/out/z.wav"});
-        r.outputFolder = "/out/";
-        QCOMPARE(outputs(PlanConversion(r)),
-                 QStringList({"/out/x.mp3", "/out/x (2).mp3", "/out/z.mp3", same}));
-        // No output replaces another listed source.
-        QCOMPARE(outputs(PlanConversion(request({"/m/a.wav", "/m/Mp3/a.mp3"}))),
-                 QStringList({"/m/Mp3/a (2).mp3", "/m/Mp3/Mp3/a.mp3"}));
+        const QString aiff = music + "a.aiff";
+        QVERIFY(touch(aiff, "FORM\0\0\0\0AIFF"_ba));
+        const QString b = wav("b.wav"), x = wav("x.wav"), xm = wav("x.mp3"), nx = wav("n/x.wav");
+        const QString z = wav("out/z.wav"), y = wav("out/y.mp3"), notAudio = music + "text.wav";
+        QVERIFY(touch(notAudio, "just some text, renamed"));
+        const auto skip = [](int row, SkippedRow::Reason reason) {
+            return QString("skip %1 %2").arg(row).arg(reason);
+        };
+        // AIFF: encoded by the main rule, skipped when decoding; a .wav that is no audio is
+        // skipped in both directions.
+        QCOMPARE(
+            outputs(PlanConversion(request({aiff, b, notAudio}))),
+            QStringList({music + "Mp3/a.mp3", music + "Mp3/b.mp3", skip(2, SkippedRow::NotAudio)}));
+        QCOMPARE(outputs(PlanConversion(request({aiff, b, notAudio}, Direction::Decode))),
+                 QStringList({music + "Wav/b.wav", skip(0, SkippedRow::CannotDecode),
+                              skip(2, SkippedRow::NotAudio)}));
+        // Same base name twice, and the same file listed twice (also written differently).
+        QCOMPARE(outputs(PlanConversion(request({x, xm, music + "./x.wav", nx}))),
+                 QStringList({music + "Mp3/x.mp3", music + "Mp3/x (2).mp3", music + "n/Mp3/x.mp3",
+                              skip(2, SkippedRow::Repeated)}));
+        // An MP3 encoded into its own folder would be written onto itself: skipped. The output
+        // folder is compared cleaned, however it was typed.
+        for (const QString& folder : {music + "out/", music + "out//", music + "./out/./"}) {
+            ConversionRequest r = request({x, nx, y, z});
+            r.outputFolder = folder;
+            QCOMPARE(outputs(PlanConversion(r)),
+                     QStringList({music + "out/x.mp3", music + "out/x (2).mp3", music + "out/z.mp3",
+                                  skip(2, SkippedRow::SameAsSource)}));
+        }
+        // No output replaces another listed source, nor (through a hard link) the source.
+        const QString inMp3 = wav("Mp3/b.mp3");
+        QCOMPARE(outputs(PlanConversion(request({b, inMp3}))),
+                 QStringList({music + "Mp3/b (2).mp3", music + "Mp3/Mp3/b.mp3"}));
+        const QString linked = wav("h/song.mp3");
+        QVERIFY(QDir().mkpath(music + "h/Mp3"));
+        QCOMPARE(::link(QFile::encodeName(linked), QFile::encodeName(music + "h/Mp3/song.mp3")), 0);
+        QCOMPARE(outputs(PlanConversion(request({linked}))),
+                 QStringList({skip(0, SkippedRow::SameAsSource)}));
     }
 
+    void outputFolderIsNormalised_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        const QString home = QDir::homePath();
+        QTest::newRow("blanks") << " /data/Out "
+                                << "/data/Out/";
+        QTest::newRow("kept") << "/data/Out/"
+                              << "/data/Out/";
+        QTest::newRow("line breaks") << " \r\n/data/Out\r\n "
+                                     << "/data/Out/";
+        QTest::newRow("nothing") << "  \r\n"
+                                 << "";
+        QTest::newRow("home") << "~/Music" << home + "/Music/";
+        QTest::newRow("relative") << "-rf" << home + "/-rf/";
+        QTest::newRow("doubled") << "/x/out//"
+                                 << "/x/out/";
+        QTest::newRow("dots") << "/x/./a/../out"
+                              << "/x/out/";
+    }
     void outputFolderIsNormalised()
     {
-        const QString home = QDir::homePath();
-        const QList<std::pair<QString, QString>> cases = {
-            {" /data/Out ", "/data/Out/"},         {"/data/Out/", "/data/Out/"},
-            {" \r\n/data/Out\r\n ", "/data/Out/"}, {"  \r\n", ""},
-            {"~/Music", home + "/Music/"},         {"-rf", home + "/-rf/"}};
-        for (const auto& [typed, expected] : cases)
-            QCOMPARE(NormaliseOutputFolder(typed), expected);
-        QCOMPARE(ShellQuote("a\"b\\c$d`e"), QString("\"a\\\"b\\\\c\\$d\\`e\""));
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QCOMPARE(NormaliseOutputFolder(typed), expected);
+    }
+
+    void markersCutAnywhere()
+    {
+        // The pipe may cut a marker in two; output between markers passes through unchanged.
+        const QByteArray stream = "QUENZAL:begin 1 none\nlame says hi\nno end yet"
+                                  "\nQUENZAL:done 1 0 1\nQUENZAL:done 9 junk\nlast";
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            RunOutputParser parser;
+            QList<RunOutputParser::Event> events = parser.feed(stream.left(cut));
+            events += parser.feed(stream.mid(cut));
+            events += parser.finish();
+            QString seen;
+            for (const RunOutputParser::Event& e : events) {
+                seen += e.kind == RunOutputParser::Event::Begin
+                            ? QString("B%1[%2]").arg(e.line).arg(e.before)
+                        : e.kind == RunOutputParser::Event::Done
+                            ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
+                            : QString::fromUtf8(e.bytes);
+            }
+            QCOMPARE(seen, "B1[none]lame says hi\nno end yet\nD1/0/1QUENZAL:done 9 junk\nlast");
+        }
     }
 
     void hostileNamesReachLameAsOneArgument()
     {
-        QTemporaryDir dir;
         const QString folder = programFolder(dir);
-        const QString music = dir.filePath("music/");
-        QDir().mkpath(music);
         // Commands in names would run in the script's working folder, the program folder.
         const QString marker = "QZMARK";
         const QStringList names = {
@@ -192,74 +254,99 @@ private Q_SLOTS:
             QString("semi;colon && touch %1 |.wav").arg(marker),
             QString("line\nbreak.wav"),
         };
-        ConversionRequest r;
+        ConversionRequest r = request({});
         r.programFolder = folder;
-        r.optionsText = "--quiet -b 64";
-        for (const QString& name : names) {
-            QVERIFY(WriteSineWav(music + name, 1.0));
-            r.rows << row(music + name);
-        }
-        const ConversionPlan plan = PlanConversion(r);
-        QVERIFY(QDir().mkpath(music + "Mp3"));
-        const RunResult result = runScript(plan, folder);
-        QCOMPARE(result.exitCode, 0);
-        QCOMPARE(result.finished, names.size());
-        QVERIFY(result.failed.isEmpty());
+        r.optionsText = "--quiet -b 64 --tt \"Été 2 words\"";
+        for (const QString& name : names)
+            r.sources << wav(name, 1.0);
+        const RunResult result = run(PlanConversion(r), folder);
+        QVERIFY(result.succeeded());
         QVERIFY2(!QFile::exists(folder + '/' + marker), "a file name ran a command");
         QVERIFY(!QFile::exists(marker));
         for (const QString& name : names) {
-            clsMP3 mp3;
-            mp3.setFileName(music + "Mp3/" + SplitPath(name, BaseName) + ".mp3");
-            QVERIFY2(mp3.refresh(), qPrintable(name));
+            const QString mp3 = music + "Mp3/" + SplitPath(name, BaseName) + ".mp3";
+            clsMP3 header;
+            header.setFileName(mp3);
+            QVERIFY2(header.refresh(), qPrintable(name));
+            QCOMPARE(ReadId3v1(mp3)->title.section(QChar(0), 0, 0), "Été 2 words"); // one argument
             QVERIFY(QFile::exists(music + name)); // sources are kept
         }
     }
 
     void failedLinesAreNeverASuccess()
     {
-        QTemporaryDir dir;
         const QString folder = programFolder(dir);
-        const QString music = dir.filePath("music/");
-        QDir().mkpath(music + "Mp3");
-        QVERIFY(WriteSineWav(music + "good.wav", 0.5));
-        QVERIFY(WriteRefusedWav(music + "bad.wav"));
+        const QString good = wav("good.wav"), bad = music + "bad.wav";
+        QVERIFY(WriteRefusedWav(bad));
 
         // The failed line comes first: the good last line must not hide it.
-        ConversionRequest r = request({music + "bad.wav", music + "good.wav"});
+        ConversionRequest r = request({bad, good});
         r.programFolder = folder;
         r.deleteSources = true;
-        const RunResult result = runScript(PlanConversion(r), folder);
-        QVERIFY(result.exitCode != 0);
-        QCOMPARE(result.failed, QList<int>({0}));
-        QCOMPARE(result.finished, 2);
-        QVERIFY(QFile::exists(music + "bad.wav"));   // a failed line keeps its source
-        QVERIFY(!QFile::exists(music + "good.wav")); // a good one, asked to, removes it
+        RunResult result = run(PlanConversion(r), folder);
+        QVERIFY(!result.succeeded() && result.exitCode != 0);
+        QCOMPARE(result.failedLines, QList<int>({0}));
+        QVERIFY(QFile::exists(bad));   // a failed line keeps its source
+        QVERIFY(!QFile::exists(good)); // a good one, asked to, removes it
         QVERIFY(QFileInfo(music + "Mp3/good.mp3").size() > 0);
 
         // A decode never deletes.
         ConversionRequest d = request({music + "Mp3/good.mp3"}, Direction::Decode);
         d.programFolder = folder;
         d.deleteSources = true;
-        QDir().mkpath(music + "Mp3/Wav");
-        QCOMPARE(runScript(PlanConversion(d), folder).exitCode, 0);
+        QVERIFY(run(PlanConversion(d), folder).succeeded());
         QVERIFY(QFile::exists(music + "Mp3/good.mp3"));
+
+        // Fewer lines ended than were planned: a failure, whatever the exit code says.
+        const ConversionPlan plan = PlanConversion(r = request({wav("x.wav"), wav("y.wav")}));
+        result = run(plan, programFolder(dir, "exit 0\n"), ScriptText({plan.lines.first()}));
+        QVERIFY(!result.succeeded() && result.exitCode != 0);
+        QCOMPARE(result.unfinishedLines, QList<int>({1}));
     }
 
-    void anEncoderThatWritesNothingFails()
+    void onlyThisLinesOutputCounts()
     {
-        // lame ends with 0 on some damaged input without writing anything: forced here.
-        QTemporaryDir dir;
+        // lame ends with 0 on some damaged input without writing anything: forced here, with
+        // an older output of the same name in place. The line failed, the source stays.
         const QString folder = programFolder(dir, "exit 0\n");
-        const QString music = dir.filePath("music/");
-        QDir().mkpath(music + "Mp3");
-        QVERIFY(WriteSineWav(music + "a.wav", 0.2));
-        ConversionRequest r = request({music + "a.wav"});
+        const QString source = wav("a.wav");
+        QVERIFY(touch(music + "Mp3/a.mp3", "an older, finished file"));
+        ConversionRequest r = request({source});
         r.programFolder = folder;
         r.deleteSources = true;
-        const RunResult result = runScript(PlanConversion(r), folder);
-        QCOMPARE(result.exitCode, 1);
-        QCOMPARE(result.failed, QList<int>({0}));
-        QVERIFY(QFile::exists(music + "a.wav"));
+        const ConversionPlan plan = PlanConversion(r);
+        QCOMPARE(plan.lines.first().output, music + "Mp3/a.mp3");
+        const RunResult result = run(plan, folder);
+        QCOMPARE(result.failedLines, QList<int>({0}));
+        QVERIFY(QFile::exists(source));
+        QCOMPARE(readBytes(music + "Mp3/a.mp3"), "an older, finished file");
+    }
+
+    void stopRemovesOnlyWhatTheLineWrote()
+    {
+        // An encoder that writes part of its output, or nothing, then says so and never ends.
+        for (const bool writes : {true, false}) {
+            const QString folder = programFolder(
+                dir,
+                QByteArray(writes ? "for last; do :; done\nprintf partial > \"$last\"\n" : "") +
+                    "echo waiting >&2\nexec sleep 600\n");
+            const QString source = wav(writes ? "w.wav" : "n.wav");
+            const QString older = music + "Mp3/n.mp3";
+            if (!writes)
+                QVERIFY(touch(older, "older"));
+            ConversionRequest r = request({source, wav("second.wav")});
+            r.programFolder = folder;
+            const ConversionPlan plan = PlanConversion(r);
+            const RunResult result =
+                run(plan, folder, {}, [](ConversionRun& conversion) { conversion.stop(); });
+            QVERIFY(result.stopped && !result.succeeded());
+            QCOMPARE(result.unfinishedLines, QList<int>({0, 1}));
+            QVERIFY(QFile::exists(source));
+            if (writes)
+                QVERIFY(!QFile::exists(plan.lines.first().output)); // half a file is no file
+            else
+                QCOMPARE(readBytes(older), "older"); // untouched by the line: kept
+        }
     }
 };
 

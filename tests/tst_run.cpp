@@ -1,15 +1,13 @@
 // Encode and Decode runs from the main window, end to end with the real lame: the checks,
-// the console window, the end-of-run notice and the stop.
+// the console window, the end-of-run notice, the stop and closing Quenzal during a run.
 #include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include "app/FileListModel.h"
-#include "app/Program.h"
-#include "app/frmMain.h"
-#include "conversion/RunConversion.h"
 #include "conversion/frmConsole.h"
 #include "mp3/clsMP3.h"
+#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -17,7 +15,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include <memory>
 
@@ -29,11 +26,16 @@ class TestRun : public QObject {
     std::unique_ptr<Program> program;
     FakeDesktop* desktop = nullptr;
     frmMain* main = nullptr;
+    frmConsole* console = nullptr;
 
+    // Quenzal in English, so that messages can be compared with the shipped texts.
     void start(const QString& programFolder)
     {
+        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Langue",
+                           env.programFolder() + "/Langue/English.lng");
         program = StartProgram(programFolder, desktop);
         main = program->mainWindow();
+        console = program->consoleWindow();
     }
 
     QString wav(const QString& name, double seconds = 1.0)
@@ -45,11 +47,30 @@ class TestRun : public QObject {
         return path;
     }
 
+    // Starts a run from the menu and waits until the script has ended.
+    bool run(QAction* action)
+    {
+        action->trigger();
+        return QTest::qWaitFor([this] { return !console->isRunning(); }, 120000);
+    }
+
     static bool isMp3(const QString& path)
     {
         clsMP3 mp3;
         mp3.setFileName(path);
         return mp3.refresh();
+    }
+
+    // A program folder whose encoder writes part of its output, says so, and never ends.
+    QString endlessEncoder(const QTemporaryDir& folder)
+    {
+        QFile lame(folder.path() + "/lame");
+        lame.open(QIODevice::WriteOnly);
+        lame.write("#!/bin/sh\nfor last; do :; done\nprintf partial > \"$last\"\n"
+                   "echo working >&2\nexec sleep 600\n");
+        lame.close();
+        lame.setPermissions(lame.permissions() | QFileDevice::ExeOwner);
+        return folder.path();
     }
 
 private Q_SLOTS:
@@ -68,46 +89,46 @@ private Q_SLOTS:
 
     void checksComeFirstAndRefuseClearly()
     {
-        // No encoder: said before the empty list is.
+        // No encoder, or one that cannot run: said before the empty list is.
         QTemporaryDir bare;
         start(bare.path());
-        main->mnuEncode->trigger();
-        QCOMPARE(desktop->messages.size(), 1);
+        QVERIFY(touch(bare.path() + "/lame", "#!/bin/sh\n"));
+        for (int i = 0; i < 2; ++i) {
+            main->mnuEncode->trigger();
+            QCOMPARE(desktop->messages.last().text,
+                     "The lame encoder is missing from Quenzal's folder.");
+            QFile::remove(bare.path() + "/lame");
+        }
         QCOMPARE(desktop->messages[0].icon, Desktop::Icon::Critical);
         QCOMPARE(desktop->messages[0].title, QString("Quenzal"));
-        QCOMPARE(desktop->messages[0].text, program->text("Main", "msgErrEncode"));
         QVERIFY(!QFile::exists(bare.path() + "/Quenzal.sh"));
 
         start(env.programFolder());
         main->mnuDecode->trigger();
-        QCOMPARE(desktop->messages.last().text, program->text("Main", "msgErrlist"));
-        QVERIFY(main->isEnabled());
+        QCOMPARE(desktop->messages.last().text, "The list is empty: add some files first.");
+        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
 
-        // A program folder Quenzal may not write to: the script cannot be written.
+        // A program folder Quenzal may not write to (also as root): no script, no run.
         const QString source = wav("a.wav");
         QTemporaryDir locked;
         QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
         QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         start(locked.path());
         main->AddFile(source);
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Refused);
+        main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(locked.path() + "/Quenzal.sh"));
-        QVERIFY(main->isEnabled());
-        QVERIFY(!program->isConsoleOpen());
+        QVERIFY(main->isEnabled() && !console->isVisible());
         QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                  QFileDevice::ExeOwner);
 
         // A default sub-folder that cannot be made (a file already has its name).
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
         start(env.programFolder());
-        QFile blocker(music->filePath("Mp3"));
-        QVERIFY(blocker.open(QIODevice::WriteOnly));
-        blocker.close();
+        QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
         main->AddFile(source);
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Refused);
+        main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
-        QVERIFY(!program->isConsoleOpen());
-        QVERIFY(main->isEnabled());
+        QVERIFY(main->isEnabled() && !console->isVisible());
     }
 
     void encodeAndDecodeEndToEnd()
@@ -115,17 +136,17 @@ private Q_SLOTS:
         main->AddFile(wav("one.wav"));
         main->AddFile(wav("two.wav"));
         main->lblRegistre->setText("-b 112 -m m ");
-        bool disabledDuringRun = false;
-        QTimer watch;
-        connect(&watch, &QTimer::timeout, [&] { disabledDuringRun |= !main->isEnabled(); });
-        watch.start(10);
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Succeeded);
-        watch.stop();
-        QVERIFY(disabledDuringRun);
-        QVERIFY(main->isEnabled());
-        QVERIFY(!program->isConsoleOpen());                           // closed by itself
-        QTRY_COMPARE(program->consoleWindow()->prgTotal->value(), 2); // both lines reported
-        QVERIFY(!main->timer->isActive());
+        main->mnuEncode->trigger();
+        // Busy: the window and every action are off, so nothing (not even an accessibility
+        // client) can start a second run or change the list meanwhile.
+        QVERIFY(main->isBusy() && !main->isEnabled() && console->isVisible());
+        QVERIFY(!main->mnuEncode->isEnabled() && !main->mnuEffacer->isEnabled());
+        main->mnuEffacer->trigger();
+        main->mnuEncode->trigger();
+        QCOMPARE(main->fileList().rowCount(), 2);
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
+        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
+        QVERIFY(!console->isVisible()); // closed by itself
         QVERIFY(desktop->messages.isEmpty());
         clsMP3 mp3;
         mp3.setFileName(music->filePath("Mp3/one.mp3"));
@@ -135,12 +156,18 @@ private Q_SLOTS:
         QVERIFY(isMp3(music->filePath("Mp3/two.mp3")));
         QVERIFY(QFile::exists(env.programFolder() + "/Quenzal.sh")); // left in place
 
-        // Again, into the existing sub-folder; then decode the MP3s.
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Succeeded);
+        // Again, into the existing sub-folder; then decode, an upper-case name included.
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(QFile::rename(music->filePath("Mp3/two.mp3"), music->filePath("Mp3/TWO.MP3")));
         main->mnuEffacer->trigger();
-        main->AddFile(music->filePath("Mp3/one.mp3"));
-        main->mnuDecode->trigger();
+        main->DropPaths({music->filePath("Mp3/one.mp3")});
+        FileEntry upper; // as the folder search lists it
+        upper.name = "TWO.MP3";
+        upper.folder = music->filePath("Mp3/");
+        main->fileList().append(upper);
+        QVERIFY(run(main->mnuDecode) && !main->isBusy());
         QVERIFY(QFileInfo(music->filePath("Mp3/Wav/one.wav")).size() > 80000); // 1 s mono
+        QVERIFY(QFileInfo(music->filePath("Mp3/Wav/TWO.wav")).size() > 80000);
         QVERIFY(desktop->messages.isEmpty());
     }
 
@@ -149,81 +176,96 @@ private Q_SLOTS:
         QTemporaryDir out;
         main->AddFile(wav("a.wav"));
         main->lblRegistre->setText("-b 32 -m j -V 4 -B 256 -q 2 "); // VBR switches
-        program->setOutputFolderText(QString(" \r\n%1 ").arg(out.path()));
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Succeeded);
+        program->setOutputFolderText(QString(" \r\n%1//./ ").arg(out.path()));
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
         QCOMPARE(program->outputFolderText(), out.path() + '/');
         QVERIFY(isMp3(out.filePath("a.mp3")));
         QVERIFY(!QFile::exists(music->filePath("Mp3")));
     }
 
-    void failedRunKeepsConsoleOpenThenNotifies()
+    void failuresAreNamedThenNotified()
     {
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
-        main->AddFile(music->filePath("bad.wav"));
-        main->AddFile(wav("good.wav"));
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Failed);
+        QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed"));
+        QVERIFY(touch(music->filePath("song.aiff"), QByteArray("FORM\0\0\0\0AIFF", 12)));
+        const QString good = wav("good.wav");
+        for (const char* name : {"bad.wav", "text.wav", "good.wav", "good.wav"})
+            main->AddFile(music->filePath(name));
+        QVERIFY(run(main->mnuEncode));
         QVERIFY(isMp3(music->filePath("Mp3/good.mp3")));
-        QVERIFY(program->isConsoleOpen());
-        QVERIFY(!main->isEnabled());
-        QVERIFY(main->timer->isActive());
-        QVERIFY(desktop->messages.isEmpty());
-        frmConsole* console = program->consoleWindow();
-        QVERIFY(console->cmdFermer->isEnabled());
-        QVERIFY(console->txtSortie->toPlainText().contains("bad.wav"));
+        QVERIFY(!QFile::exists(music->filePath("Mp3/text.mp3"))); // no noise from a text file
+        QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
+        QVERIFY(main->isBusy() && desktop->messages.isEmpty());
+        // The two files that were not converted are named; the repeated row is only noted.
+        const QString text = console->txtSortie->toPlainText();
+        QVERIFY(text.contains("Skipped (already listed above): " + good));
+        QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
+                              music->filePath("text.wav")));
+        const QString summary = text.mid(text.lastIndexOf("Fichiers non convertis :"));
+        QCOMPARE(summary, QString("Fichiers non convertis :\n  %1\n  %2\n")
+                              .arg(music->filePath("bad.wav"), music->filePath("text.wav")));
 
         console->cmdFermer->click();
-        QTRY_COMPARE(desktop->messages.size(), 1);
+        QCOMPARE(desktop->messages.size(), 1);
         QCOMPARE(desktop->messages[0].icon, Desktop::Icon::Information);
         QCOMPARE(desktop->messages[0].text,
-                 program->text("Main", "msgTimeA") + '\n' + program->text("Main", "msgTimeB"));
-        QVERIFY(main->isEnabled());
-        QVERIFY(!main->timer->isActive()); // once per run
-    }
+                 "The conversion has ended, but some files were not converted.\n"
+                 "The console window showed the details.");
+        QVERIFY(main->isEnabled() && !main->isBusy());
 
-    void skippedRowsAreToldNotHidden()
-    {
-        QFile aif(music->filePath("song.aiff"));
-        QVERIFY(aif.open(QIODevice::WriteOnly));
-        aif.write("FORM");
-        aif.close();
+        // A decode of the same list skips the AIFF and says so.
+        main->mnuEffacer->trigger();
         main->AddFile(music->filePath("song.aiff"));
-        main->AddFile(wav("tune.wav"));
-        QCOMPARE(RunConversion(*program, Direction::Decode), RunOutcome::Failed);
-        QVERIFY(QFile::exists(music->filePath("Wav/tune.wav")));
-        const QString text = program->consoleWindow()->txtSortie->toPlainText();
-        QVERIFY(text.contains(program->text("Main", "msgSkipDecode")));
-        QVERIFY(text.contains("song.aiff"));
-        program->consoleWindow()->cmdFermer->click();
-        QTRY_VERIFY(main->isEnabled());
+        main->AddFile(good);
+        QVERIFY(run(main->mnuDecode));
+        QVERIFY(QFile::exists(music->filePath("Wav/good.wav")));
+        QVERIFY(console->txtSortie->toPlainText().contains(
+            "Skipped (lame decodes MP3 and WAV files only): " + music->filePath("song.aiff")));
     }
 
-    void stopEndsTheRunAndCleansUp()
+    void stopNamesWhatWasNotConverted()
     {
-        // An encoder that never ends on its own: only the stop can end this run.
         QTemporaryDir folder;
-        QFile lame(folder.path() + "/lame");
-        QVERIFY(lame.open(QIODevice::WriteOnly));
-        lame.write("#!/bin/sh\nfor last; do :; done\nprintf partial > \"$last\"\nexec sleep 600\n");
-        lame.close();
-        lame.setPermissions(lame.permissions() | QFileDevice::ExeOwner);
-        start(folder.path());
+        start(endlessEncoder(folder));
         main->AddFile(wav("long.wav"));
-
-        QTimer stopper;
-        connect(&stopper, &QTimer::timeout, [&] {
-            if (QFile::exists(music->filePath("Mp3/long.mp3"))) {
-                stopper.stop();
-                program->consoleWindow()->cmdStop->click();
-            }
-        });
-        stopper.start(20);
-        QCOMPARE(RunConversion(*program, Direction::Encode), RunOutcome::Failed);
-        QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3")));
+        main->AddFile(wav("next.wav"));
+        main->mnuEncode->trigger();
+        QTRY_VERIFY(console->txtSortie->toPlainText().contains("working"));
+        console->cmdStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
+        QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3"))); // the half-written file
         QVERIFY(QFile::exists(music->filePath("long.wav")));
-        QVERIFY(program->isConsoleOpen());
-        program->consoleWindow()->close();
-        QTRY_VERIFY(main->isEnabled());
+        QVERIFY(console->txtSortie->toPlainText().endsWith(
+            QString("La conversion a été arrêtée.\nFichiers non convertis :\n  %1\n  %2\n")
+                .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
+        console->close();
+        QVERIFY(main->isEnabled());
         QCOMPARE(desktop->messages.size(), 1);
+    }
+
+    void closingDuringARunStopsItAndEnds()
+    {
+        QTemporaryDir folder;
+        start(endlessEncoder(folder));
+        main->AddFile(wav("long.wav"));
+        main->mnuEncode->trigger();
+        QTRY_VERIFY(console->txtSortie->toPlainText().contains("working"));
+
+        // "No": the run goes on and the window stays.
+        QVERIFY(!main->close());
+        QCOMPARE(desktop->questions,
+                 QStringList{"A conversion is running. Stop it and quit Quenzal?"});
+        QVERIFY(main->isVisible() && console->isRunning());
+
+        // "Yes": the run stops, then every window goes, so Quenzal ends.
+        desktop->askAnswers << true;
+        main->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isVisible(), 20000);
+        QVERIFY(!console->isVisible());
+        QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3")));
+        QVERIFY(QApplication::topLevelWidgets().size() > 0);
+        for (QWidget* window : QApplication::topLevelWidgets())
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
     }
 };
 

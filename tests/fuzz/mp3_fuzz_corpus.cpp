@@ -1,4 +1,4 @@
-// Writes the seed corpus of the two reader fuzzers: OUTDIR/header/ and OUTDIR/tag/.
+// Writes the seed corpus of the fuzzers: OUTDIR/header/, tag/, profile/, numbers/ and script/.
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -35,7 +35,34 @@ int main(int argc, char** argv)
         {"tag/nul-padded", zeros.substr(0, 300) + tag("x", '\0', 32)},
         {"tag/lower-case", mpeg1 + zeros.substr(0, 300) + "tag" + zeros.substr(0, 125)},
         {"tag/short", zeros.substr(0, 127)}};
+    // Profile files: the file, then \x01 and section, key, value, another section and key.
+    const std::string sep = "\x01";
+    const std::pair<const char*, std::string> textSeeds[] = {
+        {"profile/preset",
+         "[General]\r\nDescription=Voix\r\nBitrate=128\r\n[VBR]\r\nQualit\xE9=4\r\n" + sep + "VBR" +
+             sep + "Qualit\xC3\xA9" + sep + " 7 " + sep + "General" + sep + "Bitrate"},
+        {"profile/utf8", "\xEF\xBB\xBF[Main]\nmnuFile=\xC3\xA9t\xC3\xA9\n" + sep + "Main" + sep +
+                             "k" + sep + "\xEF\xBB\xBFv" + sep + "main" + sep + "MNUFILE"},
+        {"profile/lone-cr", "[O]\r\nMode=1\r" + sep + "O" + sep + "Bitrate" + sep + "\"128\"" +
+                                sep + "O" + sep + "Mode"},
+        {"profile/odd", std::string("[a]]\r\n[b\r\nk=\0x\r\n[A]\nK=1\n", 24) + sep + "a]" + sep +
+                            "=" + sep + "v" + sep + "A" + sep + "k"},
+        {"numbers/plain", " -12.5e3 "},
+        {"numbers/hex", "&HFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFFF"},
+        {"numbers/tiny", "1e-400"},
+        {"script/hostile", "--tt \"My Song\" -b 128" + sep + "say \"$(touch X)\" `id`.wav" + sep +
+                               "line\nbreak \\ $HOME.mp3"},
+        {"script/dash", "\x02-b 'a b'" + sep + "-rf .wav" + sep + "--decode.wav"},
+    };
     std::error_code error;
+    for (const auto& [name, bytes] : textSeeds) {
+        const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
+        std::filesystem::create_directories(file.parent_path(), error);
+        if (!(std::ofstream(file, std::ios::binary) << bytes)) {
+            std::fprintf(stderr, "cannot write %s\n", file.c_str());
+            return 1;
+        }
+    }
     for (const auto& [name, bytes] : seeds) {
         const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
         std::filesystem::create_directories(file.parent_path(), error);

@@ -1,0 +1,118 @@
+#include "conversion/ConversionSession.h"
+
+#include "conversion/ConversionRun.h"
+#include "conversion/Desktop.h"
+#include "conversion/frmConsole.h"
+#include "conversion/mdlFichier.h"
+#include "conversion/mdlMain.h"
+#include "settings/BuiltInTexts.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QWidget>
+
+ConversionSession::ConversionSession(Desktop& desktop, const Language& language,
+                                     frmConsole& console, QWidget* owner, QObject* parent)
+    : QObject(parent)
+    , m_desktop(desktop)
+    , m_language(language)
+    , m_console(console)
+    , m_owner(owner)
+{}
+
+ConversionSession::~ConversionSession() = default;
+
+QString ConversionSession::text(const char* key) const
+{
+    return MessageText(m_language, QStringLiteral("Main"), QLatin1String(key));
+}
+
+void ConversionSession::refuse(const QString& key, const QString& detail)
+{
+    QString message = MessageText(m_language, QStringLiteral("Main"), key);
+    if (!detail.isEmpty())
+        message += QLatin1Char('\n') + detail;
+    m_desktop.showMessage(m_owner, message, QStringLiteral("Quenzal"), Desktop::Icon::Critical);
+}
+
+bool ConversionSession::isRunning() const
+{
+    return m_run && m_run->isRunning();
+}
+
+void ConversionSession::stop()
+{
+    if (m_run)
+        m_run->stop();
+}
+
+bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath)
+{
+    const QString lame = request.programFolder + QStringLiteral("/lame");
+    if (!Exists(lame) || !QFileInfo(lame).isExecutable()) {
+        refuse(QStringLiteral("msgErrEncode"));
+        return false;
+    }
+    if (request.sources.isEmpty()) {
+        refuse(QStringLiteral("msgErrlist"));
+        return false;
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor); // every source is looked into
+    ConversionPlan plan = PlanConversion(request);
+    QApplication::restoreOverrideCursor();
+    if (!WriteTextFile(ToOem(plan.script), scriptPath, false)) {
+        refuse(QStringLiteral("msgErrScript"), scriptPath);
+        return false;
+    }
+    // Only once the script is written, so that a refused run leaves no empty folders behind.
+    for (const QString& folder : plan.subfolders) {
+        if (!Exists(std::nullopt, folder) && !QDir().mkdir(folder)) {
+            refuse(QStringLiteral("msgErrSubFolder"), folder);
+            return false;
+        }
+    }
+
+    static const char* const skipKeys[] = {"msgSkipDecode", "msgSkipSame", "msgSkipRepeated",
+                                           "msgSkipNotAudio"};
+    QStringList notes;
+    for (const SkippedRow& skipped : plan.skipped)
+        notes << text(skipKeys[skipped.reason]) + QLatin1Char(' ') + skipped.source;
+    m_console.beginRun(static_cast<int>(plan.lines.size()), notes);
+
+    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath);
+    connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
+    connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
+            [this](int number, const QString& source) {
+                m_console.startFile(number, SplitPath(source, NameWithExtension));
+            });
+    connect(m_run.get(), &ConversionRun::fileFinished, &m_console, &frmConsole::finishFile);
+    connect(m_run.get(), &ConversionRun::finished, this, &ConversionSession::onFinished);
+    connect(&m_console, &frmConsole::stopRequested, m_run.get(), &ConversionRun::stop);
+    m_run->start();
+    return true;
+}
+
+void ConversionSession::onFinished(const RunResult& result)
+{
+    disconnect(&m_console, &frmConsole::stopRequested, m_run.get(), nullptr);
+    const ConversionPlan& plan = m_run->plan();
+    // A skipped row was not converted either: the user hears of it as of a failed one. A row
+    // listed twice was converted once, which is no failure.
+    QStringList notConverted;
+    QList<int> lines = result.failedLines + result.unfinishedLines;
+    std::sort(lines.begin(), lines.end());
+    for (const int line : lines)
+        notConverted << plan.lines.at(line).source;
+    for (const SkippedRow& skipped : plan.skipped) {
+        if (skipped.reason != SkippedRow::Repeated)
+            notConverted << skipped.source;
+    }
+    const bool succeeded = result.succeeded() && notConverted.isEmpty();
+    if (!result.started)
+        m_console.appendOutput((text("msgErrStart") + QLatin1Char('\n')).toUtf8());
+    const int code = succeeded ? 0 : (result.exitCode != 0 ? result.exitCode : 1);
+    m_console.endRun(code, notConverted, result.stopped);
+    Q_EMIT ended(succeeded);
+}
