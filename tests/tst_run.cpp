@@ -18,6 +18,8 @@
 
 #include <memory>
 
+#include <unistd.h>
+
 class TestRun : public QObject {
     Q_OBJECT
 
@@ -221,6 +223,25 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(music->filePath("Wav/good.wav")));
         QVERIFY(console->txtSortie->toPlainText().contains(
             "Skipped (lame decodes MP3 and WAV files only): " + music->filePath("song.aiff")));
+    }
+
+    void deletingSourcesKeepsWhatIsNotSafelyReplaced()
+    {
+        // Asked to, a run removes a source once its own MP3 is there; never a source whose
+        // output is the same file (here through a hard link), never one that failed.
+        program->setDeleteSourcesAfterEncoding(true);
+        const QString good = wav("good.wav"), linked = wav("linked.mp3");
+        const QString bad = music->filePath("bad.wav");
+        QVERIFY(WriteRefusedWav(bad));
+        QVERIFY(QDir().mkpath(music->filePath("Mp3")));
+        QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
+        QCOMPARE(::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))), 0);
+        for (const QString& path : {good, linked, bad})
+            main->AddFile(path);
+        QVERIFY(run(main->mnuEncode));
+        QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good.mp3")));
+        QVERIFY(QFile::exists(linked) && QFile::exists(bad));
+        console->close();
     }
 
     void stopNamesWhatWasNotConverted()
