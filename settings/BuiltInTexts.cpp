@@ -35,6 +35,12 @@ const QHash<QString, QString>& builtInTexts()
          QStringLiteral("Ignoré (déjà plus haut dans la liste) :")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
+        {QStringLiteral("tag/msgerrfile"),
+         QStringLiteral("Le tag n'a pas pu être écrit : le fichier est en lecture seule ou "
+                        "inaccessible.")},
+        {QStringLiteral("tag/msgerrdevice"), QStringLiteral("Le lecteur n'est pas prêt.")},
+        {QStringLiteral("tag/msgyes"), QStringLiteral("Oui")},
+        {QStringLiteral("tag/msgno"), QStringLiteral("Non")},
     };
     return texts;
 }
