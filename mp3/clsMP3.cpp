@@ -64,6 +64,27 @@ quint8 byteAt(const QByteArray& bytes, qsizetype index)
     return static_cast<quint8>(bytes.at(index));
 }
 
+// The length of an ID3v2 tag at the start of a file (header, body and footer), or 0 when the
+// first ten bytes are not an ID3v2 header. Text in the tag (a UTF-16 byte-order mark, for
+// one) can look like a frame sync, and a large tag would push the audio out of the window, so
+// the search must begin after it.
+qint64 id3v2Length(const QByteArray& head)
+{
+    constexpr qint64 kHeaderSize = 10;
+    constexpr quint8 kFooterFlag = 0x10;
+    if (head.size() < kHeaderSize || !head.startsWith("ID3") || byteAt(head, 3) == 0xFF ||
+        byteAt(head, 4) == 0xFF)
+        return 0;
+    // Seven bits of each size byte count; a byte with its top bit set means this is no tag.
+    qint64 size = 0;
+    for (qsizetype i = 6; i < kHeaderSize; ++i) {
+        if (byteAt(head, i) & 0x80)
+            return 0;
+        size = size << 7 | byteAt(head, i);
+    }
+    return kHeaderSize + size + ((byteAt(head, 5) & kFooterFlag) ? kHeaderSize : 0);
+}
+
 } // namespace
 
 clsMP3::clsMP3(QObject* parent)
@@ -113,7 +134,12 @@ bool clsMP3::refresh()
         return false;
     }
     m_fileSize = file.size();
-    const QByteArray window = file.read(kWindowSize);
+    // The window starts after an ID3v2 tag; a tag that claims more than the file leaves
+    // nothing to search.
+    const qint64 start = id3v2Length(file.read(10));
+    QByteArray window;
+    if (start < m_fileSize && file.seek(start))
+        window = file.read(kWindowSize);
     file.close();
 
     searchWindow(window);

@@ -7,7 +7,8 @@
 // and a duration from it and the file length. Set FileName, call refresh, then read the
 // properties; reading a property never touches the file, and the file is never written.
 //
-// Only the first 4096 bytes are searched (fewer when the file is shorter). Frame count and
+// Only 4096 bytes are searched (fewer when the file is shorter): the first ones, or those
+// right after an ID3v2 tag when the file starts with one. Frame count and
 // duration are estimates: every byte of the file counts as audio, and the duration uses
 // Quenzal's fixed frames-per-second divisors.
 class clsMP3 : public QObject {

@@ -39,6 +39,12 @@ const QHash<QString, QString>& builtInTexts()
          QStringLiteral("Une conversion est en cours. L'arrêter et quitter Quenzal ?")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
+        {QStringLiteral("tag/msgerrfile"),
+         QStringLiteral("Le tag n'a pas pu être écrit : le fichier est en lecture seule ou "
+                        "inaccessible.")},
+        {QStringLiteral("tag/msgerrdevice"), QStringLiteral("Le lecteur n'est pas prêt.")},
+        {QStringLiteral("tag/msgyes"), QStringLiteral("Oui")},
+        {QStringLiteral("tag/msgno"), QStringLiteral("Non")},
     };
     return texts;
 }

@@ -53,7 +53,8 @@ void setCaption(QObject* control, const CaptionEntry& entry, const QString& text
 void ApplyCaptions(QWidget* window, const Language& language, std::span<const CaptionEntry> table)
 {
     for (const CaptionEntry& entry : table) {
-        const QString name = QLatin1String(entry.control);
+        // Control names are UTF-8 source text, and some carry accents.
+        const QString name = QString::fromUtf8(entry.control);
         QObject* control =
             window->objectName() == name ? window : window->findChild<QObject*>(name);
         if (control)
@@ -67,7 +68,7 @@ void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const
 {
     const QString family = face.isEmpty() ? QApplication::font().family() : face;
     for (const char* name : controls) {
-        if (auto* control = window->findChild<QWidget*>(QLatin1String(name))) {
+        if (auto* control = window->findChild<QWidget*>(QString::fromUtf8(name))) {
             QFont font = control->font();
             font.setFamily(family);
             control->setFont(font);

@@ -54,6 +54,7 @@ class TestMp3 : public QObject {
 
 private Q_SLOTS:
     void byteBuiltHeaders();
+    void id3v2Tags();
     void badInput();
     void lameFiles();
 
@@ -146,6 +147,45 @@ void TestMp3::byteBuiltHeaders()
     }
 }
 
+void TestMp3::id3v2Tags()
+{
+    // An ID3v2.3 header with its sync-safe body size, then `body`.
+    const auto id3v2 = [](quint32 size, char flags, const QByteArray& body) {
+        QByteArray tag = QByteArray("ID3\x03\x00", 5) + flags;
+        for (const int shift : {21, 14, 7, 0})
+            tag += char(size >> shift & 0x7F);
+        return tag + body;
+    };
+    // A UTF-16 byte-order mark followed by bytes that would make an MPEG-1 Layer I header.
+    const QByteArray falseSync = QByteArray::fromHex("fffe7000") + QByteArray(16, 't');
+    const QByteArray big = id3v2(8000, 0, falseSync), frame = frameHeader(3, 1, 9, 0, 1);
+    // {bytes at the start, offset of the frame, found}: the search starts after the tag (its
+    // footer included) and covers 4096 bytes from there; a header that is not a tag (a size
+    // byte over 0x7F, version 0xFF) is searched like any other bytes; a size beyond the end
+    // of the file leaves nothing to search.
+    const std::tuple<QByteArray, int, bool> cases[] = {
+        {id3v2(20, 0, falseSync), 30, true},
+        {id3v2(20, 0x10, falseSync) + "3DI" + falseSync.left(7), 40, true},
+        {big, 8010, true},
+        {big, 8010 + 4092, true},
+        {big, 8010 + 4095, false},
+        {id3v2(0x0FFFFFFF, 0, {}), 10, false},
+        {QByteArray::fromHex("4944330300007f7f7f80"), 10, true},
+        {QByteArray::fromHex("494433ff0000007f7f7f"), 20, true},
+    };
+    clsMP3 mp3;
+    for (const auto& [head, offset, found] : cases) {
+        QCOMPARE(read(mp3, file(head.leftJustified(offset, '\0') + frame, 100'000)), found);
+        QCOMPARE(mp3.FileSize(), 100'000);
+        QCOMPARE(mp3.LayerText(), found ? "Layer III" : "");
+    }
+    // A file that is all tag, or ends inside its footer.
+    for (const QByteArray& bytes : {id3v2(96, 0, {}), id3v2(96, 0x10, {})}) {
+        QVERIFY(!read(mp3, file(bytes, 106)));
+        QVERIFY(mp3.FileSize() == 106 && mp3.Bitrate() == 0);
+    }
+}
+
 void TestMp3::badInput()
 {
     clsMP3 mp3;
@@ -182,25 +222,29 @@ void TestMp3::lameFiles()
 {
     const QString wav = m_dir.filePath("tone.wav"), out = m_dir.filePath("lame.mp3");
     QVERIFY(WriteSineWav(wav, 3));
-    // lame's switches; version, kbit/s, Hz, mode, frame size, emphasis, CRC, copyright, original.
+    // lame's switches; version, kbit/s, Hz, mode, frame size, emphasis, CRC, copyright, original,
+    // layer. An ID3v2 tag in front (a UTF-16 title, or padded beyond 4 KiB) changes nothing.
     const std::pair<QString, QList<int>> runs[] = {
-        {"-b 128 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1}},
-        {"-b 128 -m s -p", {3, 128, 44100, 0, 417, 0, 1, 0, 1}},
-        {"-b 64 -m m -c", {3, 64, 44100, 3, 208, 0, 0, 1, 1}},
-        {"-b 128 -m d -o", {3, 128, 44100, 2, 417, 0, 0, 0, 0}},
-        {"-b 64 --resample 22.05 -m j -e 5", {2, 64, 22050, 1, 208, 1, 0, 0, 1}},
-        {"-b 64 --resample 22.05 -m s -e c", {2, 64, 22050, 0, 417, 3, 0, 0, 1}},
-        {"-b 16 --resample 8 -m j", {0, 16, 8000, 1, 72, 0, 0, 0, 1}},
-        {"-b 8 --resample 8 -m m", {0, 8, 8000, 3, 72, 0, 0, 0, 1}}};
+        {"-b 128 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
+        {"-b 128 -m s -p", {3, 128, 44100, 0, 417, 0, 1, 0, 1, 1}},
+        {"-b 64 -m m -c", {3, 64, 44100, 3, 208, 0, 0, 1, 1, 1}},
+        {"-b 128 -m d -o", {3, 128, 44100, 2, 417, 0, 0, 0, 0, 1}},
+        {"-b 64 --resample 22.05 -m j -e 5", {2, 64, 22050, 1, 208, 1, 0, 0, 1, 1}},
+        {"-b 64 --resample 22.05 -m s -e c", {2, 64, 22050, 0, 417, 3, 0, 0, 1, 1}},
+        {"-b 16 --resample 8 -m j", {0, 16, 8000, 1, 72, 0, 0, 0, 1, 1}},
+        {"-b 8 --resample 8 -m m", {0, 8, 8000, 3, 72, 0, 0, 0, 1, 1}},
+        {"-b 128 --add-id3v2 --tt \"small v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
+        {"-b 128 --pad-id3v2-size 8000 --tt \"large v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}}};
     for (const auto& [args, expected] : runs) {
         QProcess lame;
-        lame.start(QUENZAL_LAME, QStringList{"--quiet"} + args.split(u' ') + QStringList{wav, out});
+        lame.start(QUENZAL_LAME,
+                   QStringList{"--quiet"} + QProcess::splitCommand(args) + QStringList{wav, out});
         QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
         clsMP3 mp3;
         QVERIFY(read(mp3, out));
         QCOMPARE(QList<int>({mp3.Version(), mp3.Bitrate() / 1000, mp3.Frequency(),
                              mp3.ChannelMode(), mp3.FrameSize(), mp3.Emphasis(), mp3.CRCProtected(),
-                             mp3.Copyright(), mp3.original()}),
+                             mp3.Copyright(), mp3.original(), mp3.Layer()}),
                  expected);
     }
 }

@@ -31,6 +31,10 @@ int main(int argc, char** argv)
         {"header/reserved-version", frameHeader(1, 1, 9, 0, 1) + zeros.substr(0, 500)},
         {"header/cut-header", zeros.substr(0, 200) + mpeg1.substr(0, 3)},
         {"header/all-ff", std::string(300, '\xFF')},
+        {"header/id3v2", std::string("ID3\x03\0\0\0\0\0\x14", 10) + "\xFF\xFE" +
+                             zeros.substr(0, 18) + mpeg1 + zeros.substr(0, 900)},
+        {"header/id3v2-footer", std::string("ID3\x04\0\x10\0\0\x01\0", 10) + zeros.substr(0, 138) +
+                                    mpeg1 + zeros.substr(0, 900)},
         {"tag/audio-and-tag", mpeg1 + zeros.substr(0, 400) + tag("Caf\xE9 \x80", ' ', 255)},
         {"tag/nul-padded", zeros.substr(0, 300) + tag("x", '\0', 32)},
         {"tag/lower-case", mpeg1 + zeros.substr(0, 300) + "tag" + zeros.substr(0, 125)},

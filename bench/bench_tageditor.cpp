@@ -1,0 +1,177 @@
+// The tag editor window: how long it takes to open, to show a folder of 10,000 MP3 files
+// (copies of one small file made by lame) in its file list, and to show one file (header and
+// tag) as a click on it does. Run it with QT_QPA_PLATFORM=offscreen.
+//
+// usage: bench_tageditor [FILE_COUNT [LANGUAGE_FILE_WITHOUT_LNG]]
+#include "conversion/Desktop.h"
+#include "mp3/frmTag.h"
+#include "settings/Language.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QProcess>
+#include <QStringListModel>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <numbers>
+#include <vector>
+
+namespace {
+
+class SilentDesktop : public Desktop {
+public:
+    int messages = 0;
+    void showMessage(QObject*, const QString&, const QString&, Icon) override { ++messages; }
+    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
+    {
+        return {};
+    }
+    bool ask(QObject*, const QString&, const QString&) override { return false; }
+    QString pickFolder(QObject*, const QString&) override { return {}; }
+    bool openDocument(const QString&) override { return false; }
+};
+
+// One second of a 440 Hz tone, 16-bit stereo.
+QByteArray makeWav()
+{
+    const quint32 frames = 44100;
+    QByteArray data(frames * 4, '\0');
+    auto* samples = reinterpret_cast<qint16*>(data.data());
+    for (quint32 i = 0; i < frames; ++i)
+        samples[2 * i] = samples[2 * i + 1] =
+            qint16(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0));
+    auto le32 = [](quint32 v) {
+        return QByteArray(reinterpret_cast<const char*>(&v), 4);
+    };
+    QByteArray wav = "RIFF" + le32(36 + data.size()) + "WAVEfmt " + le32(16);
+    wav += QByteArray::fromHex("01000200") + le32(44100) + le32(44100 * 4);
+    wav += QByteArray::fromHex("04001000") + "data" + le32(data.size()) + data;
+    return wav;
+}
+
+// Milliseconds of each run of `work`, sorted; `prepare` runs before each, untimed.
+std::vector<double> timeRuns(int runs, const std::function<void()>& work,
+                             const std::function<void()>& prepare = {})
+{
+    std::vector<double> ms;
+    for (int i = 0; i < runs; ++i) {
+        if (prepare)
+            prepare();
+        QElapsedTimer timer;
+        timer.start();
+        work();
+        ms.push_back(timer.nsecsElapsed() / 1e6);
+    }
+    std::sort(ms.begin(), ms.end());
+    return ms;
+}
+
+void report(const char* what, const std::vector<double>& ms)
+{
+    std::printf("%-46s median %8.2f ms, best %8.2f ms, worst %8.2f ms (%zu runs)\n", what,
+                ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
+}
+
+QTreeWidgetItem* childNamed(QTreeWidgetItem* item, const QString& name)
+{
+    for (int i = 0; i < item->childCount(); ++i) {
+        if (item->child(i)->text(0) == name)
+            return item->child(i);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    const int count = argc > 1 ? std::max(1, QString::fromLocal8Bit(argv[1]).toInt()) : 10'000;
+    QTemporaryDir dir;
+    const QString wav = dir.filePath(QStringLiteral("in.wav")),
+                  mp3 = dir.filePath(QStringLiteral("in.mp3"));
+    QFile wavFile(wav);
+    if (!wavFile.open(QIODevice::WriteOnly) || wavFile.write(makeWav()) < 0)
+        return 1;
+    wavFile.close();
+    if (QProcess::execute(QStringLiteral(QUENZAL_LAME),
+                          {"--quiet", "-b", "128", "--add-id3v2", "--tt", "Sample", "--ta",
+                           "Quenzal", wav, mp3}) != 0) {
+        std::fprintf(stderr, "cannot make the sample file with %s\n", QUENZAL_LAME);
+        return 1;
+    }
+    QFile sampleFile(mp3);
+    if (!sampleFile.open(QIODevice::ReadOnly))
+        return 1;
+    const QByteArray sample = sampleFile.readAll();
+    const QString folder = dir.filePath(QStringLiteral("many"));
+    QDir().mkpath(folder);
+    for (int i = 0; i < count; ++i) {
+        QFile file(folder + QStringLiteral("/track %1.mp3").arg(i, 5, 10, QChar(u'0')));
+        if (!file.open(QIODevice::WriteOnly) || file.write(sample) != sample.size())
+            return 1;
+    }
+
+    SilentDesktop desktop;
+    Language language; // the built-in texts, unless a language file is named
+    if (argc > 2)
+        language.setPath(QString::fromLocal8Bit(argv[2]));
+    report("open the window (home folder)", timeRuns(20, [&] {
+               frmTag w(nullptr, desktop, language);
+               w.show();
+               QApplication::processEvents();
+           }));
+
+    frmTag w(nullptr, desktop, language);
+    w.show();
+    w.showFile(dir.filePath(QStringLiteral("in.mp3")));
+    QApplication::processEvents();
+    QTreeWidgetItem* parent = w.dirDur->currentItem();
+    QTreeWidgetItem* many = childNamed(parent, QStringLiteral("many"));
+    if (!many)
+        return 1;
+    // Choosing the folder in the tree, up to the file list painted.
+    report(qPrintable(QStringLiteral("show a folder of %1 MP3 files").arg(count)),
+           timeRuns(
+               10,
+               [&] {
+                   w.dirDur->setCurrentItem(many);
+                   w.fleDur->repaint();
+               },
+               [&] {
+                   w.dirDur->setCurrentItem(parent);
+                   QApplication::processEvents();
+               }));
+    const int listed = w.fleDur->model()->rowCount();
+
+    // A click on a file: header, tag, every line, the window grown (warm file cache).
+    int row = 0;
+    report("show one file (click)", timeRuns(1000, [&] {
+               row = (row + 7919) % listed;
+               w.fleDur->setCurrentIndex(w.fleDur->model()->index(row, 0));
+           }));
+    report("show one file (click) and paint", timeRuns(200, [&] {
+               row = (row + 7919) % listed;
+               w.fleDur->setCurrentIndex(w.fleDur->model()->index(row, 0));
+               w.repaint();
+           }));
+    std::printf("files listed: %d; last file shown: %s (%s)\n", listed,
+                qPrintable(w.lblChemin->text()), qPrintable(w.lblBitFrame->text()));
+    return listed == count && desktop.messages == 0 ? 0 : 1;
+}
