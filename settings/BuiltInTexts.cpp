@@ -33,6 +33,15 @@ const QHash<QString, QString>& builtInTexts()
          QStringLiteral("Ignoré (le fichier produit remplacerait le fichier source) :")},
         {QStringLiteral("main/msgskiprepeated"),
          QStringLiteral("Ignoré (déjà plus haut dans la liste) :")},
+        {QStringLiteral("optlame/msgerrfolder"),
+         QStringLiteral("Choisissez le répertoire de sortie.")},
+        {QStringLiteral("optlame/msgerrbitrate"),
+         QStringLiteral("Le bitrate ABR doit être compris entre le bitrate minimum et le "
+                        "bitrate maximum VBR.")},
+        {QStringLiteral("optlame/msglamerefused"), QStringLiteral("LAME refuse ces options :")},
+        {QStringLiteral("optlame/msglamekeep"),
+         QStringLiteral("Garder ces options quand même ? Chaque fichier de la conversion "
+                        "échouera.")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
     };
