@@ -579,6 +579,10 @@ void frmOptionLame::fillLists()
     fill(cmbNiveauATH, {"Défaut", "0", "1", "2", "3", "4", "5", "6", "7", "8", "9"});
     fill(cmbFrequenceEchantillon, {"Défaut", "8kHz", "11,025kHz", "12kHz", "16kHz", "22,050kHz",
                                    "24kHz", "32kHz", "44,1kHz", "48kHz"});
+    // Loads check stored indexes against these counts.
+    Q_ASSERT(cmbMode->count() == kModeEntries && cmbOptimisation->count() == kOptimisationEntries &&
+             cmbATH->count() == kAthEntries && cmbNiveauATH->count() == kNiveauAthEntries &&
+             cmbFrequenceEchantillon->count() == kFrequenceEntries);
 }
 
 void frmOptionLame::connectReactions()

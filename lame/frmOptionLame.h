@@ -174,7 +174,6 @@ protected:
 
 private:
     void createControls();
-    void layOutPages();
     void connectReactions();
     void fillLists();
     // Asks lame whether it takes the switches; false when the user would rather go back.
