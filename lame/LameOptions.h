@@ -57,3 +57,11 @@ QString BuildLameCommand(const LameOptions& options);
 // significant digits, with a point and plain digits whatever the user's locale, because
 // that is the only form the encoder reads.
 QString FormatFrequency(double kHz);
+
+// The number of entries of each option list of the options window; a stored or preset index
+// must be below it.
+inline constexpr int kModeEntries = 5;
+inline constexpr int kOptimisationEntries = 3;
+inline constexpr int kAthEntries = 4;
+inline constexpr int kNiveauAthEntries = 11;
+inline constexpr int kFrequenceEntries = 10;

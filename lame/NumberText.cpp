@@ -213,3 +213,17 @@ std::optional<double> ToLocaleNumber(const QString& text)
         return std::nullopt;
     return value;
 }
+
+std::optional<qint32> BoxTextToWhole(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return 0;
+    return ToWholeNumber(text);
+}
+
+std::optional<double> BoxTextToNumber(const QString& text)
+{
+    if (text.trimmed().isEmpty())
+        return 0.0;
+    return ToLocaleNumber(text);
+}

@@ -28,3 +28,9 @@ std::optional<double> ToLocaleNumber(const QString& text);
 
 // Rounds to the nearest whole number, halves to the even one.
 double RoundHalfEven(double value);
+
+// A number box's text as the loads read it: an empty box, as every number box starts, counts
+// as 0 (the window reads it so too); any other text must be a number as ToWholeNumber and
+// ToLocaleNumber take it.
+std::optional<qint32> BoxTextToWhole(const QString& text);
+std::optional<double> BoxTextToNumber(const QString& text);

@@ -37,6 +37,15 @@ const QHash<QString, QString>& builtInTexts()
          QStringLiteral("Ignoré (ce n'est pas un fichier WAV, AIFF ou MP3 lisible) :")},
         {QStringLiteral("main/msgquitrunning"),
          QStringLiteral("Une conversion est en cours. L'arrêter et quitter Quenzal ?")},
+        {QStringLiteral("optlame/msgerrfolder"),
+         QStringLiteral("Choisissez le répertoire de sortie.")},
+        {QStringLiteral("optlame/msgerrbitrate"),
+         QStringLiteral("Le bitrate ABR doit être compris entre le bitrate minimum et le "
+                        "bitrate maximum VBR.")},
+        {QStringLiteral("optlame/msglamerefused"), QStringLiteral("LAME refuse ces options :")},
+        {QStringLiteral("optlame/msglamekeep"),
+         QStringLiteral("Garder ces options quand même ? Chaque fichier de la conversion "
+                        "échouera.")},
         {QStringLiteral("folder/msgerrfolder"),
          QStringLiteral("Choisissez d'abord le dossier de recherche.")},
         {QStringLiteral("tag/msgerrfile"),
