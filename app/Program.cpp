@@ -4,27 +4,47 @@
 #include "app/frmMain.h"
 #include "conversion/QtDesktop.h"
 #include "conversion/frmConsole.h"
+#include "lame/LamePersistence.h"
+#include "lame/frmOptionLame.h"
+#include "mp3/frmTag.h"
 #include "settings/BuiltInTexts.h"
-#include "settings/Captions.h"
+#include "settings/frmInfo.h"
+#include "settings/frmOption.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 Program::Program(const QString& programFolder)
     : m_desktop(std::make_unique<QtDesktop>())
 {
     m_values.programFolder = QDir::cleanPath(programFolder);
+    loadQtTranslation();
 }
 
 Program::~Program()
 {
-    // The windows go in the order the program closes them, the main window last.
-    delete m_dossier.data();
+    unloadWindows();
     delete m_main.data();
+    if (m_qtTranslation)
+        QCoreApplication::removeTranslator(m_qtTranslation.get());
 }
 
 void Program::setDesktop(std::unique_ptr<Desktop> desktop)
 {
     m_desktop = std::move(desktop);
+}
+
+void Program::unloadWindows()
+{
+    delete m_dossier.data();
+    delete m_info.data();
+    delete m_option.data();
+    delete m_optionLame.data();
+    delete m_tag.data();
 }
 
 frmMain* Program::mainWindow()
@@ -34,6 +54,38 @@ frmMain* Program::mainWindow()
         dress(m_main);
     }
     return m_main;
+}
+
+frmOptionLame* Program::optionLameWindow()
+{
+    if (!m_optionLame) {
+        m_optionLame = new frmOptionLame(mainWindow(), m_values.options, m_values.CommandeLame,
+                                         *m_desktop, m_values.language, m_values.programFolder);
+        QObject::connect(
+            m_optionLame, &frmOptionLame::confirmed, m_main,
+            [this](const QString& switches) { m_main->lblRegistre->setText(switches); });
+        dress(m_optionLame);
+    }
+    return m_optionLame;
+}
+
+frmOptionLame* Program::existingOptionLameWindow() const
+{
+    return m_optionLame;
+}
+
+frmOption* Program::optionWindow()
+{
+    if (!m_option) {
+        m_option = new frmOption(mainWindow(), *m_desktop, m_values.language,
+                                 m_values.langueFolder(), m_values.fontName);
+        QObject::connect(m_option, &frmOption::languageChosen, m_main,
+                         [this](const QString& path) { setLanguage(path); });
+        QObject::connect(m_option, &frmOption::fontChosen, m_main,
+                         [this](const QString& face) { setFontName(face); });
+        dress(m_option);
+    }
+    return m_option;
 }
 
 frmDossier* Program::folderWindow()
@@ -50,16 +102,84 @@ frmDossier* Program::existingFolderWindow() const
     return m_dossier;
 }
 
-void Program::discardFolderWindow()
+frmTag* Program::tagWindow()
 {
-    delete m_dossier.data();
+    if (!m_tag) {
+        m_tag = new frmTag(mainWindow(), *m_desktop, m_values.language);
+        dress(m_tag);
+    }
+    return m_tag;
+}
+
+frmInfo* Program::infoWindow()
+{
+    if (!m_info) {
+        m_info = new frmInfo(mainWindow());
+        dress(m_info);
+    }
+    return m_info;
 }
 
 frmConsole* Program::consoleWindow()
 {
-    if (!m_console)
+    if (!m_console) {
         m_console = new frmConsole(mainWindow());
+        applyConsoleTexts();
+    }
     return m_console;
+}
+
+void Program::LoadLameOptions()
+{
+    ::LoadLameOptions(*optionLameWindow(), m_values.options);
+}
+
+void Program::showOptionLameWindow()
+{
+    if (optionLameWindow()->exec() == QDialog::Rejected) {
+        delete m_optionLame.data();
+        LoadLameOptions();
+    }
+    ApplyFont();
+}
+
+void Program::showOptionWindow()
+{
+    if (optionWindow()->exec() == QDialog::Rejected) {
+        delete m_option.data();
+        m_values.fontName.clear();
+    }
+    ApplyFont();
+}
+
+void Program::showTagWindow(const QString& file)
+{
+    frmTag* window = tagWindow();
+    if (file.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive))
+        window->showFile(file);
+    window->exec();
+    delete window;
+}
+
+void Program::showInfoWindow()
+{
+    infoWindow()->exec();
+    delete m_info.data();
+}
+
+QString Program::outputFolderText()
+{
+    return optionLameWindow()->outputFolderText();
+}
+
+void Program::setOutputFolderText(const QString& folder)
+{
+    optionLameWindow()->setOutputFolderText(folder);
+}
+
+bool Program::deleteSourcesAfterEncoding()
+{
+    return optionLameWindow()->deleteSourcesAfterEncoding();
 }
 
 QString Program::text(const QString& section, const QString& key) const
@@ -69,12 +189,20 @@ QString Program::text(const QString& section, const QString& key) const
 
 std::vector<Program::Dressing> Program::windows() const
 {
-    // In the order the language and font reach them.
     std::vector<Dressing> list;
     if (m_main)
         list.push_back({m_main, frmMain::captionTable(), frmMain::fontControls()});
+    if (m_info)
+        list.push_back({m_info, frmInfo::captionTable(), {}});
     if (m_dossier)
         list.push_back({m_dossier, frmDossier::captionTable(), frmDossier::fontControls()});
+    if (m_option)
+        list.push_back({m_option, frmOption::captionTable(), frmOption::fontControls()});
+    if (m_tag)
+        list.push_back({m_tag, frmTag::captionTable(), {}});
+    if (m_optionLame)
+        list.push_back(
+            {m_optionLame, frmOptionLame::captionTable(), frmOptionLame::fontControls()});
     return list;
 }
 
@@ -85,13 +213,15 @@ void Program::dress(QWidget* window) const
             continue;
         if (!m_values.language.path().isEmpty())
             ApplyCaptions(window, m_values.language, d.captions);
-        ApplyFontFace(window, d.fontControls, m_values.fontName);
+        if (!d.fontControls.empty())
+            ApplyFontFace(window, d.fontControls, m_values.fontName);
     }
 }
 
 void Program::setLanguage(const QString& pathWithoutLng)
 {
     m_values.language.setPath(pathWithoutLng);
+    loadQtTranslation();
     ApplyLanguage();
 }
 
@@ -102,6 +232,13 @@ void Program::ApplyLanguage()
         return;
     for (const Dressing& d : windows())
         ApplyCaptions(d.window, m_values.language, d.captions);
+    applyConsoleTexts();
+}
+
+void Program::applyConsoleTexts()
+{
+    if (m_console)
+        m_console->setTexts(ConsoleTexts::fromLanguage(m_values.language));
 }
 
 void Program::setFontName(const QString& face)
@@ -112,6 +249,32 @@ void Program::setFontName(const QString& face)
 
 void Program::ApplyFont()
 {
-    for (const Dressing& d : windows())
-        ApplyFontFace(d.window, d.fontControls, m_values.fontName);
+    for (const Dressing& d : windows()) {
+        if (!d.fontControls.empty())
+            ApplyFontFace(d.window, d.fontControls, m_values.fontName);
+    }
+}
+
+void Program::loadQtTranslation()
+{
+    // Qt's own dialogs and buttons speak the language of the captions: French when no
+    // language file is chosen, as the built-in captions are.
+    if (m_qtTranslation) {
+        QCoreApplication::removeTranslator(m_qtTranslation.get());
+        m_qtTranslation.reset();
+    }
+    auto translation = std::make_unique<QTranslator>();
+    if (translation->load(QStringLiteral("qtbase_") + m_values.language.locale(),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translation.get()))
+        m_qtTranslation = std::move(translation);
+}
+
+QString Program::manualPath() const
+{
+    const QString localised = m_values.programFolder + QStringLiteral("/Quenzal-") +
+                              m_values.language.locale() + QStringLiteral(".html");
+    return QFileInfo::exists(localised)
+               ? localised
+               : m_values.programFolder + QStringLiteral("/Quenzal-en.html");
 }

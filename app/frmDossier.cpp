@@ -95,7 +95,8 @@ void frmDossier::cmbExtension_Click(int index)
 
 void frmDossier::cmdOuvrirDossier_Click()
 {
-    const QString folder = BrowseForFolder(m_desktop, this, QString());
+    const QString folder =
+        BrowseForFolder(m_desktop, this, MessageText(m_language, "Folder", "dlgFolder"));
     if (!folder.isEmpty())
         txtChemin->setText(folder);
 }

@@ -17,6 +17,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -198,6 +199,10 @@ void frmMain::createMenus()
     connect(mnuDecode, &QAction::triggered, this, &frmMain::mnuDecode_Click);
     connect(mnuVeile, &QAction::triggered, this, &frmMain::mnuVeile_Click);
     connect(mnuDoc, &QAction::triggered, this, &frmMain::mnuDoc_Click);
+    connect(mnuTag, &QAction::triggered, this, &frmMain::mnuTag_Click);
+    connect(mnuOptionLame, &QAction::triggered, this, [this] { m_program.showOptionLameWindow(); });
+    connect(mnuOption, &QAction::triggered, this, [this] { m_program.showOptionWindow(); });
+    connect(mnuInfo, &QAction::triggered, this, [this] { m_program.showInfoWindow(); });
     connect(mnuAccueil, &QAction::triggered, this, &frmMain::mnuAccueil_Click);
     connect(mnuMail, &QAction::triggered, this, &frmMain::mnuMail_Click);
 }
@@ -272,7 +277,8 @@ void frmMain::createControls()
 
 void frmMain::Form_Load()
 {
-    // The LAME options are restored by the options window's own load.
+    // Each step restores one stored value; one that is missing leaves the others to run.
+    m_program.LoadLameOptions();
     const auto stored = [](const char* name) {
         return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QLatin1String(name));
     };
@@ -280,8 +286,9 @@ void frmMain::Form_Load()
     if (!command.isEmpty())
         lblRegistre->setText(command);
 
+    // A font that is no longer installed is not applied: Qt would stand another one in.
     const QString font = stored("Police");
-    if (!font.isEmpty())
+    if (!font.isEmpty() && QFontDatabase::families().contains(font))
         m_program.setFontName(font);
 
     QString langue = stored("Langue");
@@ -349,7 +356,7 @@ void frmMain::closeEvent(QCloseEvent* event)
     // A notice still to come (the console of a failed run is open) goes with the window.
     if (frmConsole* console = m_program.consoleWindow(); console->isVisible())
         console->hide();
-    m_program.discardFolderWindow();
+    m_program.unloadWindows();
     event->accept();
 }
 
@@ -403,7 +410,7 @@ void frmMain::ShowRowCount()
 void frmMain::mnuAjoutFichier_Click()
 {
     const QStringList chosen = m_program.desktop().openFileNames(
-        this, QString(), QString(),
+        this, m_program.text(QStringLiteral("Main"), QStringLiteral("dlgAddFiles")), QString(),
         QStringLiteral(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
     QList<FileEntry> rows;
     for (const QString& path : chosen) {
@@ -423,7 +430,7 @@ void frmMain::mnuAjoutDossier_Click()
         fitSizeColumn();
         ShowRowCount();
     }
-    m_program.discardFolderWindow();
+    delete window;
     m_program.ApplyFont();
 }
 
@@ -539,8 +546,16 @@ void frmMain::mnuVeile_Click()
 
 void frmMain::mnuDoc_Click()
 {
-    OpenDocument(m_program.desktop(),
-                 m_program.values().programFolder + QStringLiteral("/Quenzal.html"));
+    OpenDocument(m_program.desktop(), m_program.manualPath());
+}
+
+void frmMain::mnuTag_Click()
+{
+    // The selected row's file, so that editing a listed MP3 takes one click.
+    const QModelIndex current = lstMain->selectionModel()->currentIndex();
+    const bool selected =
+        current.isValid() && lstMain->selectionModel()->isRowSelected(current.row());
+    m_program.showTagWindow(selected ? m_files->entry(current.row()).fullPath() : QString());
 }
 
 void frmMain::mnuAccueil_Click()

@@ -52,6 +52,7 @@ public:
     void mnuDecode_Click();
     void mnuVeile_Click();
     void mnuDoc_Click();
+    void mnuTag_Click();
     void mnuAccueil_Click();
     void mnuMail_Click();
     void cmdBouton_Click(int index);

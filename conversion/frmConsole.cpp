@@ -1,5 +1,8 @@
 #include "conversion/frmConsole.h"
 
+#include "settings/BuiltInTexts.h"
+#include "settings/Language.h"
+
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -37,17 +40,25 @@ void setBarValue(QProgressBar* bar, int value)
 
 ConsoleTexts ConsoleTexts::builtIn()
 {
+    return fromLanguage(Language());
+}
+
+ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
+{
+    const auto text = [&language](const char* key) {
+        return MessageText(language, QStringLiteral("Console"), QLatin1String(key));
+    };
     ConsoleTexts texts;
-    texts.title = QStringLiteral("Quenzal");
-    texts.titleFile = QStringLiteral("Quenzal — fichier %1 sur %2");
-    texts.titleStopped = QStringLiteral("Quenzal — conversion arrêtée");
-    texts.titleFailed = QStringLiteral("Quenzal — conversion terminée avec des erreurs");
-    texts.stop = QStringLiteral("Arrêter");
-    texts.close = QStringLiteral("Fermer");
-    texts.stopped = QStringLiteral("La conversion a été arrêtée.");
-    texts.failedCount = QStringLiteral("Fichiers non convertis : %1");
-    texts.failedList = QStringLiteral("Fichiers non convertis :");
-    texts.failedExitCode = QStringLiteral("La conversion s'est terminée sur une erreur (code %1).");
+    texts.title = text("title");
+    texts.titleFile = text("titleFile");
+    texts.titleStopped = text("titleStopped");
+    texts.titleFailed = text("titleFailed");
+    texts.stop = text("cmdStop");
+    texts.close = text("cmdClose");
+    texts.stopped = text("msgStopped");
+    texts.failedCount = text("msgFailedCount");
+    texts.failedList = text("msgFailedList");
+    texts.failedExitCode = text("msgFailedExitCode");
     return texts;
 }
 

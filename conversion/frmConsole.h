@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <QWidget>
 
+class Language;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
@@ -27,6 +28,9 @@ struct ConsoleTexts {
     QString failedList;     // heads the names of the failed files
     QString failedExitCode; // %1 the exit code, when no file is named
     static ConsoleTexts builtIn();
+    // The texts of section "Console" of a language file; a text the file lacks is the
+    // built-in one.
+    static ConsoleTexts fromLanguage(const Language& language);
 };
 
 // The console window of a conversion run: the script's output live, the encoder's progress

@@ -868,7 +868,9 @@ QString frmOptionLame::presetFolder() const
 
 void frmOptionLame::cmdOuvrir_Click()
 {
-    const QString path = m_desktop.openFileName(this, QString(), presetFolder(), kPresetFilter);
+    const QString path = m_desktop.openFileName(
+        this, MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("dlgOpenPreset")),
+        presetFolder(), kPresetFilter);
     if (path.isEmpty())
         return;
     if (!ReadPresetIntoWindow(*this, path).ok)
@@ -882,7 +884,9 @@ void frmOptionLame::cmdOuvrir_Click()
 
 void frmOptionLame::cmdSauver_Click()
 {
-    const QString path = m_desktop.saveFileName(this, QString(), presetFolder(), kPresetFilter);
+    const QString path = m_desktop.saveFileName(
+        this, MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("dlgSavePreset")),
+        presetFolder(), kPresetFilter);
     if (path.isEmpty())
         return;
     WritePresetFile(*this, path);
@@ -890,7 +894,9 @@ void frmOptionLame::cmdSauver_Click()
 
 void frmOptionLame::cmdDossier_Click()
 {
-    const QString folder = BrowseForFolder(m_desktop, this, QString());
+    const QString folder = BrowseForFolder(
+        m_desktop, this,
+        MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("dlgFolder")));
     if (!folder.isEmpty())
         txtDossierSortie->setText(folder);
 }

@@ -1,69 +1,86 @@
 #include "settings/BuiltInTexts.h"
 
-#include <QHash>
+#include <QFileInfo>
 
 namespace {
 
-const QHash<QString, QString>& builtInTexts()
+// clang-format off
+const MessageKey kMessages[] = {
+    {"Main", "stb1", "Ajouter des fichiers ou un dossier", false},
+    {"Main", "stb2", "Retirer des fichiers de la liste", false},
+    {"Main", "stb3", "Encoder ou décoder les fichiers de la liste", false},
+    {"Main", "stb4", "À propos de Quenzal", false},
+    {"Main", "stb5", "Options de LAME", false},
+    {"Main", "msgErrEncode", "Le programme lame est introuvable dans le dossier de Quenzal.", false},
+    {"Main", "msgErrlist", "La liste est vide : ajoutez d'abord des fichiers.", false},
+    {"Main", "msgTimeA", "La conversion est terminée, mais des fichiers n'ont pas été convertis.", false},
+    {"Main", "msgTimeB", "La fenêtre de la console en donnait le détail.", false},
+    {"Main", "msgErrSubFolder", "Impossible de créer le dossier de sortie :", true},
+    {"Main", "msgErrScript", "Impossible d'écrire le script de conversion :", true},
+    {"Main", "msgErrStart", "Impossible de lancer le script de conversion.", true},
+    {"Main", "msgSkipDecode", "Ignoré (lame ne décode que les fichiers MP3 et WAV) :", true},
+    {"Main", "msgSkipSame", "Ignoré (le fichier produit remplacerait le fichier source) :", true},
+    {"Main", "msgSkipRepeated", "Ignoré (déjà plus haut dans la liste) :", true},
+    {"Main", "msgSkipNotAudio", "Ignoré (ce n'est pas un fichier WAV, AIFF ou MP3 lisible) :", true},
+    {"Main", "msgQuitRunning", "Une conversion est en cours. L'arrêter et quitter Quenzal ?", true},
+    {"Main", "dlgAddFiles", "Ajouter des fichiers", true},
+    {"Folder", "msgErrFolder", "Choisissez d'abord le dossier de recherche.", false},
+    {"Folder", "dlgFolder", "Dossier de recherche", true},
+    {"OptLame", "msgErrFolder", "Le répertoire de sortie choisi n'existe pas.", false},
+    {"OptLame", "msgErrBitrate", "Le bitrate ABR doit être compris entre le bitrate minimum et le "
+                                 "bitrate maximum VBR.", false},
+    {"OptLame", "msgLameRefused", "LAME refuse ces options :", true},
+    {"OptLame", "msgLameKeep", "Garder ces options quand même ? Chaque fichier de la conversion "
+                               "échouera.", true},
+    {"OptLame", "dlgOpenPreset", "Ouvrir un réglage", true},
+    {"OptLame", "dlgSavePreset", "Enregistrer le réglage", true},
+    {"OptLame", "dlgFolder", "Répertoire de sortie", true},
+    {"Option", "msgFonts", "Vos choix seront repris au prochain démarrage de Quenzal.", false},
+    {"Tag", "msgErrFile", "Le tag n'a pas pu être écrit : le fichier est en lecture seule ou "
+                          "inaccessible.", false},
+    {"Tag", "msgErrDevice", "Le lecteur n'est pas prêt.", false},
+    {"Tag", "msgYes", "Oui", true},
+    {"Tag", "msgNo", "Non", true},
+    {"Console", "title", "Quenzal", true},
+    {"Console", "titleFile", "Quenzal — fichier %1 sur %2", true},
+    {"Console", "titleStopped", "Quenzal — conversion arrêtée", true},
+    {"Console", "titleFailed", "Quenzal — conversion terminée avec des erreurs", true},
+    {"Console", "cmdStop", "Arrêter", true},
+    {"Console", "cmdClose", "Fermer", true},
+    {"Console", "msgStopped", "La conversion a été arrêtée.", true},
+    {"Console", "msgFailedCount", "Fichiers non convertis : %1", true},
+    {"Console", "msgFailedList", "Fichiers non convertis :", true},
+    {"Console", "msgFailedExitCode", "La conversion s'est terminée sur une erreur (code %1).", true},
+};
+// clang-format on
+
+const MessageKey* find(const QString& section, const QString& key)
 {
-    static const QHash<QString, QString> texts = {
-        {QStringLiteral("main/stb1"), QStringLiteral("Ajouter des fichiers ou un dossier")},
-        {QStringLiteral("main/stb2"), QStringLiteral("Retirer des fichiers de la liste")},
-        {QStringLiteral("main/stb3"),
-         QStringLiteral("Encoder ou décoder les fichiers de la liste")},
-        {QStringLiteral("main/stb4"), QStringLiteral("À propos de Quenzal")},
-        {QStringLiteral("main/stb5"), QStringLiteral("Options de LAME")},
-        {QStringLiteral("main/msgerrencode"),
-         QStringLiteral("Le programme lame est introuvable dans le dossier de Quenzal.")},
-        {QStringLiteral("main/msgerrlist"),
-         QStringLiteral("La liste est vide : ajoutez d'abord des fichiers.")},
-        {QStringLiteral("main/msgtimea"),
-         QStringLiteral("La conversion est terminée, mais des fichiers n'ont pas été convertis.")},
-        {QStringLiteral("main/msgtimeb"),
-         QStringLiteral("La fenêtre de la console en donnait le détail.")},
-        {QStringLiteral("main/msgerrsubfolder"),
-         QStringLiteral("Impossible de créer le dossier de sortie :")},
-        {QStringLiteral("main/msgerrscript"),
-         QStringLiteral("Impossible d'écrire le script de conversion :")},
-        {QStringLiteral("main/msgerrstart"),
-         QStringLiteral("Impossible de lancer le script de conversion.")},
-        {QStringLiteral("main/msgskipdecode"),
-         QStringLiteral("Ignoré (lame ne décode que les fichiers MP3 et WAV) :")},
-        {QStringLiteral("main/msgskipsame"),
-         QStringLiteral("Ignoré (le fichier produit remplacerait le fichier source) :")},
-        {QStringLiteral("main/msgskiprepeated"),
-         QStringLiteral("Ignoré (déjà plus haut dans la liste) :")},
-        {QStringLiteral("main/msgskipnotaudio"),
-         QStringLiteral("Ignoré (ce n'est pas un fichier WAV, AIFF ou MP3 lisible) :")},
-        {QStringLiteral("main/msgquitrunning"),
-         QStringLiteral("Une conversion est en cours. L'arrêter et quitter Quenzal ?")},
-        {QStringLiteral("optlame/msgerrfolder"),
-         QStringLiteral("Choisissez le répertoire de sortie.")},
-        {QStringLiteral("optlame/msgerrbitrate"),
-         QStringLiteral("Le bitrate ABR doit être compris entre le bitrate minimum et le "
-                        "bitrate maximum VBR.")},
-        {QStringLiteral("optlame/msglamerefused"), QStringLiteral("LAME refuse ces options :")},
-        {QStringLiteral("optlame/msglamekeep"),
-         QStringLiteral("Garder ces options quand même ? Chaque fichier de la conversion "
-                        "échouera.")},
-        {QStringLiteral("folder/msgerrfolder"),
-         QStringLiteral("Choisissez d'abord le dossier de recherche.")},
-        {QStringLiteral("tag/msgerrfile"),
-         QStringLiteral("Le tag n'a pas pu être écrit : le fichier est en lecture seule ou "
-                        "inaccessible.")},
-        {QStringLiteral("tag/msgerrdevice"), QStringLiteral("Le lecteur n'est pas prêt.")},
-        {QStringLiteral("tag/msgyes"), QStringLiteral("Oui")},
-        {QStringLiteral("tag/msgno"), QStringLiteral("Non")},
-    };
-    return texts;
+    for (const MessageKey& entry : kMessages) {
+        if (section.compare(QLatin1String(entry.section), Qt::CaseInsensitive) == 0 &&
+            key.compare(QLatin1String(entry.key), Qt::CaseInsensitive) == 0)
+            return &entry;
+    }
+    return nullptr;
 }
 
 } // namespace
+
+std::span<const MessageKey> MessageKeys()
+{
+    return kMessages;
+}
 
 QString MessageText(const Language& language, const QString& section, const QString& key)
 {
     const QString text = language.GetLangText(section, key, 255);
     if (!text.isEmpty())
         return text;
-    return builtInTexts().value(section.toLower() + QLatin1Char('/') + key.toLower());
+    const MessageKey* entry = find(section, key);
+    Q_ASSERT_X(entry, "MessageText", "a message key that is not in the list of message keys");
+    if (!entry)
+        return {};
+    const bool noLanguage =
+        language.path().isEmpty() || !QFileInfo::exists(language.path() + QStringLiteral(".lng"));
+    return noLanguage || entry->added ? QString::fromUtf8(entry->builtIn) : QString();
 }

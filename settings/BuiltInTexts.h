@@ -4,7 +4,20 @@
 
 #include <QString>
 
-// The text of a message or hint: the current language's text, or, when the language file
-// lacks it (or no language is chosen yet, as at a very first start), Quenzal's built-in
-// French text, so that no message box is ever empty.
+#include <span>
+
+// Every message, hint and console text Quenzal looks up in the language files, with its
+// built-in French text. Keys Quenzal added to the original set are marked as such.
+struct MessageKey {
+    const char* section;
+    const char* key;
+    const char* builtIn;
+    bool added; // not one of the original keys: a language file may lack it
+};
+std::span<const MessageKey> MessageKeys();
+
+// The text of a message or hint in the current language. When no language is chosen (as at a
+// very first start) or its file is gone, the built-in French text. When the language file
+// lacks a key Quenzal added, the built-in French text as well, so that no message box is ever
+// empty; a language file that lacks one of the original keys gives the empty text.
 QString MessageText(const Language& language, const QString& section, const QString& key);

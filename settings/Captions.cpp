@@ -10,6 +10,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QSet>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QWidget>
@@ -67,11 +68,26 @@ void ApplyCaptions(QWidget* window, const Language& language, std::span<const Ca
 void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const QString& face)
 {
     const QString family = face.isEmpty() ? QApplication::font().family() : face;
-    for (const char* name : controls) {
-        if (auto* control = window->findChild<QWidget*>(QString::fromUtf8(name))) {
-            QFont font = control->font();
-            font.setFamily(family);
-            control->setFont(font);
+    QSet<QString> listed;
+    for (const char* name : controls)
+        listed.insert(QString::fromUtf8(name));
+    for (const QString& name : listed) {
+        auto* control = window->findChild<QWidget*>(name);
+        if (!control)
+            continue;
+        QFont font = control->font();
+        font.setFamily(family);
+        control->setFont(font);
+        // A frame hands its font down to the controls inside it; those that are not listed
+        // keep the default face.
+        if (!qobject_cast<QGroupBox*>(control))
+            continue;
+        for (QWidget* inner : control->findChildren<QWidget*>()) {
+            if (inner->objectName().isEmpty() || listed.contains(inner->objectName()))
+                continue;
+            QFont own = inner->font();
+            own.setFamily(QApplication::font(inner).family());
+            inner->setFont(own);
         }
     }
 }

@@ -15,6 +15,11 @@ public:
     // is missing.
     QString GetLangText(const QString& section, const QString& key, int size = 255) const;
 
+    // The locale of the current language ("fr", "en"), as its file gives it under "Main",
+    // "qtLocale": it picks Qt's own translations and the manual. French when no language is
+    // chosen (the built-in captions are French); English for a file that does not say.
+    QString locale() const;
+
 private:
     QString m_path;
 };

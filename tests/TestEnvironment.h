@@ -22,6 +22,8 @@ public:
         for (const QString& name : QDir(built + "/Langue").entryList(QDir::Files))
             QFile::copy(built + "/Langue/" + name, programFolder() + "/Langue/" + name);
         QFile::link(QFileInfo(built + "/lame").symLinkTarget(), programFolder() + "/lame");
+        for (const char* manual : {"/Quenzal-fr.html", "/Quenzal-en.html"})
+            QFile::copy(built + manual, programFolder() + manual);
     }
 
     QString programFolder() const { return m_program.path(); }

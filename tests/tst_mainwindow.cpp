@@ -7,11 +7,13 @@
 #include "app/FileListModel.h"
 #include "app/MainLayout.h"
 #include "app/frmDossier.h"
+#include "mp3/frmTag.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDBusConnection>
+#include <QDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -163,11 +165,18 @@ private Q_SLOTS:
                      QTest::mousePress(main->lstMain->viewport(), Qt::RightButton, {}, {10, 10});
                  }).count(','),
                  4);
-        QSignalSpy info(main->mnuInfo, &QAction::triggered);
-        QSignalSpy options(main->mnuOptionLame, &QAction::triggered);
-        main->cmdBouton[3]->click();
-        main->cmdBouton[4]->click();
-        QVERIFY(info.count() == 1 && options.count() == 1);
+        // Buttons 3 and 4 show the About and LAME options windows modally.
+        for (const int button : {3, 4}) {
+            QString shown;
+            QTimer::singleShot(0, [&shown] {
+                QWidget* modal = QApplication::activeModalWidget();
+                shown = modal ? modal->objectName() : QString();
+                if (auto* dialog = qobject_cast<QDialog*>(modal))
+                    dialog->accept();
+            });
+            main->cmdBouton[button]->click();
+            QCOMPARE(shown, button == 3 ? "frmInfo" : "frmOptionLame");
+        }
 
         // Hints: the built-in text without a language, then the language's; they stay.
         QTest::mouseMove(main->cmdBouton[2]);
@@ -242,10 +251,14 @@ private Q_SLOTS:
     {
         for (QAction* item : {main->mnuAccueil, main->mnuMail, main->mnuDoc})
             item->trigger();
+        // The manual of the current language: French before any language is chosen.
+        program->setLanguage(env.programFolder() + "/Langue/English");
+        main->mnuDoc->trigger();
         QCOMPARE(
             desktop->opened,
             QStringList({frmMain::kHomePage, "mailto:" + frmMain::kMailAddress + "?Subject=Quenzal",
-                         env.programFolder() + "/Quenzal.html"}));
+                         env.programFolder() + "/Quenzal-fr.html",
+                         env.programFolder() + "/Quenzal-en.html"}));
     }
 
     void filesComeFromTheDialogAndFromDrops()
@@ -319,6 +332,33 @@ private Q_SLOTS:
         main->mnuEffacer->trigger();
         QCOMPARE(main->fileList().rowCount(), 0);
         QCOMPARE(rowCount(), QString("0"));
+    }
+
+    void tagEditorOpensOnTheSelectedMp3()
+    {
+        QTemporaryDir dir;
+        QVERIFY(touch(dir.filePath("a.wav")) && touch(dir.filePath("b.mp3"), QByteArray(300, 'x')));
+        main->AddFile(dir.filePath("a.wav"));
+        main->AddFile(dir.filePath("b.mp3"));
+        const auto open = [&] {
+            QString shown;
+            QTimer::singleShot(0, [&shown] {
+                auto* tag = qobject_cast<frmTag*>(QApplication::activeModalWidget());
+                shown = tag ? tag->lblChemin->text() : QString("no window");
+                QTest::keyClick(tag, Qt::Key_Escape);
+            });
+            main->mnuTag->trigger();
+            return shown;
+        };
+        main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(1, 0),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+        QCOMPARE(open(), dir.filePath("b.mp3"));
+        main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(0, 0),
+                                                         QItemSelectionModel::ClearAndSelect |
+                                                             QItemSelectionModel::Rows);
+        QCOMPARE(open(), QString()); // a WAV: the editor opens as usual, no file chosen
+        QVERIFY(!QApplication::activeModalWidget());
     }
 
     void folderWindowSearchesAndCloses()

@@ -6,15 +6,22 @@
 
 #include "app/FileListModel.h"
 #include "conversion/frmConsole.h"
+#include "lame/frmOptionLame.h"
 #include "mp3/clsMP3.h"
 #include "settings/SettingsStore.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSlider>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 
 #include <memory>
 
@@ -173,6 +180,29 @@ private Q_SLOTS:
         QVERIFY(desktop->messages.isEmpty());
     }
 
+    void encodeUsesTheConfirmedOptions()
+    {
+        // The options window's OK hands its switches over; the run's MP3s carry them.
+        frmOptionLame* options = program->optionLameWindow();
+        QTimer::singleShot(0, [options] {
+            options->sldBitrate[0]->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
+            options->cmbMode->setCurrentIndex(3);
+            QTest::keyClick(options->txtdescription, Qt::Key_Return);
+        });
+        main->cmdBouton[4]->click();
+        QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
+        main->AddFile(wav("chosen.wav"));
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        clsMP3 mp3;
+        mp3.setFileName(music->filePath("Mp3/chosen.mp3"));
+        QVERIFY(mp3.refresh());
+        QCOMPARE(mp3.Bitrate(), 256000);
+        QCOMPARE(mp3.ChannelModeText(), "Single Channel");
+        // And after a restart.
+        start(env.programFolder());
+        QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
+    }
+
     void chosenOutputFolderIsNormalisedAndKept()
     {
         QTemporaryDir out;
@@ -203,8 +233,8 @@ private Q_SLOTS:
         QVERIFY(text.contains("Skipped (already listed above): " + good));
         QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
                               music->filePath("text.wav")));
-        const QString summary = text.mid(text.lastIndexOf("Fichiers non convertis :"));
-        QCOMPARE(summary, QString("Fichiers non convertis :\n  %1\n  %2\n")
+        const QString summary = text.mid(text.lastIndexOf("Files not converted:"));
+        QCOMPARE(summary, QString("Files not converted:\n  %1\n  %2\n")
                               .arg(music->filePath("bad.wav"), music->filePath("text.wav")));
 
         console->cmdFermer->click();
@@ -229,13 +259,15 @@ private Q_SLOTS:
     {
         // Asked to, a run removes a source once its own MP3 is there; never a source whose
         // output is the same file (here through a hard link), never one that failed.
-        program->setDeleteSourcesAfterEncoding(true);
+        program->optionLameWindow()->chkSupp->setChecked(true);
         const QString good = wav("good.wav"), linked = wav("linked.mp3");
         const QString bad = music->filePath("bad.wav");
         QVERIFY(WriteRefusedWav(bad));
         QVERIFY(QDir().mkpath(music->filePath("Mp3")));
         QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
-        QCOMPARE(::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))), 0);
+        QCOMPARE(
+            ::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))),
+            0);
         for (const QString& path : {good, linked, bad})
             main->AddFile(path);
         QVERIFY(run(main->mnuEncode));
@@ -257,7 +289,7 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3"))); // the half-written file
         QVERIFY(QFile::exists(music->filePath("long.wav")));
         QVERIFY(console->txtSortie->toPlainText().endsWith(
-            QString("La conversion a été arrêtée.\nFichiers non convertis :\n  %1\n  %2\n")
+            QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
                 .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
         console->close();
         QVERIFY(main->isEnabled());

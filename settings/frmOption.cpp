@@ -1,0 +1,194 @@
+#include "settings/frmOption.h"
+
+#include "conversion/Desktop.h"
+#include "conversion/mdlMain.h"
+#include "settings/BuiltInTexts.h"
+#include "settings/Language.h"
+#include "settings/SettingsStore.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QThread>
+#include <QVBoxLayout>
+
+namespace {
+
+const CaptionEntry kCaptions[] = {
+    {"Option", "frmFonts", "frmPolice"},
+    {"Option", "frmLanguage", "frmLangue"},
+    {"Option", "lblLanguage", "lblLangue"},
+    {"Option", "lblFonts", "lblPolice"},
+    {"Main", "cmdCancel", "cmdAnnuler"},
+    {"Option", "frmJobs", "frmEncodage"},
+    {"Option", "lblJobs", "lblEncodages"},
+    {"Option", "cmbJobsAuto", "cmbEncodages", CaptionKind::ListEntry, 0},
+};
+
+const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
+                                     "cmbLangue"};
+
+const QString kJobsValue = QStringLiteral("Encodages simultanés");
+const QString kAuto = QStringLiteral("Auto");
+
+QString stored(const QString& name)
+{
+    return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name);
+}
+
+void store(const QString& name, const QString& value)
+{
+    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
+}
+
+} // namespace
+
+std::span<const CaptionEntry> frmOption::captionTable()
+{
+    return kCaptions;
+}
+
+std::span<const char* const> frmOption::fontControls()
+{
+    return kFontControls;
+}
+
+QString frmOption::storedJobs()
+{
+    const QString value = stored(kJobsValue);
+    return value.isEmpty() ? QStringLiteral("1") : value;
+}
+
+int frmOption::jobCount(const QString& value)
+{
+    if (value == kAuto)
+        return std::max(1, QThread::idealThreadCount());
+    bool ok = false;
+    const int count = value.toInt(&ok);
+    return ok && count >= 1 ? std::min(count, 64) : 1;
+}
+
+frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language,
+                     const QString& langueFolder, const QString& currentFace)
+    : QDialog(parent)
+    , m_desktop(desktop)
+    , m_language(language)
+    , m_langueFolder(langueFolder)
+{
+    setObjectName(QStringLiteral("frmOption"));
+    setWindowTitle(QStringLiteral("Quenzal"));
+
+    const auto box = [this](QGroupBox*& frame, const char* name, const QString& caption,
+                            QLabel*& label, const char* labelName, const QString& labelText,
+                            QComboBox*& list, const char* listName) {
+        frame = new QGroupBox(caption, this);
+        frame->setObjectName(QLatin1String(name));
+        label = new QLabel(labelText, frame);
+        label->setObjectName(QLatin1String(labelName));
+        list = new QComboBox(frame);
+        list->setObjectName(QLatin1String(listName));
+        list->setMinimumWidth(220);
+        label->setBuddy(list);
+        auto* row = new QHBoxLayout(frame);
+        row->addWidget(label);
+        row->addWidget(list, 1);
+    };
+    box(frmLangue, "frmLangue", QStringLiteral("Langue"), lblLangue, "lblLangue",
+        QStringLiteral("Langue :"), cmbLangue, "cmbLangue");
+    box(frmPolice, "frmPolice", QStringLiteral("Police d'écriture"), lblPolice, "lblPolice",
+        QStringLiteral("Police :"), cmbPolice, "cmbPolice");
+    box(frmEncodage, "frmEncodage", QStringLiteral("Conversion"), lblEncodages, "lblEncodages",
+        QStringLiteral("Encodages simultanés :"), cmbEncodages, "cmbEncodages");
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdAnnuler = new QPushButton(QStringLiteral("Annuler"), this);
+    cmdAnnuler->setObjectName(QStringLiteral("cmdAnnuler"));
+    cmdOK->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(cmdOK);
+    buttons->addWidget(cmdAnnuler);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(frmLangue);
+    layout->addWidget(frmPolice);
+    layout->addWidget(frmEncodage);
+    layout->addLayout(buttons);
+
+    Form_Load(currentFace);
+
+    connect(cmbLangue, &QComboBox::activated, this, &frmOption::cmbLangue_Click);
+    connect(cmbPolice, &QComboBox::activated, this, &frmOption::cmbPolice_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmOption::cmdOK_Click);
+    connect(cmdAnnuler, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+void frmOption::Form_Load(const QString& currentFace)
+{
+    QStringList families = QFontDatabase::families();
+    families.sort(Qt::CaseInsensitive);
+    families.removeDuplicates();
+    cmbPolice->addItems(families);
+    const QString face = currentFace.isEmpty() ? QApplication::font().family() : currentFace;
+    cmbPolice->setCurrentIndex(cmbPolice->findText(face));
+
+    // One entry per language file. Other files in the folder are no languages: choosing one
+    // would empty every caption.
+    const QFileInfoList files =
+        QDir(m_langueFolder)
+            .entryInfoList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QFileInfo& file : files) {
+        const QString name = StripExtension(file.fileName());
+        if (!name.isEmpty() && cmbLangue->findText(name) < 0)
+            cmbLangue->addItem(name,
+                               file.absolutePath() + QLatin1Char('/') + file.fileName().chopped(4));
+    }
+    const QString langue = QFileInfo(stored(QStringLiteral("Langue"))).fileName();
+    cmbLangue->setCurrentIndex(langue.isEmpty() ? -1 : cmbLangue->findText(StripExtension(langue)));
+
+    cmbEncodages->addItem(kAuto, kAuto);
+    for (int n = 1; n <= 2 * std::max(1, QThread::idealThreadCount()); ++n)
+        cmbEncodages->addItem(QString::number(n), QString::number(n));
+    const int jobs = cmbEncodages->findData(storedJobs());
+    cmbEncodages->setCurrentIndex(jobs < 0 ? 1 : jobs);
+}
+
+void frmOption::cmbLangue_Click()
+{
+    if (cmbLangue->currentIndex() >= 0)
+        Q_EMIT languageChosen(cmbLangue->currentData().toString());
+}
+
+void frmOption::cmbPolice_Click()
+{
+    if (cmbPolice->currentIndex() >= 0)
+        Q_EMIT fontChosen(cmbPolice->currentText());
+}
+
+void frmOption::cmdOK_Click()
+{
+    store(QStringLiteral("Police"), cmbPolice->currentText());
+    store(QStringLiteral("Langue"),
+          m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
+    store(kJobsValue, cmbEncodages->currentData().toString());
+    m_desktop.showMessage(this, MessageText(m_language, "Option", "msgFonts"),
+                          QStringLiteral("Quenzal"), Desktop::Icon::Information);
+    accept();
+}
+
+void frmOption::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "settings/Captions.h"
+
+#include <QDialog>
+#include <QString>
+
+#include <span>
+
+class Desktop;
+class Language;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The general options window: the language of the captions, the font of the windows' text
+// controls and how many files are encoded at once. A choice of language or font takes effect
+// at once, through the signals; OK stores the three choices for the next start and hides the
+// window (the program keeps it). Annuler and Escape end the window as rejected: the program
+// discards it, keeps the language chosen meanwhile and goes back to the default font.
+class frmOption final : public QDialog {
+    Q_OBJECT
+
+public:
+    // `langueFolder` holds the language files; `currentFace` is the face last applied (empty:
+    // the default face), which the font list shows selected.
+    frmOption(QWidget* parent, Desktop& desktop, const Language& language,
+              const QString& langueFolder, const QString& currentFace);
+
+    static std::span<const CaptionEntry> captionTable();
+    static std::span<const char* const> fontControls();
+
+    // "Auto" or a number of files encoded at once, as stored under "Encodages simultanés".
+    static QString storedJobs();
+    // The number of files to encode at once for a stored choice: "Auto" is one per processor
+    // core; anything unreadable is 1.
+    static int jobCount(const QString& stored);
+
+    void cmbLangue_Click();
+    void cmbPolice_Click();
+    void cmdOK_Click();
+
+    QGroupBox* frmLangue = nullptr;
+    QLabel* lblLangue = nullptr;
+    QComboBox* cmbLangue = nullptr;
+    QGroupBox* frmPolice = nullptr;
+    QLabel* lblPolice = nullptr;
+    QComboBox* cmbPolice = nullptr;
+    QGroupBox* frmEncodage = nullptr;
+    QLabel* lblEncodages = nullptr;
+    QComboBox* cmbEncodages = nullptr;
+    QPushButton* cmdOK = nullptr;
+    QPushButton* cmdAnnuler = nullptr;
+
+Q_SIGNALS:
+    // The path of the chosen language file without ".lng".
+    void languageChosen(const QString& pathWithoutLng);
+    void fontChosen(const QString& face);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void Form_Load(const QString& currentFace);
+
+    Desktop& m_desktop;
+    const Language& m_language;
+    QString m_langueFolder;
+};

@@ -1,0 +1,266 @@
+// Languages and fonts across every window: the shipped language files are complete, a choice
+// reaches every caption at once and survives a restart, Qt's own dialogs follow, and the font
+// reaches exactly the controls that follow the font choice.
+#include "StartProgram.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+
+#include "app/frmDossier.h"
+#include "conversion/frmConsole.h"
+#include "lame/frmOptionLame.h"
+#include "mp3/frmTag.h"
+#include "settings/BuiltInTexts.h"
+#include "settings/ProfileFile.h"
+#include "settings/SettingsStore.h"
+#include "settings/frmInfo.h"
+#include "settings/frmOption.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeView>
+
+namespace {
+
+struct Window {
+    QWidget* window;
+    std::span<const CaptionEntry> captions;
+    std::span<const char* const> fonts;
+};
+
+QObject* control(QWidget* window, const CaptionEntry& entry)
+{
+    const QString name = QString::fromUtf8(entry.control);
+    return window->objectName() == name ? window : window->findChild<QObject*>(name);
+}
+
+// The text a caption-table entry sets, as a user reads it.
+QString caption(QWidget* window, const CaptionEntry& entry)
+{
+    QObject* c = control(window, entry);
+    switch (entry.kind) {
+    case CaptionKind::ColumnHeader:
+        return qobject_cast<QTreeView*>(c)
+            ->model()
+            ->headerData(entry.index, Qt::Horizontal)
+            .toString();
+    case CaptionKind::ListEntry:
+        return qobject_cast<QComboBox*>(c)->itemText(entry.index);
+    case CaptionKind::Tab:
+        return qobject_cast<QTabBar*>(c)->tabText(entry.index);
+    case CaptionKind::Caption:
+        break;
+    }
+    if (auto* menu = qobject_cast<QMenu*>(c))
+        return menu->title();
+    if (auto* action = qobject_cast<QAction*>(c))
+        return action->text();
+    if (auto* group = qobject_cast<QGroupBox*>(c))
+        return group->title();
+    if (auto* button = qobject_cast<QAbstractButton*>(c))
+        return button->text();
+    return qobject_cast<QLabel*>(c)->text();
+}
+
+void store(const QString& name, const QString& value)
+{
+    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
+}
+
+} // namespace
+
+class TestLanguage : public QObject {
+    Q_OBJECT
+
+    TestEnvironment env;
+    std::unique_ptr<Program> program;
+    FakeDesktop* desktop = nullptr;
+
+    QList<Window> windows()
+    {
+        return {{program->mainWindow(), frmMain::captionTable(), frmMain::fontControls()},
+                {program->infoWindow(), frmInfo::captionTable(), {}},
+                {program->folderWindow(), frmDossier::captionTable(), frmDossier::fontControls()},
+                {program->optionWindow(), frmOption::captionTable(), frmOption::fontControls()},
+                {program->tagWindow(), frmTag::captionTable(), {}},
+                {program->optionLameWindow(), frmOptionLame::captionTable(),
+                 frmOptionLame::fontControls()}};
+    }
+    QString langue(const char* name) const { return env.programFolder() + "/Langue/" + name; }
+
+private Q_SLOTS:
+    void init()
+    {
+        env.clearSettings();
+        program = StartProgram(env.programFolder(), desktop);
+    }
+    void cleanup() { program.reset(); }
+
+    void shippedFilesAreComplete()
+    {
+        // Every caption names a control its window has, and the French file gives back the
+        // built-in captions.
+        QStringList builtIn;
+        for (const Window& w : windows()) {
+            for (const CaptionEntry& entry : w.captions) {
+                QVERIFY2(control(w.window, entry), entry.control);
+                builtIn << caption(w.window, entry);
+            }
+            for (const char* name : w.fonts)
+                QVERIFY2(w.window->findChild<QWidget*>(name), name);
+        }
+        for (const char* file : {"Francais.lng", "English.lng"}) {
+            const QString path = langue(file);
+            const auto has = [&](const char* section, const char* key) {
+                return !ProfileFile::readValue(path, section, key, 255).isEmpty();
+            };
+            QVERIFY(has("Main", "qtLocale"));
+            for (const MessageKey& key : MessageKeys())
+                QVERIFY2(has(key.section, key.key), qPrintable(QString(file) + ' ' + key.key));
+            for (const Window& w : windows())
+                for (const CaptionEntry& entry : w.captions)
+                    QVERIFY2(has(entry.section, entry.key),
+                             qPrintable(QString(file) + ' ' + entry.key));
+        }
+        program->setLanguage(langue("Francais"));
+        QStringList french;
+        for (const Window& w : windows())
+            for (const CaptionEntry& entry : w.captions)
+                french << caption(w.window, entry);
+        // The one difference: a shared key gives "Défaut" to the mode list as well.
+        builtIn.replace(builtIn.indexOf("Defaut"), "Défaut");
+        QCOMPARE(french, builtIn);
+    }
+
+    void choosingALanguageReachesEveryWindowAndItsDialogs()
+    {
+        // Qt's own dialogs speak French with the built-in captions.
+        const auto dialogButton = [] {
+            QFileDialog dialog(nullptr);
+            dialog.setOption(QFileDialog::DontUseNativeDialog);
+            return dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Open)->text();
+        };
+        QCOMPARE(dialogButton(), "&Ouvrir");
+
+        frmOption* options = program->optionWindow();
+        QCOMPARE(options->cmbLangue->count(), 2);
+        options->cmbLangue->setCurrentText("English");
+        QVERIFY(QMetaObject::invokeMethod(options->cmbLangue, "activated",
+                                          Q_ARG(int, options->cmbLangue->currentIndex())));
+        frmOptionLame* lame = program->optionLameWindow();
+        QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
+        QCOMPARE(lame->cmbMode->itemText(4), "Default"); // one key, two lists
+        QCOMPARE(lame->cmbATH->itemText(0), "Default");
+        QCOMPARE(lame->cmdAnnuler->text(), "Cancel"); // one key, two windows
+        QCOMPARE(options->cmdAnnuler->text(), "Cancel");
+        QCOMPARE(program->tagWindow()->lblTitre->text(), "Title:");
+        QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
+        QCOMPARE(dialogButton(), "&Open");
+
+        // OK stores the choice; a restart comes back to it.
+        options->cmdOK->click();
+        QCOMPARE(desktop->messages.last().text,
+                 "Your choices will be used again the next time Quenzal starts.");
+        program = StartProgram(env.programFolder(), desktop);
+        QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
+        QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
+        QCOMPARE(program->optionWindow()->cmbLangue->currentText(), "English");
+    }
+
+    void aLanguageFileWithoutTagSection()
+    {
+        // Its tag captions are empty, exactly those listed; the others keep their design.
+        QString text = QString::fromLatin1(readBytes(langue("English.lng")));
+        text.remove(text.indexOf("[Tag]"), text.indexOf("[OptLame]") - text.indexOf("[Tag]"));
+        QVERIFY(writeBytes(langue("NoTag.lng"), text.toLatin1()));
+        program->setLanguage(langue("NoTag"));
+        frmTag* tag = program->tagWindow();
+        for (const CaptionEntry& entry : frmTag::captionTable())
+            QVERIFY2(caption(tag, entry).isEmpty(), entry.control);
+        QCOMPARE(QStringList({tag->frmTags->title(), tag->cmdOK->text(), tag->lblCrc->text(),
+                              tag->lblCopyright->text(), tag->lblOriginal->text(),
+                              tag->lblEmphasis->text()}),
+                 QStringList({"ID3v1", "OK", "CRC:", "Copyrighted:", "Original:", "Emphasis:"}));
+        // A message key Quenzal added falls back to French; an original one does not.
+        QCOMPARE(program->text("Tag", "msgYes"), "Oui");
+        QCOMPARE(program->text("Tag", "msgErrFile"), QString());
+        // A language whose file is gone is not applied at start: the built-in captions stay.
+        QFile::remove(langue("NoTag.lng"));
+        store("Langue", langue("NoTag.lng"));
+        program = StartProgram(env.programFolder(), desktop);
+        QCOMPARE(program->tagWindow()->lblTitre->text(), "Titre:");
+    }
+
+    void fontReachesTheListedControlsOnly()
+    {
+        const QString face = "DejaVu Serif";
+        frmOption* options = program->optionWindow();
+        options->cmbPolice->setCurrentText(face);
+        QVERIFY(QMetaObject::invokeMethod(options->cmbPolice, "activated",
+                                          Q_ARG(int, options->cmbPolice->currentIndex())));
+        for (const Window& w : windows()) {
+            QSet<QString> listed;
+            for (const char* name : w.fonts)
+                listed << name;
+            for (QWidget* widget : w.window->findChildren<QWidget*>()) {
+                if (widget->objectName().isEmpty() || widget->objectName().startsWith("qt_") ||
+                    widget->window() != w.window)
+                    continue;
+                // A listed control's own parts (a status bar's panels) follow it; controls
+                // inside a listed frame do not.
+                bool follows = listed.contains(widget->objectName());
+                for (QWidget* up = widget->parentWidget(); up && up != w.window && !follows;
+                     up = up->parentWidget())
+                    follows = listed.contains(up->objectName()) && !qobject_cast<QGroupBox*>(up);
+                QVERIFY2((widget->font().family() == face) == follows,
+                         qPrintable(widget->objectName()));
+            }
+        }
+        QVERIFY(program->mainWindow()->lstMain->font().pointSize() ==
+                QApplication::font(program->mainWindow()->lstMain).pointSize()); // face only
+
+        // OK keeps it for the next start; Annuler goes back to the default face.
+        QTimer::singleShot(
+            0, [] { qobject_cast<frmOption*>(QApplication::activeModalWidget())->cmdOK->click(); });
+        program->showOptionWindow();
+        program = StartProgram(env.programFolder(), desktop);
+        QCOMPARE(program->mainWindow()->lstMain->font().family(), face);
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        program->showOptionWindow();
+        QCOMPARE(program->mainWindow()->lstMain->font().family(), QApplication::font().family());
+        QCOMPARE(program->optionLameWindow()->cmbMode->font().family(),
+                 QApplication::font().family());
+    }
+
+    void aboutWindowClosesOnEnterAndEscape()
+    {
+        for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
+            QString notice;
+            QTimer::singleShot(0, [&] {
+                auto* info = qobject_cast<frmInfo*>(QApplication::activeModalWidget());
+                notice = info->lblAvertissement->text();
+                QTest::keyClick(info->cmdOK, key);
+            });
+            program->mainWindow()->cmdBouton[3]->click();
+            QVERIFY(notice.startsWith("Ce logiciel est protégé.")); // the design notice
+            QVERIFY(!QApplication::activeModalWidget());
+        }
+        program->setLanguage(langue("English"));
+        QCOMPARE(program->infoWindow()->lblAvertissement->text(),
+                 "Quenzal is free software, provided as is, without any warranty. It uses the "
+                 "LAME encoder, distributed under its own licence.");
+    }
+};
+
+QTEST_MAIN(TestLanguage)
+#include "tst_language.moc"
