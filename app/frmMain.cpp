@@ -10,6 +10,7 @@
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
 #include "settings/SettingsStore.h"
+#include "settings/frmOption.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -498,7 +499,8 @@ void frmMain::startRun(Direction direction)
         m_program.desktop(), m_program.values().language, *m_program.consoleWindow(), this);
     connect(m_session.get(), &ConversionSession::ended, this, &frmMain::onRunEnded);
     setBusy(true);
-    if (!m_session->start(request, m_program.values().scriptPath()))
+    if (!m_session->start(request, m_program.values().scriptPath(),
+                          frmOption::jobCount(frmOption::storedJobs())))
         setBusy(false);
 }
 

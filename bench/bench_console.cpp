@@ -51,9 +51,13 @@ RunCost runScript(const QString& folder, int files, frmConsole* console)
         QObject::connect(&shell, &QProcess::readyReadStandardOutput, [&] {
             const QByteArray bytes = shell.readAllStandardOutput();
             cost.output += bytes;
-            console->appendOutput(bytes);
+            console->appendOutput(1, bytes);
         });
-        console->beginRun(files, {QStringLiteral("bench")});
+        QStringList names;
+        for (int i = 0; i < files; ++i)
+            names << QStringLiteral("file %1").arg(i);
+        console->beginRun(names, {QStringLiteral("bench")});
+        console->startFile(1);
     } else {
         shell.setStandardOutputFile(QProcess::nullDevice());
         shell.setStandardErrorFile(QProcess::nullDevice());

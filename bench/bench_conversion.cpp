@@ -1,9 +1,14 @@
-// Encode 20 WAVs of 10 s through Quenzal (main window, script, console window, all headless)
-// and the very same script run directly with sh, in the same run.
-// Prints the ratio of wall times and Quenzal's own CPU time as a share of its wall time.
+// Encodes 20 WAVs of 10 s through Quenzal (main window, script, console window, all headless):
+// one file at a time, then one per processor core ("Auto"), then the very same lines run by
+// `xargs -P <cores>` and the very same script run by sh alone, in the same run.
+// Prints the wall times, the speed-up of "Auto", its ratio to xargs and to sh, and Quenzal's
+// own CPU time as a share of its wall time.
+//
+// Usage: bench_conversion [rounds]   (default 3; medians are printed)
 #include "app/FileListModel.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
+#include "settings/SettingsStore.h"
 
 #include "../tests/TestFiles.h"
 
@@ -12,7 +17,10 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -27,18 +35,49 @@ double seconds(const timeval& t)
     return t.tv_sec + t.tv_usec / 1e6;
 }
 
-// User and system CPU time of this process alone (lame and sh are children, not counted).
-std::pair<double, double> cpuSeconds()
+// CPU time of this process alone (lame and sh are children, not counted).
+double cpuSeconds()
 {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    return {seconds(usage.ru_utime), seconds(usage.ru_stime)};
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
 }
 
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+struct Cost {
+    double wall = 0;
+    double cpuShare = 0;
+};
+
+// One Encode from the main window, until the run has ended.
+Cost encode(frmMain* main)
+{
+    QElapsedTimer t;
+    const double cpuBefore = cpuSeconds();
+    t.start();
+    main->mnuEncode->trigger();
+    while (main->isBusy())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double wall = t.nsecsElapsed() / 1e9;
+    return {wall, (cpuSeconds() - cpuBefore) / wall};
+}
+
+double runShell(const QString& folder, const QString& command)
+{
+    QProcess sh;
+    sh.setWorkingDirectory(folder);
+    sh.setStandardOutputFile(QProcess::nullDevice());
+    sh.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    sh.start("/bin/sh", {"-c", command});
+    sh.waitForFinished(-1);
+    return t.nsecsElapsed() / 1e9;
 }
 
 } // namespace
@@ -49,8 +88,11 @@ int main(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const int cores = std::max(1, QThread::idealThreadCount());
 
-    QTemporaryDir dir;
+    QTemporaryDir settings, dir;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     const QString folder = dir.filePath("program");
     QDir().mkpath(folder);
     QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
@@ -66,35 +108,43 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 20; ++i)
         main->AddFile(music + QString("track %1.wav").arg(i, 2, 10, QChar('0')));
     main->lblRegistre->setText("-b 128 -m j -q 3 ");
-
-    main->show();
     QCoreApplication::processEvents(); // the list is on screen before Encode is chosen
-    std::vector<double> quenzalWall, shWall, cpuShare, userShare;
-    for (int round = 0; round < rounds; ++round) {
-        QElapsedTimer t;
-        const auto [userBefore, systemBefore] = cpuSeconds();
-        t.start();
-        main->mnuEncode_Click();
-        const double wall = t.nsecsElapsed() / 1e9;
-        const auto [userAfter, systemAfter] = cpuSeconds();
-        cpuShare.push_back((userAfter - userBefore + systemAfter - systemBefore) / wall);
-        userShare.push_back((userAfter - userBefore) / wall);
-        quenzalWall.push_back(wall);
 
-        QProcess sh;
-        sh.setStandardOutputFile(QProcess::nullDevice());
-        sh.setStandardErrorFile(QProcess::nullDevice());
-        t.start();
-        sh.start("/bin/sh", {folder + "/Quenzal.sh"});
-        sh.waitForFinished(-1);
-        shWall.push_back(t.nsecsElapsed() / 1e9);
-        if (sh.exitCode() != 0)
-            std::printf("warning: the script ended with %d\n", sh.exitCode());
+    // The script's lines one per line, for xargs, and its shared part, which each line needs.
+    const QString script = folder + "/Quenzal.sh";
+    std::vector<double> one, autoWall, autoCpu, xargs, sh;
+    for (int round = 0; round < rounds; ++round) {
+        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "1");
+        one.push_back(encode(main).wall);
+        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "Auto");
+        const Cost parallel = encode(main);
+        autoWall.push_back(parallel.wall);
+        autoCpu.push_back(parallel.cpuShare);
+
+        QFile file(script);
+        file.open(QIODevice::ReadOnly);
+        QStringList prologue, lines;
+        for (const QString& line : QString::fromUtf8(file.readAll()).split('\n')) {
+            if (line.startsWith("quenzal_begin "))
+                lines << line;
+            else if (!line.startsWith("exit "))
+                prologue << line;
+        }
+        writeBytes(folder + "/prologue.sh", prologue.join('\n').toUtf8() + '\n');
+        writeBytes(folder + "/lines.txt", lines.join('\n').toUtf8() + '\n');
+        xargs.push_back(runShell(folder, QString("xargs -d '\\n' -P %1 -I{} sh -c "
+                                                 "'. ./prologue.sh; {}' < lines.txt")
+                                             .arg(cores)));
+        sh.push_back(runShell(folder, "sh Quenzal.sh"));
     }
-    std::printf("Quenzal: %.2f s, sh alone: %.2f s (medians of %d)\n", median(quenzalWall),
-                median(shWall), rounds);
-    std::printf("ratio of wall times: %.3f\n", median(quenzalWall) / median(shWall));
-    std::printf("Quenzal's own CPU time: %.2f%% of its wall time (user %.2f%%)\n",
-                100 * median(cpuShare), 100 * median(userShare));
+    std::printf("%d cores; medians of %d rounds\n", cores, rounds);
+    std::printf("Quenzal, 1 file at a time: %.2f s (sh alone: %.2f s)\n", median(one), median(sh));
+    std::printf("Quenzal, Auto (%d at a time): %.2f s; xargs -P %d: %.2f s\n", cores,
+                median(autoWall), cores, median(xargs));
+    std::printf("speed-up of Auto: %.2f (%.2f x the cores); Auto / xargs: %.3f\n",
+                median(one) / median(autoWall), median(one) / median(autoWall) / cores,
+                median(autoWall) / median(xargs));
+    std::printf("Quenzal's own CPU time during Auto: %.2f%% of its wall time\n",
+                100 * median(autoCpu));
     return 0;
 }

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -73,41 +74,70 @@ QByteArray FileState(const QString& path)
            QByteArray::number(qint64(st.st_mtim.tv_nsec)).rightJustified(9, '0');
 }
 
-ConversionRun::ConversionRun(ConversionPlan plan, QString scriptPath, QObject* parent)
+ConversionRun::ConversionRun(ConversionPlan plan, QString scriptPath, int jobs, QObject* parent)
     : QObject(parent)
     , m_plan(std::move(plan))
     , m_scriptPath(std::move(scriptPath))
+    , m_jobCount(std::max(jobs, 1))
 {
     m_done.fill(false, m_plan.lines.size());
-    connect(&m_process, &QProcess::readyReadStandardError, this,
-            [this] { Q_EMIT output(m_process.readAllStandardError()); });
-    connect(&m_process, &QProcess::readyReadStandardOutput, this,
-            [this] { handle(m_parser.feed(m_process.readAllStandardOutput())); });
-    connect(&m_process, &QProcess::finished, this, &ConversionRun::onFinished);
-    connect(&m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            Q_EMIT finished(m_result); // never started: nothing ran, nothing was converted
-    });
 }
 
 ConversionRun::~ConversionRun()
 {
-    if (isRunning()) {
-        disconnect(&m_process, nullptr, this, nullptr);
-        stop();
-        m_process.waitForFinished(5000);
+    for (const auto& job : m_jobs) {
+        disconnect(job->process, nullptr, this, nullptr);
+        const qint64 pid = job->process->processId();
+        if (pid > 0)
+            ::kill(-static_cast<pid_t>(pid), SIGTERM);
+        job->process->waitForFinished(5000);
     }
 }
 
 void ConversionRun::start()
 {
+    if (m_jobCount == 1) {
+        startJob({m_scriptPath}, -1);
+        return;
+    }
+    startMoreLines();
+    if (m_jobs.empty()) // nothing to run at all
+        Q_EMIT finished(m_result);
+}
+
+void ConversionRun::startMoreLines()
+{
+    while (!m_result.stopped && int(m_jobs.size()) < m_jobCount &&
+           m_nextLine < m_plan.lines.size()) {
+        const int index = static_cast<int>(m_nextLine++);
+        startJob({QStringLiteral("-c"), ScriptText({m_plan.lines.at(index)})}, index);
+    }
+}
+
+void ConversionRun::startJob(const QStringList& arguments, int line)
+{
+    auto job = std::make_unique<Job>();
+    job->line = line;
+    auto* process = new QProcess(this);
+    job->process = process;
     // A session of its own: the stop reaches lame too, and a terminal's signals do not.
-    m_process.setChildProcessModifier([] { ::setsid(); });
+    process->setChildProcessModifier([] { ::setsid(); });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
-    m_process.setProcessEnvironment(environment);
-    m_process.setWorkingDirectory(QFileInfo(m_scriptPath).absolutePath());
-    m_process.start(QStringLiteral("/bin/sh"), {m_scriptPath});
+    process->setProcessEnvironment(environment);
+    process->setWorkingDirectory(QFileInfo(m_scriptPath).absolutePath());
+    Job& ref = *job;
+    connect(process, &QProcess::readyReadStandardError, this,
+            [this, &ref] { readStandardError(ref, true); });
+    connect(process, &QProcess::readyReadStandardOutput, this,
+            [this, &ref] { handle(ref, ref.parser.feed(ref.process->readAllStandardOutput())); });
+    connect(process, &QProcess::finished, this, [this, process] { onJobEnded(process, false); });
+    connect(process, &QProcess::errorOccurred, this, [this, process](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            onJobEnded(process, true);
+    });
+    m_jobs.push_back(std::move(job));
+    process->start(QStringLiteral("/bin/sh"), arguments);
 }
 
 void ConversionRun::stop()
@@ -115,50 +145,87 @@ void ConversionRun::stop()
     if (!isRunning() || m_result.stopped)
         return;
     m_result.stopped = true;
-    const qint64 pid = m_process.processId();
-    if (pid > 0)
-        ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    for (const auto& job : m_jobs) {
+        const qint64 pid = job->process->processId();
+        if (pid > 0)
+            ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    }
 }
 
-void ConversionRun::handle(const QList<RunOutputParser::Event>& events)
+void ConversionRun::readStandardError(Job& job, bool markersFirst)
+{
+    if (markersFirst)
+        handle(job, job.parser.feed(job.process->readAllStandardOutput()));
+    const QByteArray bytes = job.process->readAllStandardError();
+    if (!bytes.isEmpty())
+        Q_EMIT output((job.line >= 0 ? job.line : job.current) + 1, bytes);
+}
+
+void ConversionRun::handle(Job& job, const QList<RunOutputParser::Event>& events)
 {
     for (const RunOutputParser::Event& event : events) {
         const int index = event.line - 1;
         switch (event.kind) {
         case RunOutputParser::Event::Output:
-            Q_EMIT output(event.bytes);
+            Q_EMIT output((job.line >= 0 ? job.line : job.current) + 1, event.bytes);
             break;
         case RunOutputParser::Event::Begin:
             if (index < 0 || index >= m_plan.lines.size() || m_done[index])
                 break; // not ours
-            m_current = index;
-            m_before = event.before;
+            job.current = index;
+            job.before = event.before;
             Q_EMIT fileStarted(event.line, m_plan.lines.at(index).source);
             break;
         case RunOutputParser::Event::Done: {
             if (index < 0 || index >= m_plan.lines.size() || m_done[index])
                 break;
+            if (job.line >= 0 && job.process->state() != QProcess::NotRunning) {
+                job.done = event;
+                break;
+            }
+            // What lame said before it ended belongs to its line, whichever pipe was read first.
+            readStandardError(job, false);
             m_done[index] = true;
-            if (m_current == index)
-                m_current = -1;
+            if (job.current == index)
+                job.current = -1;
             const bool ok = event.exitCode == 0 && event.written;
             if (!ok)
                 m_result.failedLines.append(index);
-            Q_EMIT fileFinished(event.line, ok);
+            Q_EMIT fileFinished(event.line, ok, event.exitCode);
             break;
         }
         }
     }
 }
 
-void ConversionRun::onFinished()
+void ConversionRun::onJobEnded(QProcess* process, bool failedToStart)
 {
-    handle(m_parser.feed(m_process.readAllStandardOutput()));
-    handle(m_parser.finish());
+    const auto it = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                 [process](const auto& job) { return job->process == process; });
+    if (it == m_jobs.end())
+        return;
+    Job& job = **it;
+    if (!failedToStart) {
+        m_result.started = true;
+        readStandardError(job, true);
+        handle(job, job.parser.feed(process->readAllStandardOutput()));
+        handle(job, job.parser.finish());
+        if (const std::optional<RunOutputParser::Event> done = std::exchange(job.done, {}))
+            handle(job, {*done});
+        const int code = process->exitStatus() == QProcess::CrashExit ? -1 : process->exitCode();
+        if (m_result.exitCode == 0)
+            m_result.exitCode = code;
+    }
     if (m_result.stopped)
-        removeInterruptedOutput();
-    m_result.started = true;
-    m_result.exitCode = m_process.exitStatus() == QProcess::CrashExit ? -1 : m_process.exitCode();
+        removeInterruptedOutput(job);
+    disconnect(process, nullptr, this, nullptr);
+    process->deleteLater();
+    m_jobs.erase(it);
+
+    if (m_jobCount > 1)
+        startMoreLines();
+    if (!m_jobs.empty())
+        return;
     for (int i = 0; i < m_done.size(); ++i) {
         if (!m_done[i])
             m_result.unfinishedLines.append(i);
@@ -166,13 +233,13 @@ void ConversionRun::onFinished()
     Q_EMIT finished(m_result);
 }
 
-void ConversionRun::removeInterruptedOutput()
+void ConversionRun::removeInterruptedOutput(Job& job)
 {
-    if (m_current < 0)
+    if (job.current < 0)
         return;
-    const QString output = m_plan.lines.at(m_current).output;
+    const QString output = m_plan.lines.at(job.current).output;
     // Only what this line wrote: a file that is as it was before the line is someone's.
-    if (FileState(output) != m_before && QFileInfo(output).isFile())
+    if (FileState(output) != job.before && QFileInfo(output).isFile())
         QFile::remove(output);
-    m_current = -1;
+    job.current = -1;
 }

@@ -8,6 +8,10 @@
 #include <QObject>
 #include <QProcess>
 
+#include <memory>
+#include <optional>
+#include <vector>
+
 // Splits what a conversion script prints on its standard output into Quenzal's markers and
 // everything else, whatever the pipe cuts the bytes into.
 class RunOutputParser {
@@ -46,44 +50,65 @@ struct RunResult {
 
 Q_DECLARE_METATYPE(RunResult)
 
-// Runs a written conversion script with /bin/sh and follows it line by line: which file is
-// being converted and which ones failed. The script and the lame it starts run in a session
-// of their own, so that a stop ends both. Everything is reported by signals; nothing waits.
+// Runs a written conversion script and follows it line by line: which file is being converted
+// and which ones failed. With one job the script itself runs, /bin/sh reading it line by line;
+// with more, Quenzal runs the script's lines itself, each through /bin/sh -c with the same
+// prologue, at most `jobs` at a time, starting them in list order. Every /bin/sh and the lame
+// it starts run in a session of their own, so that a stop ends both. Everything is reported
+// by signals; nothing waits.
 class ConversionRun : public QObject {
     Q_OBJECT
 
 public:
-    ConversionRun(ConversionPlan plan, QString scriptPath, QObject* parent = nullptr);
+    ConversionRun(ConversionPlan plan, QString scriptPath, int jobs = 1, QObject* parent = nullptr);
     ~ConversionRun() override;
 
-    // Starts the script; `finished` follows in every case, also when /bin/sh cannot start.
+    // Starts the run; `finished` follows in every case, also when /bin/sh cannot start.
     void start();
-    // Ends the script and its lame. The interrupted line's output is removed only when that
+    // Ends the scripts and their lame. An interrupted line's output is removed only when that
     // line wrote it: a file that was there before the line is never touched.
     void stop();
-    bool isRunning() const { return m_process.state() != QProcess::NotRunning; }
+    bool isRunning() const { return !m_jobs.empty(); }
+    int jobs() const { return m_jobCount; }
 
     const ConversionPlan& plan() const { return m_plan; }
 
 Q_SIGNALS:
-    void output(const QByteArray& bytes);                // what lame and the script print
+    // What lame and the script print; `number` is the line it belongs to, or 0.
+    void output(int number, const QByteArray& bytes);
     void fileStarted(int number, const QString& source); // 1-based line number
-    void fileFinished(int number, bool ok);
+    // `exitCode` is lame's.
+    void fileFinished(int number, bool ok, int exitCode);
     void finished(const RunResult& result);
 
 private:
-    void handle(const QList<RunOutputParser::Event>& events);
-    void onFinished();
-    void removeInterruptedOutput();
+    struct Job {
+        QProcess* process = nullptr;
+        RunOutputParser parser;
+        int line = -1;     // the one line it runs, when lines run on their own
+        int current = -1;  // 0-based line that began and has not ended
+        QByteArray before; // its output's state before it began
+        // A line run on its own reports its end once its process has ended, when all that lame
+        // wrote on the other pipe has been read too.
+        std::optional<RunOutputParser::Event> done;
+    };
+
+    void startJob(const QStringList& arguments, int line);
+    void startMoreLines();
+    void handle(Job& job, const QList<RunOutputParser::Event>& events);
+    // What lame said, for the line it belongs to. Markers that came first on the other pipe
+    // are read first, so that a line's start is known before its output.
+    void readStandardError(Job& job, bool markersFirst);
+    void onJobEnded(QProcess* process, bool failedToStart);
+    void removeInterruptedOutput(Job& job);
 
     ConversionPlan m_plan;
     QString m_scriptPath;
-    QProcess m_process;
-    RunOutputParser m_parser;
+    int m_jobCount = 1;
+    std::vector<std::unique_ptr<Job>> m_jobs;
+    qsizetype m_nextLine = 0; // the next line to start, when the lines run on their own
     RunResult m_result;
-    QList<bool> m_done;  // per line: its end was reported
-    int m_current = -1;  // 0-based line that began and has not ended
-    QByteArray m_before; // its output's state before it began
+    QList<bool> m_done; // per line: its end was reported
 };
 
 // The state of a file as the script's quenzal_state writes it: "inode size mtime", or "none".

@@ -47,7 +47,7 @@ void ConversionSession::stop()
         m_run->stop();
 }
 
-bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath)
+bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath, int jobs)
 {
     const QString lame = request.programFolder + QStringLiteral("/lame");
     if (!Exists(lame) || !QFileInfo(lame).isExecutable()) {
@@ -79,14 +79,16 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     QStringList notes;
     for (const SkippedRow& skipped : plan.skipped)
         notes << text(skipKeys[skipped.reason]) + QLatin1Char(' ') + skipped.source;
-    m_console.beginRun(static_cast<int>(plan.lines.size()), notes);
+    QStringList names;
+    names.reserve(plan.lines.size());
+    for (const ScriptLine& line : plan.lines)
+        names << SplitPath(line.source, NameWithExtension);
+    m_console.beginRun(names, notes, jobs);
 
-    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath);
+    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath, jobs);
     connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
-            [this](int number, const QString& source) {
-                m_console.startFile(number, SplitPath(source, NameWithExtension));
-            });
+            [this](int number) { m_console.startFile(number); });
     connect(m_run.get(), &ConversionRun::fileFinished, &m_console, &frmConsole::finishFile);
     connect(m_run.get(), &ConversionRun::finished, this, &ConversionSession::onFinished);
     connect(&m_console, &frmConsole::stopRequested, m_run.get(), &ConversionRun::stop);
@@ -111,7 +113,7 @@ void ConversionSession::onFinished(const RunResult& result)
     }
     const bool succeeded = result.succeeded() && notConverted.isEmpty();
     if (!result.started)
-        m_console.appendOutput((text("msgErrStart") + QLatin1Char('\n')).toUtf8());
+        m_console.appendOutput(0, (text("msgErrStart") + QLatin1Char('\n')).toUtf8());
     const int code = succeeded ? 0 : (result.exitCode != 0 ? result.exitCode : 1);
     m_console.endRun(code, notConverted, result.stopped);
     Q_EMIT ended(succeeded);

@@ -4,8 +4,10 @@
 #include "settings/Language.h"
 
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -15,6 +17,7 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTimer>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -59,6 +62,12 @@ ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
     texts.failedCount = text("msgFailedCount");
     texts.failedList = text("msgFailedList");
     texts.failedExitCode = text("msgFailedExitCode");
+    texts.running = text("msgRunning");
+    texts.timeLeft = text("msgTimeLeft");
+    texts.output = text("titleOutput");
+    texts.rows = {text("colFile"),        text("colState"),  text("stateWaiting"),
+                  text("stateRunning"),   text("stateDone"), text("stateFailed"),
+                  text("stateFailedLine")};
     return texts;
 }
 
@@ -67,6 +76,18 @@ frmConsole::frmConsole(QWidget* parent)
     , m_texts(ConsoleTexts::builtIn())
 {
     setObjectName(QStringLiteral("frmConsole"));
+
+    m_rows = new ConsoleRows(this);
+    lstFichiers = new QTreeView(this);
+    lstFichiers->setObjectName(QStringLiteral("lstFichiers"));
+    lstFichiers->setModel(m_rows);
+    lstFichiers->setRootIsDecorated(false);
+    lstFichiers->setUniformRowHeights(true);
+    lstFichiers->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    lstFichiers->header()->setStretchLastSection(true);
+    lstFichiers->setColumnWidth(ConsoleRows::NameColumn, 260);
+    connect(lstFichiers, &QTreeView::activated, this,
+            [this](const QModelIndex& index) { openFileOutput(index.row() + 1); });
 
     txtSortie = new QPlainTextEdit(this);
     txtSortie->setObjectName(QStringLiteral("txtSortie"));
@@ -91,6 +112,9 @@ frmConsole::frmConsole(QWidget* parent)
     prgTotal->setObjectName(QStringLiteral("prgTotal"));
     prgTotal->setRange(0, 1);
     prgTotal->setValue(0);
+    lblReste = new QLabel(this);
+    lblReste->setObjectName(QStringLiteral("lblReste"));
+    lblReste->setTextFormat(Qt::PlainText);
 
     cmdStop = new QPushButton(this);
     cmdStop->setObjectName(QStringLiteral("cmdStop"));
@@ -105,11 +129,15 @@ frmConsole::frmConsole(QWidget* parent)
     buttons->addStretch(1);
     buttons->addWidget(cmdStop);
     buttons->addWidget(cmdFermer);
+    auto* total = new QHBoxLayout;
+    total->addWidget(prgTotal, 1);
+    total->addWidget(lblReste);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(txtSortie, 1);
+    layout->addWidget(lstFichiers, 1);
+    layout->addWidget(txtSortie, 2);
     layout->addWidget(lblFichier);
     layout->addWidget(prgFichier);
-    layout->addWidget(prgTotal);
+    layout->addLayout(total);
     layout->addLayout(buttons);
 
     m_redrawTimer = new QTimer(this);
@@ -120,32 +148,39 @@ frmConsole::frmConsole(QWidget* parent)
     connect(cmdStop, &QPushButton::clicked, this, &frmConsole::cmdStop_Click);
     connect(cmdFermer, &QPushButton::clicked, this, &QWidget::close);
 
-    resize(760, 520);
+    resize(760, 620);
+    m_rows->setTexts(m_texts.rows);
     applyTexts();
 }
 
 void frmConsole::setTexts(const ConsoleTexts& texts)
 {
     m_texts = texts;
+    m_rows->setTexts(m_texts.rows);
     applyTexts();
 }
 
-void frmConsole::beginRun(int fileCount, const QStringList& notes)
+void frmConsole::beginRun(const QStringList& fileNames, const QStringList& notes, int jobs)
 {
     m_redrawTimer->stop();
     m_screen.clear();
     txtSortie->clear();
     m_shownDropped = 0;
-    m_fileCount = std::max(fileCount, 0);
+    m_jobs = std::max(jobs, 1);
+    m_fileCount = static_cast<int>(fileNames.size());
+    m_rows->reset(fileNames, sideBySide());
     m_filesDone = 0;
     m_currentFile = 0;
     m_currentName.clear();
     m_fileProgress = 0;
     m_outcome = Outcome::Running;
     m_stopRequested = false;
+    m_clock.start();
 
     lblFichier->clear();
+    lblReste->clear();
     setBarValue(prgFichier, 0);
+    prgFichier->setVisible(!sideBySide()); // several files at once: their rows show each one
     // A run of no file still shows an empty bar, not a busy one.
     prgTotal->setRange(0, std::max(m_fileCount, 1));
     prgTotal->setFormat(QStringLiteral("%v / ") + QString::number(m_fileCount));
@@ -162,30 +197,68 @@ void frmConsole::beginRun(int fileCount, const QStringList& notes)
     activateWindow();
 }
 
-void frmConsole::appendOutput(QByteArrayView bytes)
+void frmConsole::appendOutput(int number, QByteArrayView bytes)
 {
-    m_screen.feed(bytes);
-    scheduleRedraw();
+    // Files side by side would mix their progress displays: each keeps its own output.
+    if (number > 0)
+        m_rows->appendOutput(number - 1, bytes);
+    if (number == 0 || !sideBySide()) {
+        m_screen.feed(bytes);
+        scheduleRedraw();
+    }
 }
 
-void frmConsole::startFile(int number, const QString& name)
+void frmConsole::startFile(int number)
 {
-    m_screen.resetFileProgress();
-    m_currentFile = number;
-    m_filesDone = std::clamp(number - 1, m_filesDone, m_fileCount);
-    m_currentName = name;
-    m_fileProgress = 0;
+    m_rows->start(number - 1);
+    if (number > m_currentFile) {
+        m_currentFile = number;
+        m_currentName = m_rows->data(m_rows->index(number - 1, ConsoleRows::NameColumn)).toString();
+    }
+    if (!sideBySide()) {
+        m_screen.resetFileProgress();
+        m_fileProgress = 0;
+    }
     applyTexts();
     scheduleRedraw();
 }
 
-void frmConsole::finishFile(int number, bool ok)
+void frmConsole::finishFile(int number, bool ok, int exitCode)
 {
-    // Counting by number keeps the bar right should a file be reported twice.
-    m_filesDone = std::clamp(number, m_filesDone, m_fileCount);
-    if (ok)
+    m_rows->finish(number - 1, ok, exitCode);
+    m_filesDone = m_rows->doneCount();
+    if (ok && !sideBySide())
         m_fileProgress = 100;
+    if (!ok && sideBySide()) {
+        // The failure said in the run's own output, with the file's last error line.
+        const int row = number - 1;
+        if (row >= 0 && row < m_fileCount)
+            m_screen.addLine(m_rows->data(m_rows->index(row, ConsoleRows::NameColumn)).toString() +
+                             QStringLiteral(" — ") +
+                             m_rows->data(m_rows->index(row, ConsoleRows::StateColumn)).toString());
+    }
     scheduleRedraw();
+}
+
+void frmConsole::openFileOutput(int number)
+{
+    const int row = number - 1;
+    if (row < 0 || row >= m_rows->rowCount() || !m_rows->hasOutput(row))
+        return;
+    auto* window = new QDialog(this);
+    window->setObjectName(QStringLiteral("frmSortieFichier"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(
+        m_texts.output.arg(m_rows->data(m_rows->index(row, ConsoleRows::NameColumn)).toString()));
+    auto* text = new QPlainTextEdit(m_rows->outputText(row), window);
+    text->setObjectName(QStringLiteral("txtSortieFichier"));
+    text->setReadOnly(true);
+    text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    auto* layout = new QVBoxLayout(window);
+    layout->addWidget(text);
+    window->resize(680, 420);
+    window->show();
 }
 
 void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopped)
@@ -291,14 +364,42 @@ void frmConsole::redraw()
     if (first >= 0)
         showLinesFrom(first);
 
-    if (const auto percent = m_screen.takeFileProgress())
-        m_fileProgress = *percent;
+    if (!sideBySide()) {
+        if (const auto percent = m_screen.takeFileProgress())
+            m_fileProgress = *percent;
+        if (m_currentFile > 0)
+            m_rows->setProgress(m_currentFile - 1, m_fileProgress);
+    }
+    m_rows->refresh();
+    showTimeLeft();
+    if (sideBySide() && m_outcome == Outcome::Running)
+        m_currentName = m_texts.running.arg(m_rows->runningCount());
     if (lblFichier->text() != m_currentName && m_outcome == Outcome::Running)
         lblFichier->setText(m_currentName);
     setBarValue(prgFichier, m_fileProgress);
     setBarValue(prgTotal, m_filesDone);
     if (follow)
         bar->setValue(bar->maximum());
+}
+
+void frmConsole::showTimeLeft()
+{
+    // Estimated from the time so far and the share done, once there is enough of both.
+    const double done = m_rows->doneFraction();
+    const qint64 elapsed = m_clock.isValid() ? m_clock.elapsed() : 0;
+    if (m_outcome != Outcome::Running || done < 0.02 || elapsed < 2000) {
+        lblReste->clear();
+        return;
+    }
+    const qint64 left = qint64(elapsed * (1 - done) / done / 1000);
+    const QString time =
+        left >= 3600
+            ? QStringLiteral("%1:%2:%3")
+                  .arg(left / 3600)
+                  .arg(left / 60 % 60, 2, 10, QLatin1Char('0'))
+                  .arg(left % 60, 2, 10, QLatin1Char('0'))
+            : QStringLiteral("%1:%2").arg(left / 60).arg(left % 60, 2, 10, QLatin1Char('0'));
+    lblReste->setText(m_texts.timeLeft.arg(time));
 }
 
 void frmConsole::showLinesFrom(int first)

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "conversion/ConsoleRows.h"
 #include "conversion/ConsoleScreen.h"
 
 #include <QByteArrayView>
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
@@ -13,6 +15,7 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
+class QTreeView;
 
 // Every text the console window shows of its own, in one place, so that the language files
 // can replace them. The built-in texts are French.
@@ -27,6 +30,10 @@ struct ConsoleTexts {
     QString failedCount;    // %1 how many files were not converted
     QString failedList;     // heads the names of the failed files
     QString failedExitCode; // %1 the exit code, when no file is named
+    QString running;        // %1 how many files are being converted at once
+    QString timeLeft;       // %1 the time left, as m:ss or h:mm:ss
+    QString output;         // the title of a file's own output
+    ConsoleRows::Texts rows;
     static ConsoleTexts builtIn();
     // The texts of section "Console" of a language file; a text the file lacks is the
     // built-in one.
@@ -34,9 +41,11 @@ struct ConsoleTexts {
 };
 
 // The console window of a conversion run: the script's output live, the encoder's progress
-// redrawn in place, a progress bar for the current file and one for the run, and a Stop
-// button. It is a window of its own, not modal, and stays usable while the main window is
-// disabled for the run.
+// redrawn in place, the list of the run's files with the state of each, a progress bar for the
+// current file and one for the run with the time left, and a Stop button. When files run side
+// by side, the output shown is Quenzal's own (notes, failures, the summary); each file's own
+// output opens from its row. It is a window of its own, not modal, and stays usable while the
+// main window is disabled for the run.
 class frmConsole : public QWidget {
     Q_OBJECT
 
@@ -45,23 +54,27 @@ public:
 
     void setTexts(const ConsoleTexts& texts);
 
-    // Clears the window, shows it and writes the notes first.
-    void beginRun(int fileCount, const QStringList& notes);
-    // The script's output, stdout and stderr alike, as it comes.
-    void appendOutput(QByteArrayView bytes);
-    // `number` counts from 1.
-    void startFile(int number, const QString& name);
-    void finishFile(int number, bool ok);
+    // Clears the window, lists the files, shows it and writes the notes first. `jobs` is how
+    // many files are converted at once.
+    void beginRun(const QStringList& fileNames, const QStringList& notes, int jobs = 1);
+    // Output as it comes: of the file numbered `number` (from 1), or of the run (0).
+    void appendOutput(int number, QByteArrayView bytes);
+    void startFile(int number);
+    void finishFile(int number, bool ok, int exitCode = 0);
     // A clean end (0, no failed file, not stopped) closes the window. Otherwise it stays open
     // with a summary naming the failed files or saying the run was stopped, until the user
     // closes it.
     void endRun(int exitCode, const QStringList& failedNames, bool stopped);
+    // A file's own output in a window of its own (a double click on its row does it).
+    void openFileOutput(int number);
     bool isRunning() const { return m_outcome == Outcome::Running; }
 
+    QTreeView* lstFichiers = nullptr;
     QPlainTextEdit* txtSortie = nullptr;
     QProgressBar* prgFichier = nullptr;
     QProgressBar* prgTotal = nullptr;
     QLabel* lblFichier = nullptr;
+    QLabel* lblReste = nullptr; // the time left
     QPushButton* cmdStop = nullptr;
     QPushButton* cmdFermer = nullptr;
 
@@ -88,8 +101,14 @@ private:
     void dropShownTopLines();
     void applyTexts();
 
+    bool sideBySide() const { return m_jobs > 1; }
+    void showTimeLeft();
+
     ConsoleTexts m_texts;
     ConsoleScreen m_screen;
+    ConsoleRows* m_rows = nullptr;
+    int m_jobs = 1;
+    QElapsedTimer m_clock;
     QTimer* m_redrawTimer = nullptr; // runs only while output waits to be shown
     qint64 m_shownDropped = 0;
     int m_fileCount = 0;

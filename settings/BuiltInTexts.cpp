@@ -51,6 +51,16 @@ const MessageKey kMessages[] = {
     {"Console", "msgFailedCount", "Fichiers non convertis : %1", true},
     {"Console", "msgFailedList", "Fichiers non convertis :", true},
     {"Console", "msgFailedExitCode", "La conversion s'est terminée sur une erreur (code %1).", true},
+    {"Console", "msgRunning", "%1 fichiers en cours", true},
+    {"Console", "msgTimeLeft", "Temps restant : %1", true},
+    {"Console", "titleOutput", "Sortie de lame — %1", true},
+    {"Console", "colFile", "Fichier", true},
+    {"Console", "colState", "État", true},
+    {"Console", "stateWaiting", "En attente", true},
+    {"Console", "stateRunning", "En cours (%1 %)", true},
+    {"Console", "stateDone", "Terminé", true},
+    {"Console", "stateFailed", "Échec (code %1)", true},
+    {"Console", "stateFailedLine", "Échec (code %1) : %2", true},
 };
 // clang-format on
 

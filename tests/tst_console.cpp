@@ -13,6 +13,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeView>
 
 namespace {
 
@@ -31,6 +32,15 @@ std::pair<QStringList, QList<int>> feed(const QList<QByteArray>& pieces)
 
 } // namespace
 
+// The state column of a file's row, as the window shows it.
+static QString rowState(frmConsole& console, int number)
+{
+    return console.lstFichiers->model()
+        ->index(number - 1, ConsoleRows::StateColumn)
+        .data()
+        .toString();
+}
+
 class tst_Console : public QObject {
     Q_OBJECT
 
@@ -42,6 +52,7 @@ private Q_SLOTS:
     void windowShowsRealEncoderOutput();
     void windowProgressAndLineCap();
     void endOfTheRun();
+    void sideBySide();
 };
 
 // `lame -V 2 "Été (50%).wav" "Été (50%).mp3"` (lame 3.100, half a second) byte for byte, its
@@ -191,7 +202,7 @@ void tst_Console::windowShowsRealEncoderOutput()
     QVERIFY(WriteSineWav(folder.filePath("in.wav"), 1.5));
     const char* runs[] = {"-b 128 in.wav cbr.mp3", "-V 2 in.wav vbr.mp3", "--decode cbr.mp3 d.wav"};
     frmConsole console;
-    console.beginRun(3, {QStringLiteral("a note")});
+    console.beginRun({"cbr.mp3", "vbr.mp3", "d.wav"}, {QStringLiteral("a note")});
     QCOMPARE(console.txtSortie->toPlainText(), QStringLiteral("a note\n")); // shown at once
     ConsoleScreen reference;
     reference.addLine(QStringLiteral("a note"));
@@ -209,39 +220,81 @@ void tst_Console::windowShowsRealEncoderOutput()
         QCOMPARE(text.count(arguments[0] == "--decode" ? "Frame#" : "%)|"), 1); // the last one
         QCOMPARE(text.count(QStringLiteral(" 64 [")), arguments[0] == "-V" ? 1 : 0);
 
-        console.startFile(file, arguments.last());
+        console.startFile(file);
         reference.resetFileProgress();
         QCOMPARE(console.windowTitle(), QString("Quenzal — fichier %1 sur 3").arg(file));
         QTRY_COMPARE(console.lblFichier->text(), arguments.last());
         QCOMPARE(console.prgFichier->value(), 0); // a new file's bar starts empty
         for (qsizetype at = 0; at < bytes.size(); at += 7) {
-            console.appendOutput(bytes.mid(at, 7));
+            console.appendOutput(file, bytes.mid(at, 7));
             reference.feed(bytes.mid(at, 7));
             if (at % 700 == 0) // a redraw now and then, in the middle of it all
                 QTRY_COMPARE(console.txtSortie->toPlainText(), reference.text());
         }
         QTRY_COMPARE(console.txtSortie->toPlainText(), reference.text());
         QTRY_COMPARE(console.prgFichier->value(), 100);
+        QTRY_COMPARE(rowState(console, file), QString("En cours (100 %)"));
         console.finishFile(file, true);
         QTRY_COMPARE(console.prgTotal->value(), file);
+        QTRY_COMPARE(rowState(console, file), QString("Terminé"));
     }
 }
 
-// A failed file's bar is not filled; numbers out of step move the count neither back nor past
-// the end; a new run starts from nothing.
+// Files side by side: each row follows its own file's output, which never reaches the run's
+// own output; a failed row names lame's exit code and last error line, and its output opens.
+void tst_Console::sideBySide()
+{
+    QTemporaryDir folder;
+    QVERIFY(WriteSineWav(folder.filePath("in.wav"), 1.0));
+    QProcess lame;
+    lame.setWorkingDirectory(folder.path());
+    lame.start(QStringLiteral(QUENZAL_LAME), {"-b", "128", "in.wav", "out.mp3"});
+    QVERIFY(lame.waitForFinished(120000) && lame.exitCode() == 0);
+    const QByteArray bytes = lame.readAllStandardError();
+
+    frmConsole console;
+    console.beginRun({"a.wav", "b.wav", "c.wav"}, {QStringLiteral("a note")}, 2);
+    QVERIFY(!console.prgFichier->isVisible());
+    console.startFile(1);
+    console.startFile(2);
+    console.appendOutput(1, bytes.left(bytes.size() / 2));
+    console.appendOutput(2, "Unsupported number of channels: 3\nCan't init infile 'b.wav'\n");
+    QTRY_VERIFY(rowState(console, 1).startsWith("En cours ("));
+    QCOMPARE(rowState(console, 3), QString("En attente"));
+    QTRY_COMPARE(console.lblFichier->text(), QString("2 fichiers en cours"));
+    console.finishFile(2, false, 1);
+    console.appendOutput(1, bytes.mid(bytes.size() / 2));
+    console.finishFile(1, true, 0);
+    QTRY_COMPARE(rowState(console, 1), QString("Terminé"));
+    QCOMPARE(rowState(console, 2), QString("Échec (code 1) : Can't init infile 'b.wav'"));
+    QTRY_COMPARE(console.txtSortie->toPlainText(),
+                 QString("a note\nb.wav — Échec (code 1) : Can't init infile 'b.wav'\n"));
+    QCOMPARE(console.prgTotal->value(), 2);
+
+    console.openFileOutput(1); // a file that went well keeps no output
+    console.openFileOutput(2);
+    const auto windows = console.findChildren<QPlainTextEdit*>("txtSortieFichier");
+    QCOMPARE(windows.size(), 1);
+    QCOMPARE(windows[0]->toPlainText(),
+             QString("Unsupported number of channels: 3\nCan't init infile 'b.wav'\n"));
+}
+
+// A failed file's bar is not filled; a file reported twice, or one that is not in the run,
+// moves the count neither back nor past the end; a new run starts from nothing.
 void tst_Console::windowProgressAndLineCap()
 {
     frmConsole console;
-    console.beginRun(3, {});
-    console.startFile(2, QStringLiteral("b.mp3"));
+    console.beginRun({"a.mp3", "b.mp3", "c.mp3"}, {});
+    console.startFile(2);
+    console.finishFile(2, false);
     console.finishFile(2, false);
     console.finishFile(1, false);
     QTRY_COMPARE(console.prgTotal->value(), 2);
     QCOMPARE(console.prgFichier->value(), 0);
-    console.finishFile(9, true);
-    QTRY_COMPARE(console.prgTotal->value(), 3);
-    console.appendOutput("output\n");
-    console.beginRun(0, {});
+    console.finishFile(9, true); // no such file
+    QTRY_COMPARE(console.prgTotal->value(), 2);
+    console.appendOutput(0, "output\n");
+    console.beginRun({}, {});
     QCOMPARE(console.txtSortie->toPlainText(), QString());
     QCOMPARE(console.prgTotal->text(), QStringLiteral("0 / 0"));
     QTRY_COMPARE(console.prgFichier->value(), 0);
@@ -252,7 +305,7 @@ void tst_Console::windowProgressAndLineCap()
         QByteArray bytes;
         for (int i = 0; i < count; ++i)
             bytes += "line " + QByteArray::number(i) + '\n';
-        console.appendOutput(bytes);
+        console.appendOutput(0, bytes);
         reference.feed(bytes);
         QTRY_COMPARE(console.txtSortie->toPlainText(), reference.text());
     }
@@ -268,24 +321,24 @@ void tst_Console::endOfTheRun()
     auto* console = new frmConsole(&main);
     QSignalSpy stop(console, &frmConsole::stopRequested);
     QSignalSpy closed(console, &frmConsole::closed);
-    console->beginRun(1, {});
+    console->beginRun({"a.wav"}, {});
     console->endRun(0, {}, false);
     QVERIFY(!console->isVisible() && !console->isRunning() && closed.size() == 1);
 
-    console->beginRun(2, {});
-    console->appendOutput("Warning: unsupported audio format\n");
+    console->beginRun({"a.wav", "b.wav"}, {});
+    console->appendOutput(0, "Warning: unsupported audio format\n");
     console->endRun(1, {QStringLiteral("a.wav"), QStringLiteral("b.wav")}, false);
     QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
     QCOMPARE(console->lblFichier->text(), QStringLiteral("Fichiers non convertis : 2"));
     QVERIFY(console->txtSortie->toPlainText().endsWith(
         QStringLiteral("format\n\nFichiers non convertis :\n  a.wav\n  b.wav\n")));
-    console->beginRun(1, {});
+    console->beginRun({"a.wav"}, {});
     console->endRun(127, {}, false); // with no file to name, the exit code
     QVERIFY(console->isVisible() && closed.size() == 1);
     QCOMPARE(console->txtSortie->toPlainText(),
              QStringLiteral("\nLa conversion s'est terminée sur une erreur (code 127).\n"));
 
-    console->beginRun(2, {});
+    console->beginRun({"a.wav", "b.wav"}, {});
     main.setEnabled(false);
     QTest::keyClick(console, Qt::Key_Escape); // no stop by accident
     QVERIFY(stop.isEmpty());
@@ -297,7 +350,7 @@ void tst_Console::endOfTheRun()
         QStringLiteral("La conversion a été arrêtée.\nFichiers non convertis :\n  b.wav\n")));
     QTest::mouseClick(console->cmdFermer, Qt::LeftButton);
     QVERIFY(!console->isVisible() && closed.size() == 2);
-    console->beginRun(1, {});
+    console->beginRun({"a.wav"}, {});
     console->close();
     QVERIFY(stop.size() == 2 && console->isVisible());
 }

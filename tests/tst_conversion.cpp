@@ -61,14 +61,14 @@ QString programFolder(const QTemporaryDir& dir, const QByteArray& standIn = {})
 
 // Writes the plan's script (or another text) and runs it to its end.
 RunResult run(const ConversionPlan& plan, const QString& folder, const QString& script = {},
-              const std::function<void(ConversionRun&)>& during = {})
+              const std::function<void(ConversionRun&)>& during = {}, int jobs = 1)
 {
     for (const QString& sub : plan.subfolders)
         QDir().mkpath(sub);
     const QString path = folder + "/Quenzal.sh";
     if (!WriteTextFile(script.isEmpty() ? plan.script : script, path, false))
         return {};
-    ConversionRun conversion(plan, path);
+    ConversionRun conversion(plan, path, jobs);
     QSignalSpy finished(&conversion, &ConversionRun::finished);
     if (during)
         QObject::connect(&conversion, &ConversionRun::output, [&] { during(conversion); });
@@ -76,6 +76,18 @@ RunResult run(const ConversionPlan& plan, const QString& folder, const QString& 
     if (!finished.wait(120000))
         return {};
     return finished.at(0).at(0).value<RunResult>();
+}
+
+// Processes whose command line names `text` (a stand-in encoder's folder, say).
+int processesNaming(const QString& text)
+{
+    int count = 0;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
+            ++count;
+    }
+    return count;
 }
 
 } // namespace
@@ -302,6 +314,58 @@ private Q_SLOTS:
         result = run(plan, programFolder(dir, "exit 0\n"), ScriptText({plan.lines.first()}));
         QVERIFY(!result.succeeded() && result.exitCode != 0);
         QCOMPARE(result.unfinishedLines, QList<int>({1}));
+    }
+
+    void filesSideBySideGiveTheSameResults()
+    {
+        // Several real WAVs two at a time give the same MP3s, byte for byte, as one at a time;
+        // a failing line among good ones fails alone, and the run with it.
+        const QString folder = programFolder(dir);
+        QStringList sources;
+        for (int i = 0; i < 5; ++i)
+            sources << wav(QString("t%1.wav").arg(i), 0.4 + 0.1 * i);
+        QVERIFY(WriteRefusedWav(music + "bad.wav"));
+        sources.insert(2, music + "bad.wav");
+        ConversionRequest r = request(sources);
+        r.programFolder = folder;
+        const ConversionPlan plan = PlanConversion(r);
+        QList<QByteArray> outputs[2];
+        for (const int jobs : {1, 2}) {
+            const RunResult result = run(plan, folder, {}, {}, jobs);
+            QVERIFY(!result.succeeded() && result.exitCode != 0 &&
+                    result.unfinishedLines.isEmpty());
+            QCOMPARE(result.failedLines, QList<int>({2}));
+            for (const ScriptLine& line : plan.lines) {
+                outputs[jobs - 1] << readBytes(line.output);
+                QFile::remove(line.output);
+            }
+        }
+        QCOMPARE(outputs[1], outputs[0]);
+        QVERIFY(outputs[0][0].size() > 1000 && outputs[0][2].isEmpty());
+    }
+
+    void stopSideBySideLeavesNothingBehind()
+    {
+        // Encoders that write part of their output, say so, then never end.
+        const QString folder = programFolder(
+            dir, "for last; do :; done\nprintf partial > \"$last\"\necho working >&2\n"
+                 "exec sleep 600\n");
+        ConversionRequest r = request({wav("a.wav"), wav("b.wav"), wav("c.wav")});
+        r.programFolder = folder;
+        const ConversionPlan plan = PlanConversion(r);
+        int started = 0;
+        const RunResult result = run(
+            plan, folder, {},
+            [&](ConversionRun& conversion) {
+                if (++started == 2) // both running lines have written something
+                    conversion.stop();
+            },
+            2);
+        QVERIFY(result.stopped && !result.succeeded());
+        QCOMPARE(result.unfinishedLines, QList<int>({0, 1, 2}));
+        for (const ScriptLine& line : plan.lines)
+            QVERIFY2(!QFile::exists(line.output), qPrintable(line.output));
+        QTRY_COMPARE(processesNaming(folder), 0);
     }
 
     void onlyThisLinesOutputCounts()

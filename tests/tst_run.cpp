@@ -18,10 +18,12 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 
 #include <memory>
 
@@ -201,6 +203,32 @@ private Q_SLOTS:
         // And after a restart.
         start(env.programFolder());
         QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
+    }
+
+    void filesEncodedSideBySide()
+    {
+        // "Encodages simultanés" as the general options window stores it.
+        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "Auto");
+        QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
+        for (const char* name : {"a.wav", "b.wav", "c.wav"})
+            main->AddFile(wav(name));
+        main->AddFile(music->filePath("bad.wav"));
+        for (QAction* action : {main->mnuEncode, main->mnuDecode}) {
+            QVERIFY(run(action));
+            const QAbstractItemModel* rows = console->lstFichiers->model();
+            QCOMPARE(rows->rowCount(), 4);
+            QCOMPARE(rows->index(0, 1).data().toString(), "Done");
+            QVERIFY(rows->index(3, 1).data().toString().contains(
+                QRegularExpression("^Failed \\(code \\d+\\): .+")));
+            QVERIFY(console->isVisible() && main->isBusy()); // a failure: the notice follows
+            console->close();
+            QVERIFY(!main->isBusy());
+        }
+        QCOMPARE(desktop->messages.size(), 2);
+        for (const char* name : {"a", "b", "c"}) {
+            QVERIFY(isMp3(music->filePath(QString("Mp3/%1.mp3").arg(name))));
+            QVERIFY(QFileInfo(music->filePath(QString("Wav/%1.wav").arg(name))).size() > 80000);
+        }
     }
 
     void chosenOutputFolderIsNormalisedAndKept()
