@@ -11,9 +11,11 @@
 #include "settings/frmInfo.h"
 #include "settings/frmOption.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QIcon>
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QTranslator>
@@ -22,6 +24,7 @@ Program::Program(const QString& programFolder)
     : m_desktop(std::make_unique<QtDesktop>())
 {
     m_values.programFolder = QDir::cleanPath(programFolder);
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quenzal.svg")));
     loadQtTranslation();
 }
 
@@ -215,6 +218,9 @@ void Program::dress(QWidget* window) const
             ApplyCaptions(window, m_values.language, d.captions);
         if (!d.fontControls.empty())
             ApplyFontFace(window, d.fontControls, m_values.fontName);
+        if (window == m_main)
+            m_main->showHints();
+        NameControls(window);
     }
 }
 
@@ -230,8 +236,12 @@ void Program::ApplyLanguage()
     // No language chosen: the built-in captions stay (every lookup would give empty text).
     if (m_values.language.path().isEmpty())
         return;
-    for (const Dressing& d : windows())
+    for (const Dressing& d : windows()) {
         ApplyCaptions(d.window, m_values.language, d.captions);
+        NameControls(d.window);
+    }
+    if (m_main)
+        m_main->showHints();
     applyConsoleTexts();
 }
 

@@ -403,6 +403,19 @@ void frmMain::DropPaths(const QStringList& paths)
     ShowRowCount();
 }
 
+void frmMain::showHints()
+{
+    for (int i = 0; i < 5; ++i) {
+        const QString hint =
+            m_program.text(QStringLiteral("Main"), QStringLiteral("stb%1").arg(i + 1));
+        cmdBouton[i]->setToolTip(hint);
+        cmdBouton[i]->setAccessibleName(hint);
+    }
+    lstMain->setAccessibleName(m_program.text(QStringLiteral("Main"), QStringLiteral("accList")));
+    stbPanel1->setAccessibleName(
+        m_program.text(QStringLiteral("Main"), QStringLiteral("accRowCount")));
+}
+
 void frmMain::ShowRowCount()
 {
     stbPanel1->setText(QString::number(m_files->rowCount()));

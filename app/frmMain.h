@@ -39,6 +39,9 @@ public:
     void AddFile(const QString& path);
     // Adds dropped files and folders (a folder adds its admitted files one level deep).
     void DropPaths(const QStringList& paths);
+    // The picture buttons' hints as their tooltips and accessible names, and the list's name,
+    // in the current language.
+    void showHints();
     // Panel 1 of the status bar: the number of rows.
     void ShowRowCount();
     FileListModel& fileList() { return *m_files; }

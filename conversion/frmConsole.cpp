@@ -65,6 +65,10 @@ ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
     texts.running = text("msgRunning");
     texts.timeLeft = text("msgTimeLeft");
     texts.output = text("titleOutput");
+    texts.files = text("accFiles");
+    texts.outputName = text("accOutput");
+    texts.fileProgress = text("accFileProgress");
+    texts.totalProgress = text("accTotalProgress");
     texts.rows = {text("colFile"),        text("colState"),  text("stateWaiting"),
                   text("stateRunning"),   text("stateDone"), text("stateFailed"),
                   text("stateFailedLine")};
@@ -192,6 +196,11 @@ void frmConsole::beginRun(const QStringList& fileNames, const QStringList& notes
     for (const QString& note : notes)
         m_screen.addLine(note);
     redraw();
+    if (!m_placed && parentWidget()) {
+        // Over the window it belongs to, not at a corner of the screen.
+        move(parentWidget()->frameGeometry().center() - rect().center());
+        m_placed = true;
+    }
     show();
     raise();
     activateWindow();
@@ -452,6 +461,10 @@ void frmConsole::dropShownTopLines()
 
 void frmConsole::applyTexts()
 {
+    lstFichiers->setAccessibleName(m_texts.files);
+    txtSortie->setAccessibleName(m_texts.outputName);
+    prgFichier->setAccessibleName(m_texts.fileProgress);
+    prgTotal->setAccessibleName(m_texts.totalProgress);
     cmdStop->setText(m_texts.stop);
     cmdFermer->setText(m_texts.close);
     switch (m_outcome) {

@@ -33,6 +33,8 @@ struct ConsoleTexts {
     QString running;        // %1 how many files are being converted at once
     QString timeLeft;       // %1 the time left, as m:ss or h:mm:ss
     QString output;         // the title of a file's own output
+    // Accessible names: the file list, the output, the file's and the run's progress bars.
+    QString files, outputName, fileProgress, totalProgress;
     ConsoleRows::Texts rows;
     static ConsoleTexts builtIn();
     // The texts of section "Console" of a language file; a text the file lacks is the
@@ -119,5 +121,6 @@ private:
     QString m_currentName;
     int m_fileProgress = 0;
     Outcome m_outcome = Outcome::Idle;
+    bool m_placed = false; // put over the window it belongs to, once
     bool m_stopRequested = false;
 };

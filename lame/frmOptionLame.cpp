@@ -276,6 +276,8 @@ void frmOptionLame::createControls()
     TabHaut = named(new QFrame(this), "TabHaut");
     TabHaut->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     txtdescription = named(new QLineEdit(TabHaut), "txtdescription");
+    txtdescription->setToolTip(
+        MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("accDescription")));
     cmdOuvrir = named(new QPushButton(QStringLiteral("Ouvrir"), TabHaut), "cmdOuvrir");
     cmdSauver = named(new QPushButton(QStringLiteral("Sauver"), TabHaut), "cmdSauver");
     auto* top = new QHBoxLayout(TabHaut);
@@ -296,6 +298,8 @@ void frmOptionLame::createControls()
     tabBas = named(new QFrame(this), "tabBas");
     tabBas->setFrameStyle(QFrame::StyledPanel | QFrame::Raised);
     txtOption = named(new QLineEdit(tabBas), "txtOption");
+    txtOption->setToolTip(
+        MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("accPreview")));
     txtOption->setReadOnly(true);
     (new QHBoxLayout(tabBas))->addWidget(txtOption);
 

@@ -206,6 +206,14 @@ void frmTag::createTopPart()
     fleDur->viewport()->installEventFilter(this);
     place(fleDur, listLeft, 420, right - listLeft, 3150 - 420);
 
+    // Their names for screen readers, which the tooltips give.
+    const auto hint = [this](QWidget* control, const char* key) {
+        control->setToolTip(MessageText(m_language, QStringLiteral("Tag"), QLatin1String(key)));
+    };
+    hint(drvDur, "accDrive");
+    hint(dirDur, "accFolders");
+    hint(fleDur, "accFiles");
+
     connect(drvDur, &QComboBox::currentIndexChanged, this, &frmTag::drvDur_Change);
     connect(dirDur, &QTreeWidget::currentItemChanged, this, &frmTag::dirDur_Change);
     connect(dirDur, &QTreeWidget::itemExpanded, this, [this](QTreeWidgetItem* item) {

@@ -24,6 +24,8 @@ const MessageKey kMessages[] = {
     {"Main", "msgSkipNotAudio", "Ignoré (ce n'est pas un fichier WAV, AIFF ou MP3 lisible) :", true},
     {"Main", "msgQuitRunning", "Une conversion est en cours. L'arrêter et quitter Quenzal ?", true},
     {"Main", "dlgAddFiles", "Ajouter des fichiers", true},
+    {"Main", "accList", "Liste des fichiers à convertir", true},
+    {"Main", "accRowCount", "Nombre de fichiers", true},
     {"Folder", "msgErrFolder", "Choisissez d'abord le dossier de recherche.", false},
     {"Folder", "dlgFolder", "Dossier de recherche", true},
     {"OptLame", "msgErrFolder", "Le répertoire de sortie choisi n'existe pas.", false},
@@ -35,12 +37,17 @@ const MessageKey kMessages[] = {
     {"OptLame", "dlgOpenPreset", "Ouvrir un réglage", true},
     {"OptLame", "dlgSavePreset", "Enregistrer le réglage", true},
     {"OptLame", "dlgFolder", "Répertoire de sortie", true},
+    {"OptLame", "accDescription", "Description du réglage", true},
+    {"OptLame", "accPreview", "Options de lame qui seront utilisées", true},
     {"Option", "msgFonts", "Vos choix seront repris au prochain démarrage de Quenzal.", false},
     {"Tag", "msgErrFile", "Le tag n'a pas pu être écrit : le fichier est en lecture seule ou "
                           "inaccessible.", false},
     {"Tag", "msgErrDevice", "Le lecteur n'est pas prêt.", false},
     {"Tag", "msgYes", "Oui", true},
     {"Tag", "msgNo", "Non", true},
+    {"Tag", "accDrive", "Volume", true},
+    {"Tag", "accFolders", "Dossiers", true},
+    {"Tag", "accFiles", "Fichiers MP3", true},
     {"Console", "title", "Quenzal", true},
     {"Console", "titleFile", "Quenzal — fichier %1 sur %2", true},
     {"Console", "titleStopped", "Quenzal — conversion arrêtée", true},
@@ -61,6 +68,10 @@ const MessageKey kMessages[] = {
     {"Console", "stateDone", "Terminé", true},
     {"Console", "stateFailed", "Échec (code %1)", true},
     {"Console", "stateFailedLine", "Échec (code %1) : %2", true},
+    {"Console", "accFiles", "Fichiers de la conversion", true},
+    {"Console", "accOutput", "Sortie de la conversion", true},
+    {"Console", "accFileProgress", "Progression du fichier", true},
+    {"Console", "accTotalProgress", "Progression de la conversion", true},
 };
 // clang-format on
 

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QHash>
 #include <QLabel>
 #include <QMenu>
 #include <QSet>
@@ -88,6 +89,53 @@ void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const
             QFont own = inner->font();
             own.setFamily(QApplication::font(inner).family());
             inner->setFont(own);
+        }
+    }
+}
+
+namespace {
+
+QString plain(QString text)
+{
+    text.remove(QLatin1Char('&'));
+    return text.trimmed();
+}
+
+bool hasOwnText(const QWidget* control)
+{
+    const auto* button = qobject_cast<const QAbstractButton*>(control);
+    if (!button)
+        return false;
+    const QString text = plain(button->text());
+    return !text.isEmpty() && text != QLatin1String("...");
+}
+
+} // namespace
+
+void NameControls(QWidget* window)
+{
+    const char* const kNamed = "quenzalNamed"; // names set here, which follow the captions
+    QHash<const QWidget*, QString> labelled;
+    for (const QLabel* label : window->findChildren<QLabel*>()) {
+        if (label->buddy() && !plain(label->text()).isEmpty())
+            labelled.insert(label->buddy(), plain(label->text()));
+    }
+    for (QWidget* control : window->findChildren<QWidget*>()) {
+        if (control->window() != window || control->focusPolicy() == Qt::NoFocus ||
+            hasOwnText(control) ||
+            (!control->accessibleName().isEmpty() && !control->property(kNamed).toBool()))
+            continue;
+        QString name = labelled.value(control);
+        for (QWidget* up = control->parentWidget(); name.isEmpty() && up && up != window;
+             up = up->parentWidget()) {
+            if (const auto* frame = qobject_cast<QGroupBox*>(up))
+                name = plain(frame->title());
+        }
+        if (name.isEmpty())
+            name = control->toolTip();
+        if (!name.isEmpty()) {
+            control->setAccessibleName(name);
+            control->setProperty(kNamed, true);
         }
     }
 }

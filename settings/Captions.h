@@ -32,3 +32,8 @@ void ApplyCaptions(QWidget* window, const Language& language, std::span<const Ca
 // Sets the font face of the named controls (size, weight and style stay as they are). An
 // empty face gives back the application's default face.
 void ApplyFontFace(QWidget* window, std::span<const char* const> controls, const QString& face);
+
+// Gives every control of the window that a user can reach and that has no text of its own an
+// accessible name, for screen readers and test tools: the caption of its label, else the
+// title of the frame around it, else its tooltip. Run again after the captions change.
+void NameControls(QWidget* window);

@@ -16,12 +16,14 @@
 #include "settings/frmOption.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
@@ -240,6 +242,39 @@ private Q_SLOTS:
         QCOMPARE(program->mainWindow()->lstMain->font().family(), QApplication::font().family());
         QCOMPARE(program->optionLameWindow()->cmbMode->font().family(),
                  QApplication::font().family());
+    }
+
+    void everyReachableControlHasAName()
+    {
+        // What a screen reader or a test tool reads over the accessibility bus, in the
+        // current language.
+        for (const bool english : {false, true}) {
+            if (english)
+                program->setLanguage(langue("English"));
+            QList<QWidget*> all{program->consoleWindow()};
+            for (const Window& w : windows())
+                all << w.window;
+            for (QWidget* window : all) {
+                for (QWidget* control : window->findChildren<QWidget*>()) {
+                    // Labels are read by their text, whatever it is at the time.
+                    if (control->window() != window || control->focusPolicy() == Qt::NoFocus ||
+                        qobject_cast<QLabel*>(control))
+                        continue;
+                    QAccessibleInterface* accessible =
+                        QAccessible::queryAccessibleInterface(control);
+                    QVERIFY2(accessible && !accessible->text(QAccessible::Name).isEmpty(),
+                             qPrintable(window->objectName() + ' ' + control->objectName() + ' ' +
+                                        control->metaObject()->className()));
+                }
+            }
+        }
+        frmMain* main = program->mainWindow();
+        QCOMPARE(main->cmdBouton[2]->toolTip(), "Encode or decode the listed files");
+        QCOMPARE(main->cmdBouton[2]->accessibleName(), main->cmdBouton[2]->toolTip());
+        QCOMPARE(main->lstMain->accessibleName(), "List of the files to convert");
+        QCOMPARE(program->consoleWindow()->prgTotal->accessibleName(),
+                 "Progress of the conversion");
+        QCOMPARE(QApplication::windowIcon().isNull(), false); // every window shows it
     }
 
     void aboutWindowClosesOnEnterAndEscape()
