@@ -414,6 +414,7 @@ void frmMain::showHints()
     lstMain->setAccessibleName(m_program.text(QStringLiteral("Main"), QStringLiteral("accList")));
     stbPanel1->setAccessibleName(
         m_program.text(QStringLiteral("Main"), QStringLiteral("accRowCount")));
+    stbPanel2->clear(); // a hint in the language before would stay there
 }
 
 void frmMain::ShowRowCount()

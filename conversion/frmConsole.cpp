@@ -167,6 +167,7 @@ void frmConsole::setTexts(const ConsoleTexts& texts)
 void frmConsole::beginRun(const QStringList& fileNames, const QStringList& notes, int jobs)
 {
     m_redrawTimer->stop();
+    closeFileOutputs();
     m_screen.clear();
     txtSortie->clear();
     m_shownDropped = 0;
@@ -320,7 +321,14 @@ void frmConsole::closeEvent(QCloseEvent* event)
         return;
     }
     event->accept();
+    closeFileOutputs();
     Q_EMIT closed();
+}
+
+void frmConsole::closeFileOutputs()
+{
+    for (QDialog* window : findChildren<QDialog*>(QStringLiteral("frmSortieFichier")))
+        window->close();
 }
 
 void frmConsole::changeEvent(QEvent* event)

@@ -104,6 +104,7 @@ private:
     void applyTexts();
 
     bool sideBySide() const { return m_jobs > 1; }
+    void closeFileOutputs();
     void showTimeLeft();
 
     ConsoleTexts m_texts;

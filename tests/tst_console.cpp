@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QPointer>
 #include <QTest>
 #include <QTreeView>
 
@@ -277,6 +278,11 @@ void tst_Console::sideBySide()
     QCOMPARE(windows.size(), 1);
     QCOMPARE(windows[0]->toPlainText(),
              QString("Unsupported number of channels: 3\nCan't init infile 'b.wav'\n"));
+    const QPointer<QWidget> output = windows[0]->window();
+    QVERIFY(output->isVisible());
+    console.endRun(1, {"b.wav"}, false);
+    console.close(); // its files' outputs go with it
+    QVERIFY(!output || !output->isVisible());
 }
 
 // A failed file's bar is not filled; a file reported twice, or one that is not in the run,
