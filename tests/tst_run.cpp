@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -138,6 +139,20 @@ private Q_SLOTS:
         main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
+    }
+
+    void filesHandedOverDuringARunWaitForItsEnd()
+    {
+        main->AddFile(wav("first.wav"));
+        main->mnuEncode->trigger();
+        QVERIFY(main->isBusy());
+        main->receivePaths({wav("later.wav"), wav("LATER.WAV")});
+        QCOMPARE(main->fileList().rowCount(), 1); // the list never changes under a run
+        QSignalSpy ended(main, &frmMain::runEnded);
+        QVERIFY(ended.wait(120000));
+        QCOMPARE(main->fileList().paths(),
+                 QStringList({music->filePath("first.wav"), music->filePath("later.wav")}));
+        QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
     }
 
     void encodeAndDecodeEndToEnd()
