@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds the test build (AddressSanitizer and
-# UndefinedBehaviorSanitizer) in build-test/, runs the whole suite headless, then fuzzes
-# everything that reads outside input. Arguments are passed to ctest (for example -R tst_mainwindow).
+# UndefinedBehaviorSanitizer) in build-test/, runs the whole suite headless, installs it into a
+# temporary prefix and runs the installed program as an ordinary user, then fuzzes everything
+# that reads outside input. Arguments are passed to ctest (for example -R tst_mainwindow).
 set -eu
 cd "$(dirname "$0")"
 . ./scripts/deps.sh
@@ -14,6 +15,9 @@ export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}"
 export LSAN_OPTIONS="suppressions=$(pwd)/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 (cd build-test && dbus-run-session -- ctest --output-on-failure --no-tests=error -j2 "$@")
+
+# ---- Install smoke test: the installed program, run by an ordinary user -------------------------
+./tests/smoke_install.sh build-test
 
 # ---- Fuzz step: everything that reads outside input ----------------------------------------
 # The MP3 header and ID3v1 tag readers, the profile-file reader and writer, the number readers

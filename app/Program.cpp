@@ -18,13 +18,17 @@
 #include <QIcon>
 #include <QLabel>
 #include <QLibraryInfo>
+#include <QStandardPaths>
 #include <QTranslator>
 
-Program::Program(const QString& programFolder)
+Program::Program(const QString& programFolder, const QString& dataFolder)
     : m_desktop(std::make_unique<QtDesktop>())
 {
     m_values.programFolder = QDir::cleanPath(programFolder);
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quenzal.svg")));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/quenzal.svg")));
+    m_values.dataFolder = QDir::cleanPath(
+        dataFolder.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::AppDataLocation)
+                             : dataFolder);
     loadQtTranslation();
 }
 
@@ -64,6 +68,7 @@ frmOptionLame* Program::optionLameWindow()
     if (!m_optionLame) {
         m_optionLame = new frmOptionLame(mainWindow(), m_values.options, m_values.CommandeLame,
                                          *m_desktop, m_values.language, m_values.programFolder);
+        m_optionLame->setUserPresetFolder(m_values.userPresetFolder());
         QObject::connect(
             m_optionLame, &frmOptionLame::confirmed, m_main,
             [this](const QString& switches) { m_main->lblRegistre->setText(switches); });

@@ -27,7 +27,9 @@ class frmTag;
 // reach back into it.
 class Program {
 public:
-    explicit Program(const QString& programFolder);
+    // `dataFolder` is the user's own folder for what the program folder cannot take (empty: the
+    // desktop's usual place for Quenzal's data, ~/.local/share/Orvanel/Quenzal).
+    explicit Program(const QString& programFolder, const QString& dataFolder = QString());
     ~Program();
 
     Program(const Program&) = delete;

@@ -8,13 +8,20 @@
 // The program-wide values that live for the whole run. One instance, held by Program.
 struct ProgramValues {
     QString programFolder; // holds lame, Quenzal.sh, Langue/ and Preset/
-    LameOptions options;   // the one option record, zero-filled at start
-    QString CommandeLame;  // the switches last built from `options`
-    Language language;     // the current language file
-    QString fontName;      // the face of the controls that follow the font choice; empty: default
+    // The user's own folder, for what an installed program folder cannot take: Quenzal.sh and
+    // the user's presets (in Preset/).
+    QString dataFolder;
+    LameOptions options;  // the one option record, zero-filled at start
+    QString CommandeLame; // the switches last built from `options`
+    Language language;    // the current language file
+    QString fontName;     // the face of the controls that follow the font choice; empty: default
 
     QString lamePath() const { return programFolder + QStringLiteral("/lame"); }
     QString langueFolder() const { return programFolder + QStringLiteral("/Langue"); }
     QString presetFolder() const { return programFolder + QStringLiteral("/Preset"); }
-    QString scriptPath() const { return programFolder + QStringLiteral("/Quenzal.sh"); }
+    QString userPresetFolder() const { return dataFolder + QStringLiteral("/Preset"); }
+    // Quenzal.sh in the program folder when Quenzal may write there, otherwise in the data
+    // folder, which is made when missing (a folder that cannot be made gives a path the run
+    // then fails to write, and names).
+    QString scriptPath() const;
 };

@@ -33,6 +33,7 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <utility>
 
 const QString frmMain::kHomePage = QStringLiteral("https://www.orvanel.org/quenzal/");
 const QString frmMain::kMailAddress = QStringLiteral("quenzal@orvanel.org");
@@ -417,6 +418,18 @@ void frmMain::showHints()
     stbPanel2->clear(); // a hint in the language before would stay there
 }
 
+void frmMain::receivePaths(const QStringList& paths)
+{
+    if (isMinimized())
+        showNormal();
+    raise();
+    activateWindow();
+    if (m_busy)
+        m_waitingPaths << paths;
+    else if (!paths.isEmpty())
+        DropPaths(paths);
+}
+
 void frmMain::ShowRowCount()
 {
     stbPanel1->setText(QString::number(m_files->rowCount()));
@@ -514,18 +527,22 @@ void frmMain::startRun(Direction direction)
     connect(m_session.get(), &ConversionSession::ended, this, &frmMain::onRunEnded);
     setBusy(true);
     if (!m_session->start(request, m_program.values().scriptPath(),
-                          frmOption::jobCount(frmOption::storedJobs())))
+                          frmOption::jobCount(frmOption::storedJobs()))) {
         setBusy(false);
+        Q_EMIT runEnded(false);
+    }
 }
 
 void frmMain::onRunEnded(bool succeeded)
 {
     if (succeeded || m_quitWhenIdle) {
         setBusy(false);
+        Q_EMIT runEnded(succeeded);
         if (m_quitWhenIdle)
             close();
         return;
     }
+    Q_EMIT runEnded(false);
     // The console window stays open on the failure; the notice follows once it is closed.
     frmConsole* console = m_program.consoleWindow();
     if (!console->isVisible()) {
@@ -553,6 +570,8 @@ void frmMain::setBusy(bool busy)
     // window (an accessibility client), which the disabled window alone would not prevent.
     for (QAction* action : findChildren<QAction*>())
         action->setEnabled(!busy);
+    if (!busy && !m_waitingPaths.isEmpty())
+        DropPaths(std::exchange(m_waitingPaths, {}));
 }
 
 void frmMain::mnuVeile_Click()

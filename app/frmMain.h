@@ -42,6 +42,10 @@ public:
     // The picture buttons' hints as their tooltips and accessible names, and the list's name,
     // in the current language.
     void showHints();
+    // Files handed over from outside (a second start of Quenzal): the window comes to the
+    // front and they are added as a drop adds them; during a run they wait until it is over,
+    // so that the list never changes under a run.
+    void receivePaths(const QStringList& paths);
     // Panel 1 of the status bar: the number of rows.
     void ShowRowCount();
     FileListModel& fileList() { return *m_files; }
@@ -106,6 +110,11 @@ public:
     // are disabled meanwhile.
     bool isBusy() const { return m_busy; }
 
+Q_SIGNALS:
+    // A run is over: every file converted, or not. A run refused by its checks (the user was
+    // told why) ends at once, unsuccessfully.
+    void runEnded(bool succeeded);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     // Closing during a run asks whether to stop it; Quenzal then ends once the run has.
@@ -134,4 +143,5 @@ private:
     std::unique_ptr<ConversionSession> m_session;
     bool m_busy = false;
     bool m_quitWhenIdle = false; // the user closed the window during the run
+    QStringList m_waitingPaths;  // handed over during a run
 };

@@ -37,7 +37,8 @@ public:
     {
         return {};
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
+    QString openFileName(QObject*, const QString&, const QString&, const QString&,
+                         const QStringList&) override
     {
         return {};
     }

@@ -34,7 +34,8 @@ public:
     {
         return {};
     }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&) override
+    QString openFileName(QObject*, const QString&, const QString&, const QString&,
+                         const QStringList&) override
     {
         return {};
     }

@@ -22,8 +22,10 @@ public:
     // Each returns full paths; an empty result means the user cancelled.
     virtual QStringList openFileNames(QObject* owner, const QString& title, const QString& folder,
                                       const QString& filter) = 0;
+    // `places` are folders offered beside the dialog's usual places, one click away from
+    // `folder` (a folder that does not exist is left out).
     virtual QString openFileName(QObject* owner, const QString& title, const QString& folder,
-                                 const QString& filter) = 0;
+                                 const QString& filter, const QStringList& places) = 0;
     virtual QString saveFileName(QObject* owner, const QString& title, const QString& folder,
                                  const QString& filter) = 0;
 

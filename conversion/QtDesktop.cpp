@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
 
@@ -51,9 +52,29 @@ QStringList QtDesktop::openFileNames(QObject* owner, const QString& title, const
 }
 
 QString QtDesktop::openFileName(QObject* owner, const QString& title, const QString& folder,
-                                const QString& filter)
+                                const QString& filter, const QStringList& places)
 {
-    return QFileDialog::getOpenFileName(widgetOf(owner), title, folder, toQtFilter(filter));
+    QList<QUrl> extra;
+    for (const QString& place : places) {
+        if (QFileInfo(place).isDir())
+            extra << QUrl::fromLocalFile(place);
+    }
+    if (extra.isEmpty())
+        return QFileDialog::getOpenFileName(widgetOf(owner), title, folder, toQtFilter(filter));
+    // A desktop's own dialog would not show the extra places: Qt's dialog does.
+    QFileDialog dialog(widgetOf(owner), title, folder, toQtFilter(filter));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    QList<QUrl> sidebar = dialog.sidebarUrls();
+    for (const QUrl& url : extra) {
+        if (!sidebar.contains(url))
+            sidebar << url;
+    }
+    dialog.setSidebarUrls(sidebar);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }
 
 QString QtDesktop::saveFileName(QObject* owner, const QString& title, const QString& folder,

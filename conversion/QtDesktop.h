@@ -11,7 +11,7 @@ public:
     QStringList openFileNames(QObject* owner, const QString& title, const QString& folder,
                               const QString& filter) override;
     QString openFileName(QObject* owner, const QString& title, const QString& folder,
-                         const QString& filter) override;
+                         const QString& filter, const QStringList& places) override;
     QString saveFileName(QObject* owner, const QString& title, const QString& folder,
                          const QString& filter) override;
     bool ask(QObject* owner, const QString& text, const QString& title) override;

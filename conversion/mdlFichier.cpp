@@ -176,3 +176,9 @@ bool WriteTextFile(const QString& text, const QString& path, bool append)
     bytes += text.toUtf8();
     return writeFileWhole(path, bytes);
 }
+
+bool FolderTakesWrites(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return info.isDir() && hasOwnerWrite(info) && info.isWritable();
+}

@@ -59,3 +59,8 @@ bool WriteTextFile(const QString& text, const QString& path, bool append);
 // folder is read-only (no owner-write bit, whoever runs the program), when the folder is
 // missing, or when the disk refuses the write.
 bool writeFileWhole(const QString& path, const QByteArray& bytes);
+
+// True when Quenzal may create files in the folder: it exists, its owner-write bit is on (as
+// writeFileWhole demands, whoever runs the program) and this user may write into it (a folder
+// of another owner is refused even with its owner-write bit on).
+bool FolderTakesWrites(const QString& folder);

@@ -1,6 +1,7 @@
 #include "lame/frmOptionLame.h"
 
 #include "conversion/Desktop.h"
+#include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
@@ -13,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -870,11 +872,30 @@ QString frmOptionLame::presetFolder() const
     return QFileInfo(folder).isDir() ? folder : m_programFolder;
 }
 
+void frmOptionLame::setUserPresetFolder(const QString& folder)
+{
+    m_userPresetFolder = folder;
+}
+
+QString frmOptionLame::ownPresetFolder() const
+{
+    if (m_userPresetFolder.isEmpty() || FolderTakesWrites(presetFolder()))
+        return {};
+    return m_userPresetFolder.endsWith(QLatin1Char('/')) ? m_userPresetFolder
+                                                         : m_userPresetFolder + QLatin1Char('/');
+}
+
 void frmOptionLame::cmdOuvrir_Click()
 {
+    // The user's own presets are the ones most often wanted back; the shipped ones stay a
+    // click away.
+    const QString own = ownPresetFolder();
+    QStringList places{presetFolder()};
+    if (!m_userPresetFolder.isEmpty())
+        places << m_userPresetFolder;
     const QString path = m_desktop.openFileName(
         this, MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("dlgOpenPreset")),
-        presetFolder(), kPresetFilter);
+        !own.isEmpty() && QFileInfo(own).isDir() ? own : presetFolder(), kPresetFilter, places);
     if (path.isEmpty())
         return;
     if (!ReadPresetIntoWindow(*this, path).ok)
@@ -888,9 +909,12 @@ void frmOptionLame::cmdOuvrir_Click()
 
 void frmOptionLame::cmdSauver_Click()
 {
+    QString folder = ownPresetFolder();
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        folder = presetFolder();
     const QString path = m_desktop.saveFileName(
         this, MessageText(m_language, QStringLiteral("OptLame"), QStringLiteral("dlgSavePreset")),
-        presetFolder(), kPresetFilter);
+        folder, kPresetFilter);
     if (path.isEmpty())
         return;
     WritePresetFile(*this, path);

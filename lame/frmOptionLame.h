@@ -53,6 +53,11 @@ public:
     // Shows or hides the controls of one page, 1 to 5.
     void ShowPage(int page, bool visible);
 
+    // The user's own preset folder. When Quenzal may not write into the program's Preset/
+    // folder (an installed program), Sauver saves there (making it when needed) and Ouvrir
+    // starts there once it exists; Ouvrir always offers both folders. Empty: none.
+    void setUserPresetFolder(const QString& folder);
+
     void cmdOK_Click();
     void cmdAnnuler_Click();
     void cmdOuvrir_Click();
@@ -178,7 +183,10 @@ private:
     void fillLists();
     // Asks lame whether it takes the switches; false when the user would rather go back.
     bool lameAccepts(const QString& switches);
+    // The shipped presets' folder (the program folder when it has no Preset/).
     QString presetFolder() const;
+    // The user's own folder when presets cannot go into presetFolder(); empty otherwise.
+    QString ownPresetFolder() const;
 
     void checkBoxClicked(QCheckBox* box, qint32& field);
     void sliderChanged(int index);
@@ -194,6 +202,7 @@ private:
     Desktop& m_desktop;
     const Language& m_language;
     QString m_programFolder;
+    QString m_userPresetFolder;
     std::array<QWidget*, 5> m_pages{};
     bool m_arranged = false;
 };

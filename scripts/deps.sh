@@ -14,4 +14,8 @@ quenzal_install_deps() {
 }
 
 QUENZAL_RUNTIME_DEPS="cmake g++ ninja-build qt6-base-dev qt6-svg-dev lame dbus fonts-dejavu-core"
-QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon libtag1-dev clang libclang-rt-14-dev"
+# The install smoke test validates the desktop entry and the AppStream file.
+QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon libtag1-dev clang libclang-rt-14-dev desktop-file-utils appstream"
+# scripts/package.sh: dpkg-shlibdeps (and file, which CPack uses beside it) work out the
+# library dependencies of the Debian package.
+QUENZAL_PACKAGE_DEPS="$QUENZAL_RUNTIME_DEPS dpkg-dev file"

@@ -19,6 +19,7 @@ public:
         QString title;
         QString folder;
         QString filter;
+        QStringList places; // offered beside the usual places (open-one-file dialog)
     };
 
     QList<Message> messages;
@@ -38,19 +39,19 @@ public:
     QStringList openFileNames(QObject*, const QString& title, const QString& folder,
                               const QString& filter) override
     {
-        dialogs.append({title, folder, filter});
+        dialogs.append({title, folder, filter, {}});
         return fileAnswers.isEmpty() ? QStringList() : fileAnswers.takeFirst();
     }
     QString openFileName(QObject*, const QString& title, const QString& folder,
-                         const QString& filter) override
+                         const QString& filter, const QStringList& places) override
     {
-        dialogs.append({title, folder, filter});
+        dialogs.append({title, folder, filter, places});
         return openAnswers.isEmpty() ? QString() : openAnswers.takeFirst();
     }
     QString saveFileName(QObject*, const QString& title, const QString& folder,
                          const QString& filter) override
     {
-        dialogs.append({title, folder, filter});
+        dialogs.append({title, folder, filter, {}});
         return saveAnswers.isEmpty() ? QString() : saveAnswers.takeFirst();
     }
     bool ask(QObject*, const QString& text, const QString&) override

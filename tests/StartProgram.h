@@ -8,10 +8,11 @@
 #include <memory>
 
 // A program started as Quenzal starts (the stored values restored, the main window shown),
-// with the fake desktop in place.
-inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeDesktop*& desktop)
+// with the fake desktop in place. `dataFolder` is the user's own (empty: the default one).
+inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeDesktop*& desktop,
+                                             const QString& dataFolder = QString())
 {
-    auto program = std::make_unique<Program>(programFolder);
+    auto program = std::make_unique<Program>(programFolder, dataFolder);
     auto fake = std::make_unique<FakeDesktop>();
     desktop = fake.get();
     program->setDesktop(std::move(fake));

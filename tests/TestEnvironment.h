@@ -27,6 +27,9 @@ public:
     }
 
     QString programFolder() const { return m_program.path(); }
+    // The user's own data folder (where the script and presets go when the program folder
+    // may not be written).
+    QString dataFolder() const { return m_data.path(); }
     QString settingsFile() const { return m_settings.path() + "/Orvanel/Quenzal.conf"; }
     // Forgets every stored value.
     void clearSettings() const { QSettings("Orvanel", "Quenzal").clear(); }
@@ -34,4 +37,5 @@ public:
 private:
     QTemporaryDir m_program;
     QTemporaryDir m_settings;
+    QTemporaryDir m_data;
 };

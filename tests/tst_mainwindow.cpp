@@ -6,6 +6,7 @@
 
 #include "app/FileListModel.h"
 #include "app/MainLayout.h"
+#include "app/SingleInstance.h"
 #include "app/frmDossier.h"
 #include "mp3/frmTag.h"
 #include "settings/SettingsStore.h"
@@ -17,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalSocket>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
@@ -27,7 +29,14 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <atomic>
+#include <cstring>
 #include <functional>
+#include <thread>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 // Answers on the session bus in place of the desktop's screen saver.
 class StandInScreenSaver : public QObject {
@@ -302,6 +311,77 @@ private Q_SLOTS:
         main->AddFile(big.fileName());
         QVERIFY(main->lstMain->columnWidth(FileEntry::SizeColumn) >
                 main->lstMain->fontMetrics().horizontalAdvance("150000000"));
+    }
+
+    void secondStartHandsItsFilesToTheFirst()
+    {
+        QTemporaryDir runtime, dir;
+        for (const char* name : {"a.wav", "line\nbreak.mp3", "LOUD.WAV", "album/x.mp3"})
+            QVERIFY(touch(dir.filePath(name)));
+        const QString socket = runtime.filePath("quenzal.socket");
+        SingleInstance first(socket);
+        QCOMPARE(first.begin({dir.filePath("ignored.wav")}), SingleInstance::Role::First);
+        connect(&first, &SingleInstance::pathsReceived, main, &frmMain::receivePaths);
+        QSignalSpy received(&first, &SingleInstance::pathsReceived);
+
+        // A later start blocks until the first has taken its files: it runs beside this
+        // thread's event loop, as another process would.
+        const auto later = [&socket](const QStringList& paths) {
+            std::atomic<bool> done = false;
+            auto role = SingleInstance::Role::Alone;
+            std::thread start([&] {
+                role = SingleInstance(socket).begin(paths);
+                done = true;
+            });
+            (void)QTest::qWaitFor([&done] { return done.load(); }, 30000);
+            start.join();
+            return role;
+        };
+        main->showMinimized();
+        QCOMPARE(later({dir.filePath("a.wav"), dir.filePath("line\nbreak.mp3"),
+                        dir.filePath("LOUD.WAV"), dir.filePath("album")}),
+                 SingleInstance::Role::HandedOver);
+        // Taken as a drop takes them, names with line breaks whole; the window comes back.
+        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "line\nbreak.mp3", "x.mp3"}));
+        QCOMPARE(rowCount(), QString("3"));
+        QVERIFY(!main->isMinimized());
+        QCOMPARE(later({}), SingleInstance::Role::HandedOver); // only the window asked for
+        QCOMPARE(received.size(), 2);
+        QCOMPARE(main->fileList().rowCount(), 3);
+
+        // What is no message of a later start is dropped, and the first goes on listening.
+        for (const QByteArray& junk :
+             {QByteArray("\xff\xff\xff\xff"), QByteArray("\0\0"), QByteArray("\0\0\0\x09a.wav")}) {
+            QLocalSocket client;
+            client.connectToServer(socket);
+            QVERIFY(client.waitForConnected(5000));
+            QCOMPARE(client.write(junk), junk.size());
+            QVERIFY(client.flush() || client.bytesToWrite() == 0);
+            client.disconnectFromServer();
+        }
+        QCOMPARE(later({dir.filePath("a.wav")}), SingleInstance::Role::HandedOver);
+        QCOMPARE(received.size(), 3);
+        QCOMPARE(main->fileList().rowCount(), 4);
+    }
+
+    void aCrashedStartLeavesNoObstacle()
+    {
+        // A socket nobody listens on any more, as a Quenzal that crashed leaves it.
+        QTemporaryDir runtime;
+        const QByteArray path = runtime.filePath("quenzal.socket").toLocal8Bit();
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, path.constData(), path.size());
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
+        ::close(fd);
+        QVERIFY(QFileInfo(path).exists());
+        SingleInstance first(runtime.filePath("quenzal.socket"));
+        QCOMPARE(first.begin({}), SingleInstance::Role::First);
+
+        // No socket can be made at all: this start runs on its own.
+        SingleInstance nowhere(runtime.filePath("missing/quenzal.socket"));
+        QCOMPARE(nowhere.begin({}), SingleInstance::Role::Alone);
     }
 
     void deleteKeyAndMenusRemoveRows()

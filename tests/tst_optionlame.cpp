@@ -2,6 +2,7 @@
 // the settings store, preset files, OK, Annuler, the keys and lame's own check.
 #include "FakeDesktop.h"
 #include "TestEnvironment.h"
+#include "TestFiles.h"
 
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
@@ -473,6 +474,57 @@ private Q_SLOTS:
         w->cmdOuvrir->click();
         QCOMPARE(desk.dialogs.last().folder, env.programFolder());
         QDir().mkpath(env.programFolder() + "/Preset");
+    }
+
+    void ownPresetsBesideAnInstalledPresetFolder()
+    {
+        const QString shipped = env.programFolder() + "/Preset/";
+        const QString own = files.filePath("data/Quenzal/Preset");
+        const auto lock = [](const QString& folder, bool locked) {
+            QFile::setPermissions(
+                folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                            (locked ? QFileDevice::Permissions() : QFileDevice::WriteOwner));
+        };
+        w->setUserPresetFolder(own);
+
+        // A Preset/ folder Quenzal may write to keeps the presets; the user's is only offered.
+        w->cmdSauver->click();
+        QCOMPARE(desk.dialogs.last().folder, shipped);
+        QVERIFY(!QFileInfo::exists(own));
+        w->cmdOuvrir->click();
+        QCOMPARE(desk.dialogs.last().folder, shipped);
+        QCOMPARE(desk.dialogs.last().places, QStringList({shipped, own}));
+
+        // Read-only (its owner-write bit off counts for root too): Ouvrir keeps to the
+        // shipped presets while the user has none, Sauver makes the user's folder and
+        // starts there, and from then on Ouvrir starts there too.
+        lock(shipped, true);
+        w->cmdOuvrir->click();
+        QCOMPARE(desk.dialogs.last().folder, shipped);
+        desk.saveAnswers << own + "/mine.qzo";
+        w->sldBitrate[0]->setValue(KbpsToIndex(160));
+        w->cmdSauver->click();
+        QCOMPARE(desk.dialogs.last().folder, own + '/');
+        QVERIFY(QFileInfo::exists(own + "/mine.qzo"));
+        desk.openAnswers << own + "/mine.qzo";
+        w->sldBitrate[0]->setValue(KbpsToIndex(64));
+        w->cmdOuvrir->click();
+        QCOMPARE(desk.dialogs.last().folder, own + '/');
+        QCOMPARE(desk.dialogs.last().places, QStringList({shipped, own}));
+        QCOMPARE(opts.Bitrate, 160);
+
+        // A user's folder that cannot be made: Sauver starts in the shipped folder, whose
+        // write then fails plainly.
+        QTemporaryDir locked;
+        lock(locked.path(), true);
+        w->setUserPresetFolder(locked.path() + "/Quenzal/Preset");
+        {
+            NoFileAccessOverride asOwner;
+            w->cmdSauver->click();
+        }
+        QCOMPARE(desk.dialogs.last().folder, shipped);
+        lock(locked.path(), false);
+        lock(shipped, false);
     }
 
     void badPresetFilesNeverCrash()

@@ -19,6 +19,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QTimer>
@@ -40,11 +41,12 @@ class TestRun : public QObject {
     frmConsole* console = nullptr;
 
     // Quenzal in English, so that messages can be compared with the shipped texts.
-    void start(const QString& programFolder)
+    void start(const QString& programFolder, const QString& dataFolder = QString())
     {
         WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Langue",
                            env.programFolder() + "/Langue/English.lng");
-        program = StartProgram(programFolder, desktop);
+        program = StartProgram(programFolder, desktop,
+                               dataFolder.isEmpty() ? env.dataFolder() : dataFolder);
         main = program->mainWindow();
         console = program->consoleWindow();
     }
@@ -119,20 +121,8 @@ private Q_SLOTS:
         QCOMPARE(desktop->messages.last().text, "The list is empty: add some files first.");
         QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
 
-        // A program folder Quenzal may not write to (also as root): no script, no run.
-        const QString source = wav("a.wav");
-        QTemporaryDir locked;
-        QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
-        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        start(locked.path());
-        main->AddFile(source);
-        main->mnuEncode->trigger();
-        QVERIFY(desktop->messages.last().text.contains(locked.path() + "/Quenzal.sh"));
-        QVERIFY(main->isEnabled() && !console->isVisible());
-        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                 QFileDevice::ExeOwner);
-
         // A default sub-folder that cannot be made (a file already has its name).
+        const QString source = wav("a.wav");
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
         start(env.programFolder());
         QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
@@ -140,6 +130,59 @@ private Q_SLOTS:
         main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
+    }
+
+    void installedProgramFolderSendsTheScriptToTheUser()
+    {
+        // A program folder Quenzal may not write to (the owner-write bit off, which counts
+        // for root too): the script goes into the user's data folder, made when missing.
+        QTemporaryDir locked;
+        QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
+        const auto lock = [](const QString& folder, bool locked) {
+            QFile::setPermissions(
+                folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                            (locked ? QFileDevice::Permissions() : QFileDevice::WriteOwner));
+        };
+        lock(locked.path(), true);
+        const QString data = music->filePath("home/share/Quenzal");
+        start(locked.path(), data);
+        QSignalSpy ended(main, &frmMain::runEnded);
+        main->AddFile(wav("a.wav"));
+        QVERIFY(run(main->mnuEncode));
+        QTRY_COMPARE(ended.size(), 1);
+        QCOMPARE(ended[0][0].toBool(), true);
+        QVERIFY(desktop->messages.isEmpty());
+        QVERIFY(isMp3(music->filePath("Mp3/a.mp3")));
+        QVERIFY(readBytes(data + "/Quenzal.sh").contains("a.wav"));
+        QVERIFY(!QFile::exists(locked.path() + "/Quenzal.sh"));
+
+        // Neither folder takes it: no run, and the message says where the script was to go.
+        lock(data, true);
+        main->mnuEncode->trigger();
+        QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh"));
+        QVERIFY(main->isEnabled() && !console->isVisible());
+        QCOMPARE(ended.size(), 2); // a refused run ends at once
+        QCOMPARE(ended[1][0].toBool(), false);
+
+        // A writable program folder takes the script again.
+        lock(locked.path(), false);
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(QFile::exists(locked.path() + "/Quenzal.sh"));
+        lock(data, false);
+    }
+
+    void filesHandedOverDuringARunWaitForItsEnd()
+    {
+        main->AddFile(wav("first.wav"));
+        main->mnuEncode->trigger();
+        QVERIFY(main->isBusy());
+        main->receivePaths({wav("later.wav"), wav("LATER.WAV")});
+        QCOMPARE(main->fileList().rowCount(), 1); // the list never changes under a run
+        QSignalSpy ended(main, &frmMain::runEnded);
+        QVERIFY(ended.wait(120000));
+        QCOMPARE(main->fileList().paths(),
+                 QStringList({music->filePath("first.wav"), music->filePath("later.wav")}));
+        QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
     }
 
     void encodeAndDecodeEndToEnd()
