@@ -25,7 +25,7 @@ void ConsoleRows::reset(const QStringList& names, bool ownProgress)
         m_rows.append(std::move(row));
     }
     m_ownProgress = ownProgress;
-    m_screens.clear();
+    m_scanned.clear();
     m_firstChanged = m_lastChanged = -1;
     m_running = m_done = 0;
     endResetModel();
@@ -87,7 +87,7 @@ void ConsoleRows::start(int row)
     m_rows[row].state = State::Running;
     ++m_running;
     if (m_ownProgress)
-        m_screens[row];
+        m_scanned[row] = 0;
     changed(row);
 }
 
@@ -97,12 +97,11 @@ void ConsoleRows::appendOutput(int row, QByteArrayView bytes)
         return;
     QByteArray& tail = m_rows[row].tail;
     tail += bytes;
+    m_rows[row].received += bytes.size();
     if (tail.size() > 2 * kTailBytes)
         tail.remove(0, tail.size() - kTailBytes);
     if (m_rows[row].state == State::Failed) // what came after the end was known
         findLastLine(m_rows[row], row);
-    if (const auto screen = m_screens.find(row); screen != m_screens.end())
-        screen->second.feed(bytes);
 }
 
 void ConsoleRows::setProgress(int row, int percent)
@@ -132,7 +131,7 @@ void ConsoleRows::finish(int row, bool ok, int exitCode)
     } else {
         findLastLine(r, row);
     }
-    m_screens.erase(row);
+    m_scanned.erase(row);
     changed(row);
 }
 
@@ -147,8 +146,16 @@ void ConsoleRows::findLastLine(Row& r, int row)
 
 void ConsoleRows::refresh()
 {
-    for (auto& [row, screen] : m_screens) {
-        if (const auto percent = screen.takeFileProgress())
+    // The output that came since the last look, only its end: a few times a second instead
+    // of a terminal kept up to date byte by byte for every file.
+    for (auto& [row, seen] : m_scanned) {
+        const Row& r = m_rows.at(row);
+        if (r.received == seen)
+            continue;
+        const qsizetype fresh = std::min<qint64>(r.received - seen, 1024);
+        seen = r.received;
+        if (const auto percent = ConsoleScreen::lastProgressIn(
+                QByteArrayView(r.tail).last(std::min(fresh, r.tail.size()))))
             setProgress(row, *percent);
     }
     if (m_firstChanged < 0)
@@ -171,13 +178,9 @@ double ConsoleRows::doneFraction() const
     if (m_rows.isEmpty())
         return 1.0;
     double parts = m_done;
-    for (const auto& [row, screen] : m_screens)
-        parts += m_rows.at(row).percent / 100.0;
-    if (!m_ownProgress) {
-        for (const Row& r : m_rows) {
-            if (r.state == State::Running)
-                parts += r.percent / 100.0;
-        }
+    for (const Row& r : m_rows) {
+        if (r.state == State::Running)
+            parts += r.percent / 100.0;
     }
     return std::min(1.0, parts / double(m_rows.size()));
 }

@@ -70,6 +70,7 @@ private:
         int exitCode = 0;
         QString lastLine;
         QByteArray tail;
+        qint64 received = 0; // every byte of output so far, also those dropped from the tail
     };
     QString stateText(const Row& row) const;
     void findLastLine(Row& r, int row);
@@ -78,7 +79,8 @@ private:
     Texts m_texts;
     QList<Row> m_rows;
     bool m_ownProgress = false;
-    std::map<int, ConsoleScreen> m_screens; // running files with their own progress
+    // Running files that show their own progress, with how much of their output was looked at.
+    std::map<int, qsizetype> m_scanned;
     int m_firstChanged = -1, m_lastChanged = -1;
     int m_running = 0, m_done = 0;
 };

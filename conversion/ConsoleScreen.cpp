@@ -317,6 +317,23 @@ void ConsoleScreen::trimToCap()
         m_firstChanged = std::max(m_firstChanged - excess, 0);
 }
 
+std::optional<int> ConsoleScreen::lastProgressIn(QByteArrayView bytes)
+{
+    // Every progress figure starts a line or follows a carriage return.
+    const QString text = QString::fromUtf8(bytes);
+    qsizetype end = text.size();
+    while (end > 0) {
+        qsizetype start = end - 1;
+        while (start >= 0 && text.at(start) != QLatin1Char('\r') &&
+               text.at(start) != QLatin1Char('\n'))
+            --start;
+        if (const auto percent = progressIn(text.mid(start + 1, end - start - 1)))
+            return percent;
+        end = start;
+    }
+    return std::nullopt;
+}
+
 void ConsoleScreen::scanProgress()
 {
     if (!m_written)

@@ -42,6 +42,9 @@ public:
 
     // The latest progress of the current file, in percent, seen since the previous call.
     std::optional<int> takeFileProgress();
+    // The latest progress figure in a piece of the encoder's raw output (its last lines), without
+    // keeping a screen: what a file's row shows when several files run side by side.
+    static std::optional<int> lastProgressIn(QByteArrayView bytes);
     // A new file's output begins: forgets the progress seen, and moves to a fresh line below
     // everything written so far, out of reach of the new file's redraws.
     void resetFileProgress();
