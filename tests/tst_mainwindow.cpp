@@ -279,6 +279,7 @@ private Q_SLOTS:
         desktop->fileAnswers << QStringList{dir.filePath("a.wav"), dir.filePath("c.txt"),
                                             dir.filePath("b.mp3"), dir.filePath("gone.wav")};
         main->mnuAjoutFichier->trigger();
+        QCOMPARE(desktop->dialogs.last().title, "Ajouter des fichiers"); // dialogs have titles
         QCOMPARE(desktop->dialogs.last().filter,
                  QString(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
         main->mnuAjoutFichier->trigger(); // cancelled: nothing changes
@@ -448,13 +449,7 @@ private Q_SLOTS:
             QVERIFY(touch(dir.filePath(name)));
 
         frmDossier* window = program->folderWindow();
-        QCOMPARE(QStringList({window->windowTitle(), window->frmDos->title(),
-                              window->frmExt->title(), window->cmdAjouter->text(),
-                              window->cmdOuvrirDossier->text(), window->cmbExtension->itemText(0),
-                              window->cmbExtension->itemText(1), window->lblExt->text()}),
-                 QStringList({"Quenzal", "Dossier de recherche", "Extension", "Ajouter", "...",
-                              " WAV (*.wav)", " MP3 (*.mp3)", "*.wav"}));
-        QVERIFY(window->txtChemin->isReadOnly());
+        QVERIFY(window->txtChemin->isReadOnly() && window->lblExt->text() == "*.wav");
         window->show();
 
         // No folder yet: Enter warns and the window stays.

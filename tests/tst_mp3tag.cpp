@@ -1,4 +1,6 @@
+#include "TestFiles.h"
 #include "mp3/Genres.h"
+
 #include "mp3/Id3v1.h"
 
 #include <QFile>
@@ -7,8 +9,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #ifdef QUENZAL_HAVE_TAGLIB
@@ -19,19 +19,6 @@
 using enum TagWriteResult;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool writeAll(const QString& path, const QByteArray& bytes)
-{
-    QFile::remove(path);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // The fields of a file's tag as one text.
 QString tagOf(const QString& path)
@@ -74,7 +61,7 @@ void TestMp3Tag::readAndWrite()
 {
     // Unencodable characters become "?", long text is cut; only trailing spaces are trimmed.
     const Id3v1Tag tag{"Déjà vu — œuvre €", "日本 🎵", "  Mass", "99", QString(40, u'c'), 32};
-    QVERIFY(writeAll(m_file, m_mp3) && WriteId3v1(m_file, tag) == Written);
+    QVERIFY(writeBytes(m_file, m_mp3) && WriteId3v1(m_file, tag) == Written);
     QCOMPARE(tagOf(m_file), "Déjà vu — œuvre €|?? ?|  Mass|99|" + QString(30, u'c') + "|32");
     QVERIFY(GenreName(32) == "Classical" && GenreNames().size() == 148 && GenreName(255).isEmpty());
 #ifdef QUENZAL_HAVE_TAGLIB
@@ -86,22 +73,22 @@ void TestMp3Tag::readAndWrite()
             t->comment() == std::string(30, 'c').c_str());
 #endif
     // NUL padding stays, and genre 255 reads as it stands.
-    QVERIFY(writeAll(m_file, m_mp3 + record(QByteArray("TAGab \0 x", 9), '\0', 255)));
+    QVERIFY(writeBytes(m_file, m_mp3 + record(QByteArray("TAGab \0 x", 9), '\0', 255)));
     QCOMPARE(tagOf(m_file).replace(QChar(), u'0'),
              QString("ab 0 x%1|%2|%2|%3|%2|255").arg(QString(24, u'0'), QString(30, u'0'), "0000"));
     // A tag read and written back keeps every byte, even those Windows-1252 leaves undefined.
     const QByteArray foreign = m_mp3 + record("TAG\x81\x8D\x8F\x90\x9D", ' ', 200);
-    QVERIFY(writeAll(m_file, foreign));
+    QVERIFY(writeBytes(m_file, foreign));
     QCOMPARE(WriteId3v1(m_file, ReadId3v1(m_file).value_or(Id3v1Tag())), Written);
-    QCOMPARE(readAll(m_file), foreign);
+    QCOMPARE(readBytes(m_file), foreign);
 
     // No tag ("tag", 0xFF, random bytes): the default tag is appended; under 128 bytes, nothing.
     for (const QByteArray& before :
          {m_mp3 + record("tag", ' ', 1), QByteArray(300, '\xFF'), QByteArray(), QByteArray(1, 'a'),
           QByteArray(127, 'a'), QByteArray(128, 'a'), QByteArray(129, 'a'), m_mp3}) {
-        QVERIFY(writeAll(m_file, before) && !ReadId3v1(m_file));
+        QVERIFY(writeBytes(m_file, before) && !ReadId3v1(m_file));
         QCOMPARE(WriteId3v1(m_file, {}), before.size() < 128 ? TooShort : Written);
-        QCOMPARE(readAll(m_file), before.size() < 128 ? before : before + record("TAG", ' ', 12));
+        QCOMPARE(readBytes(m_file), before.size() < 128 ? before : before + record("TAG", ' ', 12));
     }
 }
 
@@ -110,9 +97,9 @@ void TestMp3Tag::refusedWrites()
     const QByteArray tagged = m_mp3 + record("TAGold", ' ', 3);
     // No owner-write bit is read-only even when others may write, and even for root.
     for (const auto& [mode, before] : {std::pair(0444, m_mp3), {0466, tagged}, {0000, tagged}}) {
-        QVERIFY(writeAll(m_file, before) && chmod(qPrintable(m_file), mode) == 0);
+        QVERIFY(writeBytes(m_file, before) && chmod(qPrintable(m_file), mode) == 0);
         QCOMPARE(WriteId3v1(m_file, {}), ReadOnly);
-        QVERIFY(readAll(m_file) == before && !(QFile::permissions(m_file) & QFile::WriteOwner));
+        QVERIFY(readBytes(m_file) == before && !(QFile::permissions(m_file) & QFile::WriteOwner));
     }
     // Paths that cannot hold a tag: a pipe must not block, and nothing is created.
     const QString fifo = m_dir.filePath("pipe.mp3");
@@ -123,15 +110,15 @@ void TestMp3Tag::refusedWrites()
 
     // A file-size limit fails writes as a full disk would: the file is put back as it was,
     // whether the tag was appended or rewritten half way.
-    struct rlimit saved;
-    QVERIFY(getrlimit(RLIMIT_FSIZE, &saved) == 0 && std::signal(SIGXFSZ, SIG_IGN) != SIG_ERR);
     for (const auto& [before, limit] :
          {std::pair(m_mp3, m_mp3.size() + 50), std::pair(tagged, tagged.size() - 64)}) {
-        const struct rlimit limited = {rlim_t(limit), saved.rlim_max};
-        QVERIFY(writeAll(m_file, before) && setrlimit(RLIMIT_FSIZE, &limited) == 0);
-        const TagWriteResult result = WriteId3v1(m_file, {});
-        setrlimit(RLIMIT_FSIZE, &saved);
-        QVERIFY(result == Failed && readAll(m_file) == before);
+        QVERIFY(writeBytes(m_file, before));
+        TagWriteResult result;
+        {
+            const FileSizeLimit full{rlim_t(limit)};
+            result = WriteId3v1(m_file, {});
+        }
+        QVERIFY(result == Failed && readBytes(m_file) == before);
     }
 }
 

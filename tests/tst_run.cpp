@@ -243,6 +243,13 @@ private Q_SLOTS:
         QVERIFY(mp3.refresh());
         QCOMPARE(mp3.Bitrate(), 256000);
         QCOMPARE(mp3.ChannelModeText(), "Single Channel");
+        // Escape discards the window; the next one shows the kept options again, so that its
+        // OK cannot store the design values over them.
+        QTimer::singleShot(
+            0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
+        main->cmdBouton[4]->click();
+        QCOMPARE(program->optionLameWindow()->sldBitrate[0]->value(), 16);
+        QCOMPARE(program->optionLameWindow()->cmbMode->currentIndex(), 3);
         // And after a restart.
         start(env.programFolder());
         QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");

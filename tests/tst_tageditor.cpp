@@ -26,12 +26,6 @@
 
 namespace {
 
-QByteArray bytesOf(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The texts of the information lines, or of the tag fields, as one text.
 QString lines(const frmTag& w)
 {
@@ -216,12 +210,12 @@ void TestTagEditor::refusedWritesAndOddFiles()
         open({"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3"}, m_english);
     const QString readOnly = m_folder + "/tagged.mp3";
     QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
-    const QByteArray before = bytesOf(readOnly);
+    const QByteArray before = readBytes(readOnly);
     QVERIFY(clickFile(*w, "tagged.mp3"));
     QVERIFY(w->chkLectureSeul->isChecked());
     QTest::keyClicks(w->txtTitre, "x");
     QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QCOMPARE(bytesOf(readOnly), before);
+    QCOMPARE(readBytes(readOnly), before);
 
     // A file removed since it was listed cannot be reached either.
     QVERIFY(clickFile(*w, "plain.mp3"));
@@ -313,11 +307,11 @@ void TestTagEditor::escapeDiscardsAndShowFile()
     QVERIFY(QTest::qWaitForWindowExposed(w.get()));
 
     // Enter writes nothing; Escape rejects the window.
-    const QByteArray before = bytesOf(m_dir.filePath("shown.mp3"));
+    const QByteArray before = readBytes(m_dir.filePath("shown.mp3"));
     QSignalSpy rejected(w.get(), &QDialog::rejected);
     QTest::keyClicks(w->txtTitre, "x");
     QTest::keyClick(w->txtTitre, Qt::Key_Return);
-    QVERIFY(w->isVisible() && bytesOf(m_dir.filePath("shown.mp3")) == before);
+    QVERIFY(w->isVisible() && readBytes(m_dir.filePath("shown.mp3")) == before);
     QTest::keyClick(w->txtTitre, Qt::Key_Escape);
     QCOMPARE(rejected.size(), 1);
     QVERIFY(!w->isVisible());
