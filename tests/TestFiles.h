@@ -23,8 +23,10 @@ inline QByteArray readBytes(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// A file of exactly these bytes, whatever was at the path before (a read-only file included).
 inline bool writeBytes(const QString& path, const QByteArray& bytes)
 {
+    QFile::remove(path);
     QFile file(path);
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
