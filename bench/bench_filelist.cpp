@@ -90,7 +90,9 @@ int main(int argc, char* argv[])
         window->txtChemin->setText(root);
         QElapsedTimer t;
         t.start();
-        window->cmdAjouter_Click();
+        window->cmdAjouter_Click(); // searches and ends the window, as the user's "Ajouter"
+        main->fileList().append(window->foundRows());
+        delete window;
         QCoreApplication::processEvents(); // the list repaints with its rows
         ours.push_back(t.nsecsElapsed() / 1e6);
         theirs.push_back(findMs(root));
