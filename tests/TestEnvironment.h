@@ -1,11 +1,24 @@
 #pragma once
 
+#include "settings/SettingsStore.h"
+
 #include <QDir>
 #include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
 #include <QTemporaryDir>
+
+// A value of Quenzal's settings store, as the program reads and writes it.
+inline void Store(const QString& name, const QString& value)
+{
+    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
+}
+
+inline QString Stored(const QString& name)
+{
+    return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name);
+}
 
 // A program folder and a settings store of the test's own, so that tests never touch the
 // user's settings. The program folder gets the real language files and a link to lame.

@@ -94,47 +94,58 @@ inline bool touch(const QString& path, const QByteArray& content = "RIFF")
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// A 16-bit stereo 44100 Hz WAV of a 440 Hz / 660 Hz tone, as real music files are made.
-inline QByteArray SineWav(double seconds)
+// A 16-bit 44100 Hz WAV header with `channels` channels, then the samples.
+inline QByteArray Wav(quint16 channels, const QByteArray& samples)
 {
-    const quint32 frames = static_cast<quint32>(seconds * 44100);
     QByteArray data;
     QDataStream out(&data, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
     out.writeRawData("RIFF", 4);
-    out << quint32(36 + frames * 4);
+    out << quint32(36 + samples.size());
     out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4)
-        << quint16(4) << quint16(16);
+    out << quint32(16) << quint16(1) << channels << quint32(44100) << quint32(44100 * 2 * channels)
+        << quint16(2 * channels) << quint16(16);
     out.writeRawData("data", 4);
-    out << quint32(frames * 4);
-    for (quint32 i = 0; i < frames; ++i)
+    out << quint32(samples.size());
+    return data + samples;
+}
+
+// A stereo WAV of a 440 Hz / 660 Hz tone, as real music files are made.
+inline QByteArray SineWav(double seconds)
+{
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
+    for (quint32 i = 0; i < static_cast<quint32>(seconds * 44100); ++i)
         out << qint16(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0))
             << qint16(8000 * std::sin(2 * std::numbers::pi * 660 * i / 44100.0));
-    return data;
+    return Wav(2, samples);
 }
 
 inline bool WriteSineWav(const QString& path, double seconds)
 {
-    QFile file(path);
-    const QByteArray data = SineWav(seconds);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    return touch(path, SineWav(seconds));
 }
 
 // A WAV that lame refuses (three channels): its line fails, as a damaged file's would.
 inline bool WriteRefusedWav(const QString& path)
 {
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + 4000);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(3) << quint32(44100) << quint32(44100 * 6)
-        << quint16(6) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(4000);
-    data.append(QByteArray(4000, '\0'));
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+    return touch(path, Wav(3, QByteArray(4000, '\0')));
+}
+
+// Takes the owner's write bit off a folder, or gives it back (the bit counts for root too).
+inline bool SetWritable(const QString& folder, bool writable)
+{
+    return QFile::setPermissions(
+        folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                    (writable ? QFileDevice::WriteOwner : QFileDevice::Permissions()));
+}
+
+// An executable stand-in for lame in `folder`: a shell script of the given body.
+inline QString StandInLame(const QString& folder, const QByteArray& body)
+{
+    const QString lame = folder + "/lame";
+    touch(lame, "#!/bin/sh\n" + body);
+    QFile::setPermissions(lame, QFile::permissions(lame) | QFileDevice::ExeOwner);
+    return folder;
 }
