@@ -100,13 +100,192 @@ class TestTagEditor : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void clickShowsHeaderAndTag();
-    void okWritesTheTag();
-    void refusedWritesAndOddFiles();
-    void typingLimits();
-    void volumesAndFolders();
-    void escapeDiscardsAndShowFile();
+    void initTestCase()
+    {
+        m_english.setPath(m_env.programFolder() + "/Langue/English");
+        const QString wav = m_dir.filePath("tone.wav");
+        QVERIFY(WriteSineWav(wav, 3));
+        // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front.
+        const std::pair<QString, QString> files[] = {
+            {"tagged.mp3", "--add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
+                           "--tc \"first take\" --tg Classical"},
+            {"plain.mp3", ""}};
+        for (const auto& [name, tags] : files) {
+            QProcess lame;
+            lame.start(QUENZAL_LAME, QStringList{"--quiet", "-b", "128"} +
+                                         QProcess::splitCommand(tags) +
+                                         QStringList{wav, m_dir.filePath(name)});
+            QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
+        }
+        for (const auto& [name, genre] : {std::pair("genre5.mp3", 5), {"genre255.mp3", 255}})
+            QVERIFY(QFile::copy(m_dir.filePath("plain.mp3"), m_dir.filePath(name)) &&
+                    WriteId3v1(m_dir.filePath(name), {name, "", "", "", "", genre}) ==
+                        TagWriteResult::Written);
+        QVERIFY(touch(m_dir.filePath("broken.mp3"), "not audio"));
+    }
+
+    void clickShowsHeaderAndTag()
+    {
+        auto w = open({"tagged.mp3"}, m_english);
+        QVERIFY(!w->frmTags->isVisible() && !w->cmdOK->isVisible());
+        QCOMPARE(w->height(), px(*w, 3255));
+        QVERIFY(clickFile(*w, "tagged.mp3"));
+
+        // The header is read after the ID3v2 tag: MPEG-1 Layer III, one frame of 417 bytes to
+        // every 1/38.5 s, three seconds of audio; yes and no in the chosen language.
+        const qint64 size = QFileInfo(m_folder + "/tagged.mp3").size();
+        QCOMPARE(lines(*w), QStringList({QString::number(size), "3 ", "MPEG-1.0 Layer III",
+                                         QString("128kbit, %1 frames").arg(qRound(size / 417.0)),
+                                         "44100Hz Joint Stereo", "No", "No", "Yes", "None"})
+                                .join(u'|'));
+        QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
+        QVERIFY(!w->chkLectureSeul->isChecked());
+        QVERIFY(w->frmTags->isVisible() && w->frmMPEGinfo->isVisible() && w->cmdOK->isVisible());
+        QCOMPARE(w->height(), px(*w, 6330));
+    }
+
+    void okWritesTheTag()
+    {
+        auto w = open({"tagged.mp3", "plain.mp3"}, m_french);
+        const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3";
+        const qint64 taggedSize = QFileInfo(tagged).size(), plainSize = QFileInfo(plain).size();
+
+        QVERIFY(clickFile(*w, "tagged.mp3"));
+        w->txtTitre->selectAll();
+        QTest::keyClicks(w->txtTitre, "Danse macabre");
+        w->genre->setCurrentIndex(17);
+        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QCOMPARE(QFileInfo(tagged).size(), taggedSize);
+        QCOMPARE(tagOf(tagged), "Danse macabre|Ravel|Orchestral|1928|first take|17");
+
+        // A file without a tag gets one after its audio.
+        QVERIFY(clickFile(*w, "plain.mp3"));
+        QCOMPARE(fields(*w), "|||||Other|32");
+        QTest::keyClicks(w->txtArtiste, "Satie");
+        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QCOMPARE(QFileInfo(plain).size(), plainSize + 128);
+        QCOMPARE(tagOf(plain), "|Satie||||12");
+        QVERIFY(m_desktop.messages.isEmpty());
+    }
+
+    void refusedWritesAndOddFiles()
+    {
+        auto w = open({"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3"},
+                      m_english);
+        const QString readOnly = m_folder + "/tagged.mp3";
+        QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
+        const QByteArray before = readBytes(readOnly);
+        QVERIFY(clickFile(*w, "tagged.mp3"));
+        QVERIFY(w->chkLectureSeul->isChecked());
+        QTest::keyClicks(w->txtTitre, "x");
+        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QCOMPARE(readBytes(readOnly), before);
+
+        // A file removed since it was listed cannot be reached either.
+        QVERIFY(clickFile(*w, "plain.mp3"));
+        QVERIFY(!w->chkLectureSeul->isChecked());
+        QVERIFY(QFile::remove(m_folder + "/plain.mp3"));
+        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QVERIFY(!QFile::exists(m_folder + "/plain.mp3"));
+        QCOMPARE(m_desktop.messages.size(), 2);
+        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
+            QCOMPARE(message.text,
+                     "The tag could not be written: the file is read-only or cannot be reached.");
+            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Information);
+        }
+        m_desktop.messages.clear();
+
+        // 255 has no name: the genre chosen before stays.
+        QVERIFY(clickFile(*w, "genre5.mp3"));
+        QCOMPARE(fields(*w), "genre5.mp3|||||Funk|5");
+        QVERIFY(clickFile(*w, "genre255.mp3"));
+        QCOMPARE(fields(*w), "genre255.mp3|||||Funk|255");
+        // No header and no tag: every line is filled anew; the fields are emptied, "Other" is
+        // chosen, the number shown before stays.
+        QVERIFY(clickFile(*w, "broken.mp3"));
+        QCOMPARE(lines(*w), "9|0 | |0kbit, 0 frames|0Hz |No|No|No|");
+        QCOMPARE(fields(*w), "|||||Other|255");
+    }
+
+    void typingLimits()
+    {
+        auto w = open({"plain.mp3"}, m_french);
+        QVERIFY(clickFile(*w, "plain.mp3"));
+        QTest::keyClicks(w->txtTitre, QString(35, u'a'));
+        QTest::keyClicks(w->txtAnnee, "199945");
+        QCOMPARE(w->txtTitre->text(), QString(30, u'a'));
+        QCOMPARE(w->txtAnnee->text(), "1999");
+        // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
+        for (int typed = 0; typed < 31; ++typed)
+            QTest::sendKeyEvent(QTest::Click, w->txtAlbum, Qt::Key_unknown, QStringLiteral("€"),
+                                {});
+        QCOMPARE(w->txtAlbum->text(), QString(30, u'€'));
+        const QString note = QString::fromUcs4(U"\U0001F3B5");
+        w->txtCommentaire->insert(note.repeated(31));
+        QCOMPARE(w->txtCommentaire->text(), note.repeated(30));
+        // A paste in the middle keeps what fits, and the text after the cursor.
+        w->txtArtiste->setText("0123456789012345678901234");
+        w->txtArtiste->setCursorPosition(5);
+        w->txtArtiste->insert("ABCDEFGHIJ");
+        QCOMPARE(w->txtArtiste->text(), "01234ABCDE56789012345678901234");
+
+        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QCOMPARE(tagOf(m_folder + "/plain.mp3"),
+                 QString(30, u'a') + "|01234ABCDE56789012345678901234|" + QString(30, u'€') +
+                     "|1999|" + QString(30, u'?') + "|12");
+    }
+
+    void volumesAndFolders()
+    {
+        auto w = open({}, m_english);
+        for (const char* name : {"b.mp3", "SONG.MP3", "a.Mp3", "clip.wav", "notes.txt", ".x.mp3"})
+            QVERIFY(touch(m_folder + u'/' + name));
+        QVERIFY(QDir().mkpath(m_folder + "/dir.mp3"));
+        QVERIFY(chooseFolder(*w, m_dir.path()) && chooseFolder(*w, m_folder));
+        QCOMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
+        QCOMPARE(w->dirDur->currentItem()->child(0)->text(0), "dir.mp3");
+
+        // A volume gone since the list was filled: the message, then the root folder.
+        w->drvDur->addItem("gone", m_folder + "/gone");
+        w->drvDur->setCurrentIndex(w->drvDur->count() - 1);
+        QCOMPARE(m_desktop.messages.size(), 1);
+        QCOMPARE(m_desktop.messages[0].text, "The drive is not ready.");
+        QVERIFY(m_desktop.messages[0].title == "Quenzal" &&
+                m_desktop.messages[0].icon == Desktop::Icon::Information);
+        m_desktop.messages.clear();
+        QCOMPARE(w->drvDur->currentData().toString(), "/");
+        QCOMPARE(w->folderPath(), "/");
+    }
+
+    void escapeDiscardsAndShowFile()
+    {
+        auto w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
+        ApplyCaptions(w.get(), m_english, frmTag::captionTable());
+        QVERIFY(w->lblDurée->text() == "Length:" && w->lblCrc->text() == "CRC:");
+
+        QVERIFY(QFile::copy(m_dir.filePath("tagged.mp3"), m_dir.filePath("shown.mp3")));
+        w->showFile(m_dir.filePath("shown.mp3"));
+        QCOMPARE(w->fleDur->currentIndex().data().toString(), "shown.mp3");
+        QCOMPARE(w->lblChemin->text(), m_dir.filePath("shown.mp3"));
+        QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+
+        // Enter writes nothing; Escape rejects the window.
+        const QByteArray before = readBytes(m_dir.filePath("shown.mp3"));
+        QSignalSpy rejected(w.get(), &QDialog::rejected);
+        QTest::keyClicks(w->txtTitre, "x");
+        QTest::keyClick(w->txtTitre, Qt::Key_Return);
+        QVERIFY(w->isVisible() && readBytes(m_dir.filePath("shown.mp3")) == before);
+        QTest::keyClick(w->txtTitre, Qt::Key_Escape);
+        QCOMPARE(rejected.size(), 1);
+        QVERIFY(!w->isVisible());
+
+        w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
+        QCOMPARE(w->genre->currentText(), "Other");
+        QVERIFY(w->lblDurée->text() == "Durée:" && w->lblChemin->text().isEmpty());
+        QVERIFY(w->frmTags->isHidden() && w->height() == px(*w, 3255));
+    }
 
 private:
     // A window on a fresh folder holding copies of the named sample files.
@@ -131,197 +310,6 @@ private:
     Language m_french; // no language file: the built-in texts
     Language m_english;
 };
-
-void TestTagEditor::initTestCase()
-{
-    m_english.setPath(m_env.programFolder() + "/Langue/English");
-    const QString wav = m_dir.filePath("tone.wav");
-    QVERIFY(WriteSineWav(wav, 3));
-    // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front.
-    const std::pair<QString, QString> files[] = {
-        {"tagged.mp3", "--add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
-                       "--tc \"first take\" --tg Classical"},
-        {"plain.mp3", ""}};
-    for (const auto& [name, tags] : files) {
-        QProcess lame;
-        lame.start(QUENZAL_LAME, QStringList{"--quiet", "-b", "128"} +
-                                     QProcess::splitCommand(tags) +
-                                     QStringList{wav, m_dir.filePath(name)});
-        QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
-    }
-    for (const auto& [name, genre] : {std::pair("genre5.mp3", 5), {"genre255.mp3", 255}})
-        QVERIFY(QFile::copy(m_dir.filePath("plain.mp3"), m_dir.filePath(name)) &&
-                WriteId3v1(m_dir.filePath(name), {name, "", "", "", "", genre}) ==
-                    TagWriteResult::Written);
-    QVERIFY(touch(m_dir.filePath("broken.mp3"), "not audio"));
-}
-
-void TestTagEditor::clickShowsHeaderAndTag()
-{
-    for (const Language* language : {&m_french, &m_english}) {
-        auto w = open({"tagged.mp3"}, *language);
-        QVERIFY(!w->frmTags->isVisible() && !w->cmdOK->isVisible());
-        QCOMPARE(w->height(), px(*w, 3255));
-        QVERIFY(clickFile(*w, "tagged.mp3"));
-
-        // The header is read after the ID3v2 tag: MPEG-1 Layer III, one frame of 417 bytes to
-        // every 1/38.5 s, three seconds of audio.
-        const qint64 size = QFileInfo(m_folder + "/tagged.mp3").size();
-        const auto [yes, no] =
-            language == &m_french ? std::pair("Oui", "Non") : std::pair("Yes", "No");
-        QCOMPARE(lines(*w), QStringList({QString::number(size), "3 ", "MPEG-1.0 Layer III",
-                                         QString("128kbit, %1 frames").arg(qRound(size / 417.0)),
-                                         "44100Hz Joint Stereo", no, no, yes, "None"})
-                                .join(u'|'));
-        QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
-        QVERIFY(!w->chkLectureSeul->isChecked());
-        QVERIFY(w->frmTags->isVisible() && w->frmMPEGinfo->isVisible() && w->cmdOK->isVisible());
-        QCOMPARE(w->height(), px(*w, 6330));
-    }
-}
-
-void TestTagEditor::okWritesTheTag()
-{
-    auto w = open({"tagged.mp3", "plain.mp3"}, m_french);
-    const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3";
-    const qint64 taggedSize = QFileInfo(tagged).size(), plainSize = QFileInfo(plain).size();
-
-    QVERIFY(clickFile(*w, "tagged.mp3"));
-    w->txtTitre->selectAll();
-    QTest::keyClicks(w->txtTitre, "Danse macabre");
-    w->genre->setCurrentIndex(17);
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QCOMPARE(QFileInfo(tagged).size(), taggedSize);
-    QCOMPARE(tagOf(tagged), "Danse macabre|Ravel|Orchestral|1928|first take|17");
-
-    // A file without a tag gets one after its audio.
-    QVERIFY(clickFile(*w, "plain.mp3"));
-    QCOMPARE(fields(*w), "|||||Other|32");
-    QTest::keyClicks(w->txtArtiste, "Satie");
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QCOMPARE(QFileInfo(plain).size(), plainSize + 128);
-    QCOMPARE(tagOf(plain), "|Satie||||12");
-    QVERIFY(m_desktop.messages.isEmpty());
-}
-
-void TestTagEditor::refusedWritesAndOddFiles()
-{
-    auto w =
-        open({"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3"}, m_english);
-    const QString readOnly = m_folder + "/tagged.mp3";
-    QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
-    const QByteArray before = readBytes(readOnly);
-    QVERIFY(clickFile(*w, "tagged.mp3"));
-    QVERIFY(w->chkLectureSeul->isChecked());
-    QTest::keyClicks(w->txtTitre, "x");
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QCOMPARE(readBytes(readOnly), before);
-
-    // A file removed since it was listed cannot be reached either.
-    QVERIFY(clickFile(*w, "plain.mp3"));
-    QVERIFY(!w->chkLectureSeul->isChecked());
-    QVERIFY(QFile::remove(m_folder + "/plain.mp3"));
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QVERIFY(!QFile::exists(m_folder + "/plain.mp3"));
-    QCOMPARE(m_desktop.messages.size(), 2);
-    for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
-        QCOMPARE(message.text,
-                 "The tag could not be written: the file is read-only or cannot be reached.");
-        QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Information);
-    }
-    m_desktop.messages.clear();
-
-    // 255 has no name: the genre chosen before stays.
-    QVERIFY(clickFile(*w, "genre5.mp3"));
-    QCOMPARE(fields(*w), "genre5.mp3|||||Funk|5");
-    QVERIFY(clickFile(*w, "genre255.mp3"));
-    QCOMPARE(fields(*w), "genre255.mp3|||||Funk|255");
-    // No header and no tag: every line is filled anew; the fields are emptied, "Other" is
-    // chosen, the number shown before stays.
-    QVERIFY(clickFile(*w, "broken.mp3"));
-    QCOMPARE(lines(*w), "9|0 | |0kbit, 0 frames|0Hz |No|No|No|");
-    QCOMPARE(fields(*w), "|||||Other|255");
-}
-
-void TestTagEditor::typingLimits()
-{
-    auto w = open({"plain.mp3"}, m_french);
-    QVERIFY(clickFile(*w, "plain.mp3"));
-    QTest::keyClicks(w->txtTitre, QString(35, u'a'));
-    QTest::keyClicks(w->txtAnnee, "199945");
-    QCOMPARE(w->txtTitre->text(), QString(30, u'a'));
-    QCOMPARE(w->txtAnnee->text(), "1999");
-    // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
-    for (int typed = 0; typed < 31; ++typed)
-        QTest::sendKeyEvent(QTest::Click, w->txtAlbum, Qt::Key_unknown, QStringLiteral("€"), {});
-    QCOMPARE(w->txtAlbum->text(), QString(30, u'€'));
-    const QString note = QString::fromUcs4(U"\U0001F3B5");
-    w->txtCommentaire->insert(note.repeated(31));
-    QCOMPARE(w->txtCommentaire->text(), note.repeated(30));
-    // A paste in the middle keeps what fits, and the text after the cursor.
-    w->txtArtiste->setText("0123456789012345678901234");
-    w->txtArtiste->setCursorPosition(5);
-    w->txtArtiste->insert("ABCDEFGHIJ");
-    QCOMPARE(w->txtArtiste->text(), "01234ABCDE56789012345678901234");
-
-    QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-    QCOMPARE(tagOf(m_folder + "/plain.mp3"),
-             QString(30, u'a') + "|01234ABCDE56789012345678901234|" + QString(30, u'€') + "|1999|" +
-                 QString(30, u'?') + "|12");
-}
-
-void TestTagEditor::volumesAndFolders()
-{
-    auto w = open({}, m_english);
-    for (const char* name : {"b.mp3", "SONG.MP3", "a.Mp3", "clip.wav", "notes.txt", ".x.mp3"})
-        QVERIFY(touch(m_folder + u'/' + name));
-    QVERIFY(QDir().mkpath(m_folder + "/dir.mp3"));
-    QVERIFY(chooseFolder(*w, m_dir.path()) && chooseFolder(*w, m_folder));
-    QCOMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
-    QCOMPARE(w->dirDur->currentItem()->child(0)->text(0), "dir.mp3");
-
-    // A volume gone since the list was filled: the message, then the root folder.
-    w->drvDur->addItem("gone", m_folder + "/gone");
-    w->drvDur->setCurrentIndex(w->drvDur->count() - 1);
-    QCOMPARE(m_desktop.messages.size(), 1);
-    QCOMPARE(m_desktop.messages[0].text, "The drive is not ready.");
-    QVERIFY(m_desktop.messages[0].title == "Quenzal" &&
-            m_desktop.messages[0].icon == Desktop::Icon::Information);
-    m_desktop.messages.clear();
-    QCOMPARE(w->drvDur->currentData().toString(), "/");
-    QCOMPARE(w->folderPath(), "/");
-}
-
-void TestTagEditor::escapeDiscardsAndShowFile()
-{
-    auto w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
-    ApplyCaptions(w.get(), m_english, frmTag::captionTable());
-    QVERIFY(w->lblDurée->text() == "Length:" && w->lblCrc->text() == "CRC:");
-
-    QVERIFY(QFile::copy(m_dir.filePath("tagged.mp3"), m_dir.filePath("shown.mp3")));
-    w->showFile(m_dir.filePath("shown.mp3"));
-    QCOMPARE(w->fleDur->currentIndex().data().toString(), "shown.mp3");
-    QCOMPARE(w->lblChemin->text(), m_dir.filePath("shown.mp3"));
-    QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
-    w->show();
-    QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-
-    // Enter writes nothing; Escape rejects the window.
-    const QByteArray before = readBytes(m_dir.filePath("shown.mp3"));
-    QSignalSpy rejected(w.get(), &QDialog::rejected);
-    QTest::keyClicks(w->txtTitre, "x");
-    QTest::keyClick(w->txtTitre, Qt::Key_Return);
-    QVERIFY(w->isVisible() && readBytes(m_dir.filePath("shown.mp3")) == before);
-    QTest::keyClick(w->txtTitre, Qt::Key_Escape);
-    QCOMPARE(rejected.size(), 1);
-    QVERIFY(!w->isVisible());
-
-    w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
-    QCOMPARE(w->genre->count(), 148);
-    QCOMPARE(w->genre->currentText(), "Other");
-    QVERIFY(w->lblDurée->text() == "Durée:" && w->lblChemin->text().isEmpty());
-    QVERIFY(w->frmTags->isHidden() && w->height() == px(*w, 3255));
-}
 
 QTEST_MAIN(TestTagEditor)
 #include "tst_tageditor.moc"
