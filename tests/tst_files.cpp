@@ -1,163 +1,349 @@
-#include "TestFiles.h"
+// Files without any window: the path and file helpers, the script writer, the wait for a
+// process, and the file list's rules (admission, rows, the model and the folder search).
+#include "app/FileEntry.h"
+#include "app/FileListModel.h"
+#include "app/FolderSearch.h"
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
 #include "conversion/mdlWait.h"
 
+#include "TestFiles.h"
+
+#include <QAbstractItemModelTester>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+
+QStringList paths(const QList<FileEntry>& rows)
+{
+    QStringList result;
+    for (const FileEntry& row : rows)
+        result << row.fullPath();
+    return result;
+}
+
+FileEntry row(const QString& name)
+{
+    FileEntry entry;
+    entry.name = name;
+    entry.folder = QStringLiteral("/music/");
+    return entry;
+}
+
+} // namespace
 
 class TestFiles : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void pathsAndPatterns();
-    void existsAndListFiles();
-    void writeTextFile();
-    void waitProcess();
-};
-
-void TestFiles::pathsAndPatterns()
-{
-    // A backslash is part of a Linux file name, never a separator.
-    const QString live = "/music/live.set.wav";
-    QCOMPARE((QStringList{SplitPath(live, 2), SplitPath(live, 4), SplitPath(live, 5),
-                          SplitPath("/my.folder/track", 4), SplitPath("track.", 2),
-                          SplitPath("track.", 3), SplitPath("/music/AC\\DC.mp3", 1)}),
-             (QStringList{"live.set", ".wav", "", ".", "track", "", "AC\\DC.mp3"}));
-    QCOMPARE((QStringList{CleanString(" \r\n/home/u/Out\r\n "), CleanString(u"\r\n\0\n\r"_s),
-                          CleanString(u"\0 a\r\nb\t "_s), StripExtension("fr.ui.lng"),
-                          StripExtension(".lng"), CutAtNull(u"ab\0cd\0"_s), CutAtNull(u"\0x"_s),
-                          GetExtension("/music/a.b.WAV"), GetExtension("/my.folder/file"),
-                          GetExtension("/music/file"), GetFolder("/home/u/a.wav"),
-                          ToOem("\"/x/été €.wav\" -b 128\r\n")}),
-             (QStringList{"/home/u/Out", "", "a\r\nb\t", "fr", "", "ab", "", "WAV", "folder/file",
-                          "", "/home/u", "\"/x/été €.wav\" -b 128\r\n"}));
-
-    // Patterns match without regard to case, the whole name, and know nothing but * and ?.
-    const auto m = [](const char* pattern, const char* name) {
-        return WildcardPattern(pattern).matches(name);
-    };
-    QCOMPARE((QList<bool>{m("*.*", "noext"), m("*.MP3", "x.mp3"), m("é*.wav", "ÉTÉ.WAV"),
-                          m("a*b*c", "aXbYbZc"), m("*.mp3", "x.mp3.bak"), m("?.wav", "ab.wav"),
-                          m("a*b*c", "aXbYbZ"), m("[ab].wav", "a.wav")}),
-             (QList<bool>{true, true, true, true, false, false, false, false}));
-}
-
-void TestFiles::existsAndListFiles()
-{
-    QTemporaryDir dir;
-    const QString folder = dir.path() + '/';
-    for (const char* name : {"b.wav", "A.MP3", "c.txt", ".hidden.wav", "Recycled", "sub/in/x.wav"})
-        QVERIFY(touch(folder + name));
-    QVERIFY(QFile::link(folder + "sub", folder + "tosub"));
-    QVERIFY(QFile::link(folder + "gone", folder + "dead"));
-    QCOMPARE(::mkfifo(QFile::encodeName(folder + "pipe").constData(), 0600), 0);
-
-    // A folder is no file; with both given, the two are simply put together.
-    QCOMPARE((QList<bool>{Exists(folder + "b.wav"), Exists(folder + "sub"), Exists(folder + "dead"),
-                          Exists(""), Exists("b.wav", folder), Exists("b.wav", dir.path()),
-                          Exists("", folder), Exists({}, folder), Exists({}, dir.path()),
-                          Exists({}, folder + "b.wav/"), Exists({}, folder + "missing/"),
-                          Exists({}, {})}),
-             (QList<bool>{true, false, false, false, true, false, false, true, true, false, false,
-                          false}));
-
-    // "Recycled" counts as a folder whatever it is; a pipe is never listed.
-    QStringList listing;
-    ListFiles(dir.path(), "*.*", listing, false);
-    QCOMPARE(listing, QStringList({".hidden.wav", "A.MP3", "b.wav", "c.txt", ""}));
-    ListFiles(folder, "*.*", listing, true);
-    QCOMPARE(listing, QStringList({".hidden.wav", "A.MP3", "b.wav", "c.txt", "$DIR$Recycled",
-                                   "$DIR$sub", "$DIR$tosub", ""}));
-    // Patterns in their order, without regard to case; a name matching two is listed twice.
-    ListFiles(dir.path(), "*.WAV; *.mp3;*.wav", listing, false);
-    QCOMPARE(listing, QStringList({".hidden.wav", "b.wav", "A.MP3", ".hidden.wav", "b.wav", ""}));
-    // Nothing found, in a missing folder, a file, or a folder holding only a folder: one empty
-    // element, whatever the listing held before.
-    for (const QString& nothing : {folder + "missing", folder + "b.wav", folder + "sub"}) {
-        listing = QStringList{"old"};
-        ListFiles(nothing, "*.*", listing, false);
-        QCOMPARE(listing, QStringList{""});
-    }
-}
-
-void TestFiles::writeTextFile()
-{
-    QTemporaryDir dir;
-    const QString file = dir.filePath("Quenzal.sh"), locked = dir.filePath("locked");
-    const char* old = "old script\n";
-    // UTF-8; appending creates a missing file.
-    QVERIFY(WriteTextFile("lame \"été\" €\n", file, true) && WriteTextFile("2\n", file, true));
-    QCOMPARE(readBytes(file), "lame \"\xC3\xA9t\xC3\xA9\" \xE2\x82\xAC\n2\n");
-    QVERIFY(WriteTextFile("", file, false) && QFileInfo::exists(file) && readBytes(file).isEmpty());
-
-    // A rewrite keeps the file's permissions (the bits Qt adds for the current user aside).
-    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup;
-    QVERIFY(QFile::setPermissions(file, mode) && WriteTextFile(old, file, false));
-    QCOMPARE(QFileInfo(file).permissions() & 0x7077, mode);
-
-    // Refused, nothing created, the old file intact and no temporary file left: a missing
-    // folder, a folder in place of the file, no path at all, a read-only file or folder (also
-    // for root).
-    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner) && touch(locked + "/Quenzal.sh", old));
-    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
-    bool refused = !writeFileWhole("", "x") && !WriteTextFile("x", locked + "/n", false);
-    for (const QString& path : {dir.filePath("missing/Quenzal.sh"), dir.path(), QString(), file,
-                                locked + "/Quenzal.sh"}) {
-        for (const bool append : {false, true})
-            refused = refused && !WriteTextFile("new", path, append);
-    }
-    QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(refused);
-    QCOMPARE(readBytes(file) + readBytes(locked + "/Quenzal.sh"), QByteArray(old).repeated(2));
-    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-             QStringList({"locked", "Quenzal.sh"}));
-    QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"Quenzal.sh"});
-
-    // A full disk: the write fails and the old file stays whole.
-    QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+    void admissionIsCaseSensitiveAndLooksAtTheWholePath()
     {
-        FileSizeLimit full(100);
-        QVERIFY(!WriteTextFile(QString(5000, 'x'), file, false));
-        QVERIFY(!WriteTextFile(QString(200000, 'x'), file, false));
+        for (const char* path :
+             {"/m/a.wav", "/m/a.b.mp3", "/m/a.aiff", "/m/a.aif", "/m/a.aiff/notes"})
+            QVERIFY2(IsAdmittedFile(path), path);
+        for (const char* path : {"/m/a.WAV", "/m/a.txt", "/m/noextension", "/m/a.wav/notes"})
+            QVERIFY2(!IsAdmittedFile(path), path);
     }
-    QCOMPARE(readBytes(file), old);
-}
 
-void TestFiles::waitProcess()
-{
-    // Exit codes are 8 bits; a process ended by a signal gives -1; one that cannot be waited
-    // for (missing, not executable, a folder) counts as ended with 0.
-    const auto run = [](const QString& program, const QStringList& arguments) {
-        QProcess process;
-        process.start(program, arguments);
-        return WaitProcess(process);
-    };
-    QTemporaryDir dir;
-    QVERIFY(touch(dir.filePath("script.sh"), "exit 4\n"));
-    QCOMPARE((QList<int>{run("/bin/sh", {"-c", "exit 3"}), run("/bin/sh", {"-c", "exit 259"}),
-                         run("/bin/sh", {"-c", "exit 255"}), run("/bin/sh", {"-c", "kill -9 $$"}),
-                         run(dir.filePath("missing"), {}), run(dir.filePath("script.sh"), {}),
-                         run(dir.path(), {})}),
-             (QList<int>{3, 3, 255, -1, 0, 0, 0}));
+    void rowsFromRealFiles()
+    {
+        QTemporaryDir dir;
+        const QString wav = dir.filePath("live.set.wav");
+        QVERIFY(touch(wav, QByteArray(1234, 'x')));
+        QFile file(wav);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
+                                 QFileDevice::FileModificationTime));
+        file.close();
+        const auto entry = MakeFileEntry(wav);
+        QVERIFY(entry);
+        QCOMPARE(entry->text(FileEntry::NameColumn), QString("live.set.wav"));
+        QCOMPARE(entry->text(FileEntry::FolderColumn), dir.path() + '/');
+        QCOMPARE(entry->text(FileEntry::SizeColumn), QString("1234"));
+        QCOMPARE(entry->fullPath(), wav);
+        QVERIFY(!entry->type.isEmpty());
+        // A file modified at midnight shows its date alone.
+        QCOMPARE(entry->text(FileEntry::DateColumn),
+                 QLocale().toString(QDate(2024, 3, 1), QLocale::ShortFormat));
 
-    // Already ended: the code at once, as often as asked.
-    QProcess ended;
-    ended.start("/bin/sh", {"-c", "exit 5"});
-    QVERIFY(ended.waitForFinished() && WaitProcess(ended) == 5 && WaitProcess(ended) == 5);
+        // A hidden file keeps its name; a refused, missing or folder path gives no row.
+        for (const char* name : {".hidden.mp3", "a.WAV", "x.aiff/notes"})
+            QVERIFY(touch(dir.filePath(name)));
+        QDir().mkpath(dir.filePath("folder.wav"));
+        QCOMPARE(MakeFileEntry(dir.filePath(".hidden.mp3"))->name, QString(".hidden.mp3"));
+        QCOMPARE(MakeFileEntry(dir.filePath("x.aiff/notes"))->name, QString("notes"));
+        for (const char* name : {"a.WAV", "missing.wav", "folder.wav"})
+            QVERIFY(!MakeFileEntry(dir.filePath(name)));
 
-    // The child ends only when fed from the event loop: the wait must let events run.
-    QProcess child;
-    child.start("/bin/sh", {"-c", "read code; exit $code"});
-    QMetaObject::invokeMethod(
-        this, [&] { child.write("7\n"); }, Qt::QueuedConnection);
-    QCOMPARE(WaitProcess(child), 7);
-}
+        // 2 GiB and more keep their true size (a sparse file takes no disk space).
+        QFile big(dir.filePath("big.wav"));
+        QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(5) << 30));
+        big.close();
+        QCOMPARE(MakeFileEntry(big.fileName())->text(FileEntry::SizeColumn), QString("5368709120"));
+    }
+
+    void modelAddsRemovesAndClears()
+    {
+        FileListModel model;
+        QAbstractItemModelTester tester(&model,
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QList<FileEntry> rows;
+        for (int i = 0; i < 200; ++i)
+            rows << row(QString("f%1.wav").arg(i));
+        model.append(rows);
+        model.append(row("f0.wav")); // duplicates are allowed
+        QCOMPARE(model.rowCount(), 201);
+        QCOMPARE(model.data(model.index(200, 0)).toString(), QString("f0.wav"));
+
+        // Few runs: removed run by run; repeated and out-of-range numbers are ignored.
+        model.removeRowNumbers({5, 3, 4, 4, 100, -1, 999});
+        QCOMPARE(model.rowCount(), 197);
+        QVERIFY(model.entry(3).name == "f6.wav" && model.entry(97).name == "f101.wav");
+
+        // Many runs: one pass, the order of the kept rows unchanged.
+        QList<int> everyOther;
+        for (int r = 0; r < model.rowCount(); r += 2)
+            everyOther << r;
+        const QString keptFirst = model.entry(1).name;
+        const QString keptLast = model.entry(model.rowCount() - 2).name;
+        model.removeRowNumbers(everyOther);
+        QCOMPARE(model.rowCount(), 98);
+        QVERIFY(model.entry(0).name == keptFirst && model.entry(97).name == keptLast);
+        model.removeRowNumbers({});
+        model.clear();
+        model.clear();
+        QCOMPARE(model.rowCount(), 0);
+    }
+
+    void folderSearchIsDepthFirstAndCaseFree()
+    {
+        QTemporaryDir dir;
+        for (const char* name :
+             {"b.mp3", "a.wav", "Sub/c.wav", "Sub/Deeper/d.WAV", "Tail/e.wav", "z.wav"})
+            QVERIFY(touch(dir.filePath("music/") + name));
+        QDir().mkpath(dir.filePath("music/folder.wav")); // a folder, not a file
+
+        QString path = dir.filePath("music");
+        QList<FileEntry> rows;
+        FindFilesAPI(path, "*.wav", rows);
+        QCOMPARE(path, dir.filePath("music/"));
+        const QString m = dir.filePath("music/");
+        QCOMPARE(paths(rows), QStringList({m + "a.wav", m + "z.wav", m + "Sub/c.wav",
+                                           m + "Sub/Deeper/d.WAV", m + "Tail/e.wav"}));
+        QCOMPARE(rows[2].folder, m + "Sub/");
+
+        // The same folder twice adds everything twice; an existing trailing "/" stays single.
+        path = m;
+        FindFilesAPI(path, "*.WAV", rows);
+        QCOMPARE(path, m);
+        QCOMPARE(rows.size(), 10);
+
+        QList<FileEntry> mp3;
+        path = m;
+        FindFilesAPI(path, "*.mp3", mp3);
+        QCOMPARE(paths(mp3), QStringList({m + "b.mp3"}));
+    }
+
+    void folderSearchSurvivesLinksAndOddNames()
+    {
+        QTemporaryDir dir;
+        const QString m = dir.filePath("music/");
+        QVERIFY(touch(m + "a.wav") && touch(m + "Sub/b.wav"));
+        // A link back to the top would loop forever if it were followed blindly.
+        QVERIFY(QFile::link(m, m + "Sub/loop"));
+        QVERIFY(QFile::link(m + "nowhere", m + "broken.wav"));
+        QVERIFY(touch(m + "line\nbreak \"quoted\" $(x).wav"));
+        // A linked file is listed; a link to a sibling folder does not list its files twice;
+        // a pipe named like a WAV is no file (reading it would wait forever); a folder that
+        // may not be read is passed over.
+        QVERIFY(QFile::link(m + "a.wav", m + "linked.wav"));
+        QVERIFY(QFile::link(m + "Sub", m + "ToSub"));
+        QCOMPARE(::mkfifo(QFile::encodeName(m + "pipe.wav").constData(), 0600), 0);
+        QVERIFY(touch(m + "Locked/hidden.wav"));
+        QVERIFY(QFile::setPermissions(m + "Locked", {}));
+        const QByteArray latin1Name = QFile::encodeName(m) + "caf\xe9.wav"; // not UTF-8
+        QVERIFY(::close(::creat(latin1Name.constData(), 0644)) == 0);
+
+        QString path = m;
+        QList<FileEntry> rows;
+        {
+            NoFileAccessOverride asAUser;
+            FindFilesAPI(path, "*.wav", rows);
+        }
+        QVERIFY(QFile::setPermissions(m + "Locked",
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QCOMPARE(paths(rows), QStringList({m + "a.wav", m + "line\nbreak \"quoted\" $(x).wav",
+                                           m + "linked.wav", m + "Sub/b.wav"}));
+
+        // A path that is no folder, or does not exist, finds nothing.
+        QList<FileEntry> none;
+        path = m + "a.wav";
+        FindFilesAPI(path, "*.wav", none);
+        path = dir.filePath("missing");
+        FindFilesAPI(path, "*.wav", none);
+        QVERIFY(none.isEmpty());
+
+        ::unlink(latin1Name.constData()); // Qt cannot remove what it cannot name
+
+        QString text = QString("ab") + QChar(0) + "cd";
+        QCOMPARE(StripNulls(text), QString("ab"));
+        QCOMPARE(text, QString("ab"));
+    }
+
+    void pathsAndPatterns()
+    {
+        // A backslash is part of a Linux file name, never a separator.
+        const QString live = "/music/live.set.wav";
+        QCOMPARE((QStringList{SplitPath(live, 2), SplitPath(live, 4), SplitPath(live, 5),
+                              SplitPath("/my.folder/track", 4), SplitPath("track.", 2),
+                              SplitPath("track.", 3), SplitPath("/music/AC\\DC.mp3", 1)}),
+                 (QStringList{"live.set", ".wav", "", ".", "track", "", "AC\\DC.mp3"}));
+        QCOMPARE((QStringList{CleanString(" \r\n/home/u/Out\r\n "), CleanString(u"\r\n\0\n\r"_s),
+                              CleanString(u"\0 a\r\nb\t "_s), StripExtension("fr.ui.lng"),
+                              StripExtension(".lng"), CutAtNull(u"ab\0cd\0"_s), CutAtNull(u"\0x"_s),
+                              GetExtension("/music/a.b.WAV"), GetExtension("/my.folder/file"),
+                              GetExtension("/music/file"), GetFolder("/home/u/a.wav"),
+                              ToOem("\"/x/été €.wav\" -b 128\r\n")}),
+                 (QStringList{"/home/u/Out", "", "a\r\nb\t", "fr", "", "ab", "", "WAV",
+                              "folder/file", "", "/home/u", "\"/x/été €.wav\" -b 128\r\n"}));
+
+        // Patterns match without regard to case, the whole name, and know nothing but * and ?.
+        const auto m = [](const char* pattern, const char* name) {
+            return WildcardPattern(pattern).matches(name);
+        };
+        QCOMPARE((QList<bool>{m("*.*", "noext"), m("*.MP3", "x.mp3"), m("é*.wav", "ÉTÉ.WAV"),
+                              m("a*b*c", "aXbYbZc"), m("*.mp3", "x.mp3.bak"), m("?.wav", "ab.wav"),
+                              m("a*b*c", "aXbYbZ"), m("[ab].wav", "a.wav")}),
+                 (QList<bool>{true, true, true, true, false, false, false, false}));
+    }
+
+    void existsAndListFiles()
+    {
+        QTemporaryDir dir;
+        const QString folder = dir.path() + '/';
+        for (const char* name :
+             {"b.wav", "A.MP3", "c.txt", ".hidden.wav", "Recycled", "sub/in/x.wav"})
+            QVERIFY(touch(folder + name));
+        QVERIFY(QFile::link(folder + "sub", folder + "tosub"));
+        QVERIFY(QFile::link(folder + "gone", folder + "dead"));
+        QCOMPARE(::mkfifo(QFile::encodeName(folder + "pipe").constData(), 0600), 0);
+
+        // A folder is no file; with both given, the two are simply put together.
+        QCOMPARE((QList<bool>{Exists(folder + "b.wav"), Exists(folder + "sub"),
+                              Exists(folder + "dead"), Exists(""), Exists("b.wav", folder),
+                              Exists("b.wav", dir.path()), Exists("", folder), Exists({}, folder),
+                              Exists({}, dir.path()), Exists({}, folder + "b.wav/"),
+                              Exists({}, folder + "missing/"), Exists({}, {})}),
+                 (QList<bool>{true, false, false, false, true, false, false, true, true, false,
+                              false, false}));
+
+        // "Recycled" counts as a folder whatever it is; a pipe is never listed.
+        QStringList listing;
+        ListFiles(dir.path(), "*.*", listing, false);
+        QCOMPARE(listing, QStringList({".hidden.wav", "A.MP3", "b.wav", "c.txt", ""}));
+        ListFiles(folder, "*.*", listing, true);
+        QCOMPARE(listing, QStringList({".hidden.wav", "A.MP3", "b.wav", "c.txt", "$DIR$Recycled",
+                                       "$DIR$sub", "$DIR$tosub", ""}));
+        // Patterns in their order, without regard to case; a name matching two is listed twice.
+        ListFiles(dir.path(), "*.WAV; *.mp3;*.wav", listing, false);
+        QCOMPARE(listing,
+                 QStringList({".hidden.wav", "b.wav", "A.MP3", ".hidden.wav", "b.wav", ""}));
+        // Nothing found, in a missing folder, a file, or a folder holding only a folder: one empty
+        // element, whatever the listing held before.
+        for (const QString& nothing : {folder + "missing", folder + "b.wav", folder + "sub"}) {
+            listing = QStringList{"old"};
+            ListFiles(nothing, "*.*", listing, false);
+            QCOMPARE(listing, QStringList{""});
+        }
+    }
+
+    void writeTextFile()
+    {
+        QTemporaryDir dir;
+        const QString file = dir.filePath("Quenzal.sh"), locked = dir.filePath("locked");
+        const char* old = "old script\n";
+        // UTF-8; appending creates a missing file.
+        QVERIFY(WriteTextFile("lame \"été\" €\n", file, true) && WriteTextFile("2\n", file, true));
+        QCOMPARE(readBytes(file), "lame \"\xC3\xA9t\xC3\xA9\" \xE2\x82\xAC\n2\n");
+        QVERIFY(WriteTextFile("", file, false) && QFileInfo::exists(file) &&
+                readBytes(file).isEmpty());
+
+        // A rewrite keeps the file's permissions (the bits Qt adds for the current user aside).
+        const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup;
+        QVERIFY(QFile::setPermissions(file, mode) && WriteTextFile(old, file, false));
+        QCOMPARE(QFileInfo(file).permissions() & 0x7077, mode);
+
+        // Refused, nothing created, the old file intact and no temporary file left: a missing
+        // folder, a folder in place of the file, no path at all, a read-only file or folder (also
+        // for root).
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner) &&
+                touch(locked + "/Quenzal.sh", old));
+        QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
+        bool refused = !writeFileWhole("", "x") && !WriteTextFile("x", locked + "/n", false);
+        for (const QString& path : {dir.filePath("missing/Quenzal.sh"), dir.path(), QString(), file,
+                                    locked + "/Quenzal.sh"}) {
+            for (const bool append : {false, true})
+                refused = refused && !WriteTextFile("new", path, append);
+        }
+        QVERIFY(
+            QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(refused);
+        QCOMPARE(readBytes(file) + readBytes(locked + "/Quenzal.sh"), QByteArray(old).repeated(2));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList({"locked", "Quenzal.sh"}));
+        QCOMPARE(QDir(locked).entryList(QDir::Files | QDir::Hidden), QStringList{"Quenzal.sh"});
+
+        // A full disk: the write fails and the old file stays whole.
+        QVERIFY(QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner));
+        {
+            FileSizeLimit full(100);
+            QVERIFY(!WriteTextFile(QString(5000, 'x'), file, false));
+            QVERIFY(!WriteTextFile(QString(200000, 'x'), file, false));
+        }
+        QCOMPARE(readBytes(file), old);
+    }
+
+    void waitProcess()
+    {
+        // Exit codes are 8 bits; a process ended by a signal gives -1; one that cannot be waited
+        // for (missing, not executable, a folder) counts as ended with 0.
+        const auto run = [](const QString& program, const QStringList& arguments) {
+            QProcess process;
+            process.start(program, arguments);
+            return WaitProcess(process);
+        };
+        QTemporaryDir dir;
+        QVERIFY(touch(dir.filePath("script.sh"), "exit 4\n"));
+        QCOMPARE((QList<int>{run("/bin/sh", {"-c", "exit 3"}), run("/bin/sh", {"-c", "exit 259"}),
+                             run("/bin/sh", {"-c", "exit 255"}),
+                             run("/bin/sh", {"-c", "kill -9 $$"}), run(dir.filePath("missing"), {}),
+                             run(dir.filePath("script.sh"), {}), run(dir.path(), {})}),
+                 (QList<int>{3, 3, 255, -1, 0, 0, 0}));
+
+        // Already ended: the code at once, as often as asked.
+        QProcess ended;
+        ended.start("/bin/sh", {"-c", "exit 5"});
+        QVERIFY(ended.waitForFinished() && WaitProcess(ended) == 5 && WaitProcess(ended) == 5);
+
+        // The child ends only when fed from the event loop: the wait must let events run.
+        QProcess child;
+        child.start("/bin/sh", {"-c", "read code; exit $code"});
+        QMetaObject::invokeMethod(
+            this, [&] { child.write("7\n"); }, Qt::QueuedConnection);
+        QCOMPARE(WaitProcess(child), 7);
+    }
+};
 
 QTEST_GUILESS_MAIN(TestFiles)
 #include "tst_files.moc"
