@@ -22,7 +22,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: %s OUTDIR\n", argv[0]);
         return 2;
     }
-    const std::string mpeg1 = frameHeader(3, 1, 9, 0, 1), zeros(4096, '\0');
+    const std::string mpeg1 = frameHeader(3, 1, 9, 0, 1), zeros(4096, '\0'), sep = "\x01";
     const std::pair<const char*, std::string> seeds[] = {
         {"header/mpeg2-joint", zeros.substr(0, 10) + frameHeader(2, 1, 8, 0, 1) + zeros},
         {"header/mpeg25-single", frameHeader(0, 1, 1, 2, 3) + zeros.substr(0, 3000)},
@@ -38,10 +38,8 @@ int main(int argc, char** argv)
         {"tag/audio-and-tag", mpeg1 + zeros.substr(0, 400) + tag("Caf\xE9 \x80", ' ', 255)},
         {"tag/nul-padded", zeros.substr(0, 300) + tag("x", '\0', 32)},
         {"tag/lower-case", mpeg1 + zeros.substr(0, 300) + "tag" + zeros.substr(0, 125)},
-        {"tag/short", zeros.substr(0, 127)}};
-    // Profile files: the file, then \x01 and section, key, value, another section and key.
-    const std::string sep = "\x01";
-    const std::pair<const char*, std::string> textSeeds[] = {
+        {"tag/short", zeros.substr(0, 127)},
+        // Profile files: the file, then \x01 and section, key, value, another section and key.
         {"profile/preset",
          "[General]\r\nDescription=Voix\r\nBitrate=128\r\n[VBR]\r\nQualit\xE9=4\r\n" + sep + "VBR" +
              sep + "Qualit\xC3\xA9" + sep + " 7 " + sep + "General" + sep + "Bitrate"},
@@ -59,14 +57,6 @@ int main(int argc, char** argv)
         {"script/dash", "\x02-b 'a b'" + sep + "-rf .wav" + sep + "--decode.wav"},
     };
     std::error_code error;
-    for (const auto& [name, bytes] : textSeeds) {
-        const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
-        std::filesystem::create_directories(file.parent_path(), error);
-        if (!(std::ofstream(file, std::ios::binary) << bytes)) {
-            std::fprintf(stderr, "cannot write %s\n", file.c_str());
-            return 1;
-        }
-    }
     for (const auto& [name, bytes] : seeds) {
         const std::filesystem::path file = std::filesystem::path(argv[1]) / name;
         std::filesystem::create_directories(file.parent_path(), error);
