@@ -1,11 +1,10 @@
-// Files without any window: the path and file helpers, the script writer, the wait for a
-// process, and the file list's rules (admission, rows, the model and the folder search).
+// Files without any window: the path and file helpers, the script writer, and the file list's
+// rules (admission, rows, the model and the folder search).
 #include "app/FileEntry.h"
 #include "app/FileListModel.h"
 #include "app/FolderSearch.h"
 #include "conversion/mdlFichier.h"
 #include "conversion/mdlMain.h"
-#include "conversion/mdlWait.h"
 
 #include "TestFiles.h"
 
@@ -13,7 +12,6 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -195,10 +193,6 @@ private Q_SLOTS:
         QVERIFY(none.isEmpty());
 
         ::unlink(latin1Name.constData()); // Qt cannot remove what it cannot name
-
-        QString text = QString("ab") + QChar(0) + "cd";
-        QCOMPARE(StripNulls(text), QString("ab"));
-        QCOMPARE(text, QString("ab"));
     }
 
     void pathsAndPatterns()
@@ -213,10 +207,9 @@ private Q_SLOTS:
                               CleanString(u"\0 a\r\nb\t "_s), StripExtension("fr.ui.lng"),
                               StripExtension(".lng"), CutAtNull(u"ab\0cd\0"_s), CutAtNull(u"\0x"_s),
                               GetExtension("/music/a.b.WAV"), GetExtension("/my.folder/file"),
-                              GetExtension("/music/file"), GetFolder("/home/u/a.wav"),
-                              ToOem("\"/x/été €.wav\" -b 128\r\n")}),
+                              GetExtension("/music/file")}),
                  (QStringList{"/home/u/Out", "", "a\r\nb\t", "fr", "", "ab", "", "WAV",
-                              "folder/file", "", "/home/u", "\"/x/été €.wav\" -b 128\r\n"}));
+                              "folder/file", ""}));
 
         // Patterns match without regard to case, the whole name, and know nothing but * and ?.
         const auto m = [](const char* pattern, const char* name) {
@@ -312,36 +305,6 @@ private Q_SLOTS:
             QVERIFY(!WriteTextFile(QString(200000, 'x'), file, false));
         }
         QCOMPARE(readBytes(file), old);
-    }
-
-    void waitProcess()
-    {
-        // Exit codes are 8 bits; a process ended by a signal gives -1; one that cannot be waited
-        // for (missing, not executable, a folder) counts as ended with 0.
-        const auto run = [](const QString& program, const QStringList& arguments) {
-            QProcess process;
-            process.start(program, arguments);
-            return WaitProcess(process);
-        };
-        QTemporaryDir dir;
-        QVERIFY(touch(dir.filePath("script.sh"), "exit 4\n"));
-        QCOMPARE((QList<int>{run("/bin/sh", {"-c", "exit 3"}), run("/bin/sh", {"-c", "exit 259"}),
-                             run("/bin/sh", {"-c", "exit 255"}),
-                             run("/bin/sh", {"-c", "kill -9 $$"}), run(dir.filePath("missing"), {}),
-                             run(dir.filePath("script.sh"), {}), run(dir.path(), {})}),
-                 (QList<int>{3, 3, 255, -1, 0, 0, 0}));
-
-        // Already ended: the code at once, as often as asked.
-        QProcess ended;
-        ended.start("/bin/sh", {"-c", "exit 5"});
-        QVERIFY(ended.waitForFinished() && WaitProcess(ended) == 5 && WaitProcess(ended) == 5);
-
-        // The child ends only when fed from the event loop: the wait must let events run.
-        QProcess child;
-        child.start("/bin/sh", {"-c", "read code; exit $code"});
-        QMetaObject::invokeMethod(
-            this, [&] { child.write("7\n"); }, Qt::QueuedConnection);
-        QCOMPARE(WaitProcess(child), 7);
     }
 };
 
