@@ -2,7 +2,6 @@
 // TagLib (when present) as an independent reader of what Quenzal writes.
 #include "TestFiles.h"
 
-#include "mp3/Genres.h"
 #include "mp3/Id3v1.h"
 #include "mp3/clsMP3.h"
 
@@ -121,7 +120,6 @@ void TestMp3::byteBuiltHeaders()
                  "4000000 bytes, 9592 frames of 417, 249 s, 128000 bit/s, 44100 Hz, "
                  "v3 l1 m1 e0, crc 0 c 0 o 1 p 0, MPEG-1.0/Layer III/Joint Stereo/None");
     }
-    QVERIFY(qFuzzyCompare(mp3.ConvertSeconds(86400), 1) && mp3.Time() == mp3.ConvertSeconds(249));
     // A new name clears the old results before anything is read.
     mp3.setFileName(QStringLiteral("other.mp3"));
     QCOMPARE(fields(mp3), fields(clsMP3()));
@@ -288,7 +286,6 @@ void TestMp3::tagReadAndWrite()
     const Id3v1Tag tag{"Déjà vu — œuvre €", "日本 🎵", "  Mass", "99", QString(40, u'c'), 32};
     QVERIFY(writeBytes(m_file, m_mp3) && WriteId3v1(m_file, tag) == Written);
     QCOMPARE(tagOf(m_file), "Déjà vu — œuvre €|?? ?|  Mass|99|" + QString(30, u'c') + "|32");
-    QVERIFY(GenreName(32) == "Classical" && GenreNames().size() == 148 && GenreName(255).isEmpty());
 #ifdef QUENZAL_HAVE_TAGLIB
     // An independent reader, which takes the text as Latin-1: the title agrees up to "—".
     TagLib::MPEG::File mpeg(QFile::encodeName(m_file).constData(), false);
