@@ -168,18 +168,6 @@ private Q_SLOTS:
                      QTest::mousePress(main->lstMain->viewport(), Qt::RightButton, {}, {10, 10});
                  }).count(','),
                  4);
-        // Buttons 3 and 4 show the About and LAME options windows modally.
-        for (const int button : {3, 4}) {
-            QString shown;
-            QTimer::singleShot(0, [&shown] {
-                QWidget* modal = QApplication::activeModalWidget();
-                shown = modal ? modal->objectName() : QString();
-                if (auto* dialog = qobject_cast<QDialog*>(modal))
-                    dialog->accept();
-            });
-            main->cmdBouton[button]->click();
-            QCOMPARE(shown, button == 3 ? "frmInfo" : "frmOptionLame");
-        }
 
         // Hints: the built-in text without a language, then the language's; they stay.
         QTest::mouseMove(main->cmdBouton[2]);
