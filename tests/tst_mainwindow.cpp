@@ -180,24 +180,11 @@ private Q_SLOTS:
         QCOMPARE(main->stbPanel2->text(), QString("Encode or decode the listed files"));
     }
 
-    void startRestoresWhatIsStoredStepByStep()
+    void startRestoresTheSwitchesAndFindsAMovedLanguage()
     {
         QVERIFY(main->lblRegistre->text().isEmpty()); // a first start
-
-        // Font and language stored, LAME options never confirmed: both are still restored.
-        Store("Police", "DejaVu Serif");
-        Store("Langue", env.programFolder() + "/Langue/English.lng");
-        start();
-        for (QWidget* w : {static_cast<QWidget*>(main->lstMain),
-                           static_cast<QWidget*>(program->folderWindow()->txtChemin)})
-            QCOMPARE(w->font().family(), QString("DejaVu Serif"));
-        QCOMPARE(main->mnuEffacer->text(), QString("Clear List"));
-        QCOMPARE(main->lstMain->model()->headerData(2, Qt::Horizontal).toString(), QString("Size"));
-        QCOMPARE(program->folderWindow()->frmDos->title(), QString("Folder to search"));
-
+        // A program folder that moved finds its language file again by name.
         Store("Commande LAME", "-b 192 -m j ");
-        // A program folder that moved finds its language file again by name; one that is gone
-        // altogether leaves the built-in captions.
         Store("Langue", "/nowhere/old/Langue/English.lng");
         start();
         QCOMPARE(main->lblRegistre->text(), QString("-b 192 -m j "));
