@@ -292,18 +292,15 @@ private Q_SLOTS:
         QCOMPARE(fresh.BitrateABR, 4);
 
         // Loads that stop, and where.
-        const struct {
-            const char* name;
-            const char* value;
-            int applied;
-        } stops[] = {{"Mode", "5", 2}, {"Copie", "3", 5}, {"Niveau ATH", "abc", 16}};
-        for (const auto& s : stops) {
+        const std::tuple<QString, QString, int> stops[] = {
+            {"Mode", "5", 2}, {"Copie", "3", 5}, {"Niveau ATH", "abc", 16}};
+        for (const auto& [name, value, applied] : stops) {
             SaveLameOptions(again);
-            Store(s.name, s.value);
+            Store(name, value);
             fresh.Crc = 7;
             const LameLoadResult r = LoadLameOptions(again, fresh);
-            QCOMPARE(r.stoppedAt, QString::fromUtf8(s.name));
-            QCOMPARE(r.applied, s.applied);
+            QCOMPARE(r.stoppedAt, name);
+            QCOMPARE(r.applied, applied);
             QCOMPARE(fresh.Crc, 7); // the record was not copied
         }
         SaveLameOptions(again);
@@ -365,15 +362,14 @@ private Q_SLOTS:
         QVERIFY(w->txtOption->text().startsWith("-b 100 "));
 
         // Reads that stop at the key concerned.
-        const struct {
-            QByteArray key, line;
-        } stops[] = {{"Mode", "Mode=5"}, {"Copie", "Copie=3"}, {"Norme ISO", "Norme=1"}};
-        for (const auto& stop : stops) {
-            writeBytes(bad, withLine(text, stop.key, stop.line));
+        for (const auto& [key, line] : {std::pair<QByteArray, QByteArray>("Mode", "Mode=5"),
+                                        {"Copie", "Copie=3"},
+                                        {"Norme ISO", "Norme=1"}}) {
+            writeBytes(bad, withLine(text, key, line));
             const PresetResult r = ReadPresetIntoWindow(*w, bad);
             QVERIFY(!r.ok);
-            QCOMPARE(r.stoppedAt.toUtf8(), stop.key);
-            QCOMPARE(ReadPresetIntoOptions(opts, bad).stoppedAt.toUtf8(), stop.key);
+            QCOMPARE(r.stoppedAt.toUtf8(), key);
+            QCOMPARE(ReadPresetIntoOptions(opts, bad).stoppedAt.toUtf8(), key);
         }
         writeBytes(bad, withLine(text, "Qualit\xE9", "Qualit\xE9=abc"));
         QVERIFY(ReadPresetIntoWindow(*w, bad).ok);
@@ -450,24 +446,21 @@ private Q_SLOTS:
         for (int i = 0; i < garbage.size(); ++i)
             garbage[i] = char((i * 7919) % 251);
         const QByteArray huge = "[General]\nDescription=big\nBitrate=" + QByteArray(2 << 20, '9');
-        const struct {
-            const char* name;
-            QByteArray content;
-            const char* description; // what the box holds afterwards
-        } cases[] = {{"garbage.qzo", garbage, ""},
-                     {"empty.qzo", {}, ""},
-                     {"huge.qzo", huge, "mine"}, // not read at all
-                     {"missing.qzo", "-", ""}};
-        for (const auto& c : cases) {
+        // {file, content, what the description box holds afterwards}: a huge file is not read.
+        const std::tuple<QString, QByteArray, QString> cases[] = {{"garbage.qzo", garbage, ""},
+                                                                  {"empty.qzo", {}, ""},
+                                                                  {"huge.qzo", huge, "mine"},
+                                                                  {"missing.qzo", "-", ""}};
+        for (const auto& [name, content, description] : cases) {
             w->txtdescription->setText("mine");
-            if (c.content != "-")
-                writeBytes(preset(c.name), c.content);
+            if (content != "-")
+                writeBytes(preset(name), content);
             const LameOptions before = opts;
-            desk.openAnswers << preset(c.name);
+            desk.openAnswers << preset(name);
             w->cmdOuvrir->click();
-            QCOMPARE(w->txtdescription->text(), QString(c.description));
+            QCOMPARE(w->txtdescription->text(), description);
             QVERIFY(opts == before);
-            QVERIFY(!ReadPresetIntoOptions(opts, preset(c.name)).ok);
+            QVERIFY(!ReadPresetIntoOptions(opts, preset(name)).ok);
         }
     }
 
