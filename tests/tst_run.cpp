@@ -163,40 +163,35 @@ private Q_SLOTS:
         SetWritable(data, true);
     }
 
-    void filesHandedOverDuringARunWaitForItsEnd()
-    {
-        main->AddFile(wav("first.wav"));
-        main->mnuEncode->trigger();
-        QVERIFY(main->isBusy());
-        main->receivePaths({wav("later.wav"), wav("LATER.WAV")});
-        QCOMPARE(main->fileList().rowCount(), 1); // the list never changes under a run
-        QSignalSpy ended(main, &frmMain::runEnded);
-        QVERIFY(ended.wait(120000));
-        QCOMPARE(main->fileList().paths(),
-                 QStringList({music->filePath("first.wav"), music->filePath("later.wav")}));
-        QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
-    }
-
     void encodeEndToEnd()
     {
         main->AddFile(wav("one.wav"));
         main->AddFile(wav("two.wav"));
         main->mnuEncode->trigger();
         // Busy: the window and every action are off, so nothing (not even an accessibility
-        // client) can start a second run or change the list meanwhile.
+        // client) can start a second run or change the list meanwhile; files handed over by a
+        // later start wait for the run's end.
         QVERIFY(main->isBusy() && !main->isEnabled() && console->isVisible());
         QVERIFY(!main->mnuEncode->isEnabled() && !main->mnuEffacer->isEnabled());
         main->mnuEffacer->trigger();
         main->mnuEncode->trigger();
+        main->receivePaths({wav("later.wav"), wav("LATER.WAV")});
         QCOMPARE(main->fileList().rowCount(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
+        QCOMPARE(main->fileList().paths().mid(2), QStringList{music->filePath("later.wav")});
+        QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
         QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
         QVERIFY(!console->isVisible()); // closed by itself
         QVERIFY(isMp3(music->filePath("Mp3/one.mp3")) && isMp3(music->filePath("Mp3/two.mp3")));
         QVERIFY(QFile::exists(env.programFolder() + "/Quenzal.sh")); // left in place
-        // Again, into the existing sub-folder.
+        // Again, into the existing sub-folder; then into a chosen folder, cleaned and kept so.
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
-        QVERIFY(desktop->messages.isEmpty());
+        QVERIFY(desktop->messages.isEmpty() && isMp3(music->filePath("Mp3/later.mp3")));
+        QTemporaryDir out;
+        program->setOutputFolderText(QString(" \r\n%1//./ ").arg(out.path()));
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QCOMPARE(program->outputFolderText(), out.path() + '/');
+        QVERIFY(isMp3(out.filePath("one.mp3")) && desktop->messages.isEmpty());
     }
 
     void encodeUsesTheConfirmedOptions()
@@ -255,37 +250,36 @@ private Q_SLOTS:
         }
     }
 
-    void chosenOutputFolderIsNormalisedAndKept()
-    {
-        QTemporaryDir out;
-        main->AddFile(wav("a.wav"));
-        program->setOutputFolderText(QString(" \r\n%1//./ ").arg(out.path()));
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
-        QCOMPARE(program->outputFolderText(), out.path() + '/');
-        QVERIFY(isMp3(out.filePath("a.mp3")));
-        QVERIFY(!QFile::exists(music->filePath("Mp3")));
-    }
-
     void failuresAreNamedThenNotified()
     {
+        // Asked to, a run removes a source once its own MP3 is there; never a source whose
+        // output is the same file (here through a hard link), never one that failed.
+        program->optionLameWindow()->chkSupp->setChecked(true);
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
         QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed"));
-        const QString good = wav("good.wav");
-        for (const char* name : {"bad.wav", "text.wav", "good.wav", "good.wav"})
+        const QString good = wav("good.wav"), linked = wav("linked.mp3");
+        QVERIFY(QDir().mkpath(music->filePath("Mp3")));
+        QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
+        QCOMPARE(
+            ::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))),
+            0);
+        for (const char* name : {"bad.wav", "text.wav", "good.wav", "good.wav", "linked.mp3"})
             main->AddFile(music->filePath(name));
         QVERIFY(run(main->mnuEncode));
-        QVERIFY(isMp3(music->filePath("Mp3/good.mp3")));
+        QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good.mp3")));
+        QVERIFY(QFile::exists(linked) && QFile::exists(music->filePath("bad.wav")));
         QVERIFY(!QFile::exists(music->filePath("Mp3/text.mp3"))); // no noise from a text file
         QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
         QVERIFY(main->isBusy() && desktop->messages.isEmpty());
-        // The two files that were not converted are named; the repeated row is only noted.
+        // The files that were not converted are named; the repeated row is only noted.
         const QString text = console->txtSortie->toPlainText();
         QVERIFY(text.contains("Skipped (already listed above): " + good));
         QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
                               music->filePath("text.wav")));
         const QString summary = text.mid(text.lastIndexOf("Files not converted:"));
-        QCOMPARE(summary, QString("Files not converted:\n  %1\n  %2\n")
-                              .arg(music->filePath("bad.wav"), music->filePath("text.wav")));
+        QCOMPARE(summary,
+                 QString("Files not converted:\n  %1\n  %2\n  %3\n")
+                     .arg(music->filePath("bad.wav"), music->filePath("text.wav"), linked));
 
         console->cmdFermer->click();
         QCOMPARE(desktop->messages.size(), 1);
@@ -294,27 +288,6 @@ private Q_SLOTS:
                  "The conversion has ended, but some files were not converted.\n"
                  "The console window showed the details.");
         QVERIFY(main->isEnabled() && !main->isBusy());
-    }
-
-    void deletingSourcesKeepsWhatIsNotSafelyReplaced()
-    {
-        // Asked to, a run removes a source once its own MP3 is there; never a source whose
-        // output is the same file (here through a hard link), never one that failed.
-        program->optionLameWindow()->chkSupp->setChecked(true);
-        const QString good = wav("good.wav"), linked = wav("linked.mp3");
-        const QString bad = music->filePath("bad.wav");
-        QVERIFY(WriteRefusedWav(bad));
-        QVERIFY(QDir().mkpath(music->filePath("Mp3")));
-        QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
-        QCOMPARE(
-            ::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))),
-            0);
-        for (const QString& path : {good, linked, bad})
-            main->AddFile(path);
-        QVERIFY(run(main->mnuEncode));
-        QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good.mp3")));
-        QVERIFY(QFile::exists(linked) && QFile::exists(bad));
-        console->close();
     }
 
     void stopNamesWhatWasNotConverted()
