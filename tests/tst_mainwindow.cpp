@@ -401,67 +401,60 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeModalWidget());
     }
 
-    void folderWindowSearchesAndCloses()
+    void folderWindowIsNewAtEveryShowing()
     {
         QTemporaryDir dir;
         for (const char* name : {"top/a.wav", "top/b.mp3", "top/Sub/c.wav", "top/Sub/X.MP3"})
             QVERIFY(touch(dir.filePath(name)));
-
-        frmDossier* window = program->folderWindow();
-        QVERIFY(window->txtChemin->isReadOnly() && window->lblExt->text() == "*.wav");
-        window->show();
-
-        // No folder yet: Enter warns and the window stays.
-        QTest::keyClick(window->cmbExtension, Qt::Key_Return);
-        QCOMPARE(desktop->messages.size(), 1);
-        QVERIFY(desktop->messages[0].icon == Desktop::Icon::Warning &&
-                desktop->messages[0].title == "Quenzal" && !desktop->messages[0].text.isEmpty());
-        QVERIFY(window->isVisible());
-
-        window->cmdOuvrirDossier->click(); // cancelled picker: the box stays empty
-        QVERIFY(window->txtChemin->text().isEmpty());
-        desktop->folderAnswers << dir.filePath("top/");
-        window->cmdOuvrirDossier->click();
-        QCOMPARE(window->txtChemin->text(), dir.filePath("top"));
-        window->cmbExtension->setCurrentIndex(1);
-        QCOMPARE(window->lblExt->text(), QString("*.mp3"));
-        QTest::keyClick(window->cmdOuvrirDossier, Qt::Key_Enter); // Enter searches from anywhere
-        QVERIFY(!window->isVisible() && window->result() == QDialog::Accepted);
-        QStringList found;
-        for (const FileEntry& row : window->foundRows())
-            found << row.fullPath();
-        QCOMPARE(found, QStringList({dir.filePath("top/b.mp3"), dir.filePath("top/Sub/X.MP3")}));
-    }
-
-    void folderWindowIsNewAtEveryShowing()
-    {
-        QTemporaryDir dir;
-        QVERIFY(touch(dir.filePath("a.wav")));
         Store("Langue", env.programFolder() + "/Langue/English.lng");
         start();
         QStringList states;
         const auto showAndThen = [&](const std::function<void(frmDossier*)>& act) {
             QTimer::singleShot(0, [&] {
                 auto* window = qobject_cast<frmDossier*>(QApplication::activeModalWidget());
-                QVERIFY(window);
+                QVERIFY(window && window->txtChemin->isReadOnly());
                 states << window->txtChemin->text() + '|' + window->lblExt->text() + '|' +
                               window->cmdAjouter->text();
-                desktop->folderAnswers << dir.path();
-                window->cmdOuvrirDossier->click();
                 act(window);
             });
             main->mnuAjoutDossier->trigger();
         };
         showAndThen([&](frmDossier* window) {
+            // No folder yet: Enter warns and the window stays; a cancelled picker changes nothing.
+            QTest::keyClick(window->cmbExtension, Qt::Key_Return);
+            QCOMPARE(desktop->messages.size(), 1);
+            QVERIFY(desktop->messages[0].icon == Desktop::Icon::Warning &&
+                    desktop->messages[0].title == "Quenzal" &&
+                    !desktop->messages[0].text.isEmpty());
+            QVERIFY(window->isVisible());
+            window->cmdOuvrirDossier->click();
+            QVERIFY(window->txtChemin->text().isEmpty());
+            desktop->folderAnswers << dir.filePath("top/");
+            window->cmdOuvrirDossier->click();
+            QCOMPARE(window->txtChemin->text(), dir.filePath("top"));
             window->cmbExtension->setCurrentIndex(1);
+            QCOMPARE(window->lblExt->text(), QString("*.mp3"));
             QTest::keyClick(window, Qt::Key_Escape); // closes without searching
         });
         QCOMPARE(main->fileList().rowCount(), 0);
-        showAndThen([&](frmDossier* window) { window->cmdAjouter->click(); });
-        QCOMPARE(names(main->fileList(), true), QStringList{dir.filePath("a.wav")});
-        QCOMPARE(rowCount(), QString("1"));
-        // Both showings start afresh, and in the chosen language.
-        QCOMPARE(states, QStringList({"|*.wav|Add", "|*.wav|Add"}));
+        showAndThen([&](frmDossier* window) {
+            desktop->folderAnswers << dir.filePath("top");
+            window->cmdOuvrirDossier->click();
+            window->cmbExtension->setCurrentIndex(1);
+            QTest::keyClick(window->cmdOuvrirDossier,
+                            Qt::Key_Enter); // Enter searches from anywhere
+        });
+        showAndThen([&](frmDossier* window) {
+            desktop->folderAnswers << dir.filePath("top");
+            window->cmdOuvrirDossier->click();
+            window->cmdAjouter->click();
+        });
+        const QString top = dir.filePath("top/");
+        QCOMPARE(names(main->fileList(), true),
+                 QStringList({top + "b.mp3", top + "Sub/X.MP3", top + "a.wav", top + "Sub/c.wav"}));
+        QCOMPARE(rowCount(), QString("4"));
+        // Every showing starts afresh, and in the chosen language.
+        QCOMPARE(states, QStringList({"|*.wav|Add", "|*.wav|Add", "|*.wav|Add"}));
         QVERIFY(!program->existingFolderWindow()); // not made again behind the user's back
     }
 };
