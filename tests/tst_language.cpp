@@ -11,7 +11,6 @@
 #include "mp3/frmTag.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/ProfileFile.h"
-#include "settings/SettingsStore.h"
 #include "settings/frmInfo.h"
 #include "settings/frmOption.h"
 
@@ -23,7 +22,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>

@@ -9,7 +9,6 @@
 #include "app/SingleInstance.h"
 #include "app/frmDossier.h"
 #include "mp3/frmTag.h"
-#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -20,7 +19,6 @@
 #include <QLineEdit>
 #include <QLocalSocket>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSignalSpy>

@@ -11,7 +11,6 @@
 #include "lame/UpDown.h"
 #include "lame/frmOptionLame.h"
 #include "settings/Language.h"
-#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -23,7 +22,6 @@
 #include <QRadioButton>
 #include <QSignalSpy>
 #include <QSlider>
-#include <QStyle>
 #include <QTabBar>
 #include <QTest>
 #include <QToolButton>

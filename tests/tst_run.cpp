@@ -8,7 +8,6 @@
 #include "conversion/frmConsole.h"
 #include "lame/frmOptionLame.h"
 #include "mp3/clsMP3.h"
-#include "settings/SettingsStore.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -16,7 +15,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -227,7 +225,7 @@ private Q_SLOTS:
     void filesEncodedSideBySide()
     {
         // "Encodages simultanés" as the general options window stores it.
-        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "Auto");
+        Store("Encodages simultanés", "Auto");
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
         for (const char* name : {"a.wav", "b.wav", "c.wav"})
             main->AddFile(wav(name));
