@@ -217,9 +217,6 @@ private Q_SLOTS:
         main->cmdBouton[4]->click();
         QCOMPARE(program->optionLameWindow()->sldBitrate[0]->value(), 16);
         QCOMPARE(program->optionLameWindow()->cmbMode->currentIndex(), 3);
-        // And after a restart.
-        start(env.programFolder());
-        QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
     }
 
     void filesEncodedSideBySide()
