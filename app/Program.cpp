@@ -77,11 +77,6 @@ frmOptionLame* Program::optionLameWindow()
     return m_optionLame;
 }
 
-frmOptionLame* Program::existingOptionLameWindow() const
-{
-    return m_optionLame;
-}
-
 frmOption* Program::optionWindow()
 {
     if (!m_option) {

@@ -53,7 +53,6 @@ public:
     frmInfo* infoWindow();
     frmConsole* consoleWindow();
     frmDossier* existingFolderWindow() const;
-    frmOptionLame* existingOptionLameWindow() const;
 
     // The LAME options window shown modally; after Escape it is made afresh and loaded from
     // the settings store again, so that OK never stores the design values by accident.

@@ -49,9 +49,6 @@ public:
     // and tells the view about every row that changed.
     void refresh();
 
-    State state(int row) const { return m_rows.at(row).state; }
-    int percent(int row) const { return m_rows.at(row).percent; }
-    QString lastErrorLine(int row) const { return m_rows.at(row).lastLine; }
     // The file's own output as a terminal shows it (the end of it, for a long one).
     QString outputText(int row) const;
     bool hasOutput(int row) const { return !m_rows.at(row).tail.isEmpty(); }

@@ -69,7 +69,6 @@ public:
     // line wrote it: a file that was there before the line is never touched.
     void stop();
     bool isRunning() const { return !m_jobs.empty(); }
-    int jobs() const { return m_jobCount; }
 
     const ConversionPlan& plan() const { return m_plan; }
 
