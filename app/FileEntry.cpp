@@ -1,6 +1,6 @@
 #include "app/FileEntry.h"
 
-#include "conversion/mdlMain.h"
+#include "settings/mdlMain.h"
 
 #include <QDateTime>
 #include <QFileInfo>

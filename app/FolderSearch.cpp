@@ -1,6 +1,6 @@
 #include "app/FolderSearch.h"
 
-#include "conversion/mdlFichier.h"
+#include "settings/mdlFichier.h"
 
 #include <QFile>
 #include <QSet>
@@ -123,14 +123,6 @@ private:
 };
 
 } // namespace
-
-QString StripNulls(QString& OriginalStr)
-{
-    const qsizetype nul = OriginalStr.indexOf(QChar(0));
-    if (nul >= 0)
-        OriginalStr.truncate(nul);
-    return OriginalStr;
-}
 
 void FindFilesAPI(QString& Path, const QString& SearchStr, QList<FileEntry>& rows)
 {

@@ -5,9 +5,6 @@
 #include <QList>
 #include <QString>
 
-// Shortens the text to the part before its first NUL character and returns it.
-QString StripNulls(QString& OriginalStr);
-
 // Searches the folder Path and all its sub-folders for files whose names match SearchStr
 // ("*.wav"; without regard to letter case) and appends one row per file to `rows`.
 // Depth first: a folder's own files (sorted by name) come before its sub-folders' files, and

@@ -2,12 +2,12 @@
 
 #include "app/frmDossier.h"
 #include "app/frmMain.h"
-#include "conversion/QtDesktop.h"
 #include "conversion/frmConsole.h"
 #include "lame/LamePersistence.h"
 #include "lame/frmOptionLame.h"
 #include "mp3/frmTag.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/QtDesktop.h"
 #include "settings/frmInfo.h"
 #include "settings/frmOption.h"
 

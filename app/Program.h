@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/ProgramValues.h"
-#include "conversion/Desktop.h"
 #include "settings/Captions.h"
+#include "settings/Desktop.h"
 
 #include <QPointer>
 #include <QString>

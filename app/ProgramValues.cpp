@@ -1,6 +1,6 @@
 #include "app/ProgramValues.h"
 
-#include "conversion/mdlFichier.h"
+#include "settings/mdlFichier.h"
 
 #include <QDir>
 

@@ -16,9 +16,7 @@ struct ProgramValues {
     Language language;    // the current language file
     QString fontName;     // the face of the controls that follow the font choice; empty: default
 
-    QString lamePath() const { return programFolder + QStringLiteral("/lame"); }
     QString langueFolder() const { return programFolder + QStringLiteral("/Langue"); }
-    QString presetFolder() const { return programFolder + QStringLiteral("/Preset"); }
     QString userPresetFolder() const { return dataFolder + QStringLiteral("/Preset"); }
     // Quenzal.sh in the program folder when Quenzal may write there, otherwise in the data
     // folder, which is made when missing (a folder that cannot be made gives a path the run

@@ -1,9 +1,9 @@
 #include "app/frmDossier.h"
 
 #include "app/FolderSearch.h"
-#include "conversion/Desktop.h"
-#include "conversion/mdlMain.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -7,10 +7,10 @@
 #include "app/frmDossier.h"
 #include "conversion/ConversionSession.h"
 #include "conversion/frmConsole.h"
-#include "conversion/mdlFichier.h"
-#include "conversion/mdlMain.h"
 #include "settings/SettingsStore.h"
 #include "settings/frmOption.h"
+#include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -6,11 +6,11 @@
 // The program folder is the build folder (its `lame` link); the settings live in a temporary
 // folder, never in the user's.
 
-#include "conversion/Desktop.h"
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
 #include "lame/LamePersistence.h"
 #include "lame/frmOptionLame.h"
+#include "settings/Desktop.h"
 #include "settings/Language.h"
 
 #include <QApplication>

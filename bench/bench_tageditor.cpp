@@ -3,8 +3,8 @@
 // tag) as a click on it does. Run it with QT_QPA_PLATFORM=offscreen.
 //
 // usage: bench_tageditor [FILE_COUNT [LANGUAGE_FILE_WITHOUT_LNG]]
-#include "conversion/Desktop.h"
 #include "mp3/frmTag.h"
+#include "settings/Desktop.h"
 #include "settings/Language.h"
 
 #include <QApplication>

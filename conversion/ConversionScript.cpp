@@ -1,7 +1,7 @@
 #include "conversion/ConversionScript.h"
 
-#include "conversion/mdlFichier.h"
 #include "mp3/clsMP3.h"
+#include "settings/mdlFichier.h"
 
 #include <QDir>
 #include <QFile>

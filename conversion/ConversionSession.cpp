@@ -1,11 +1,11 @@
 #include "conversion/ConversionSession.h"
 
 #include "conversion/ConversionRun.h"
-#include "conversion/Desktop.h"
 #include "conversion/frmConsole.h"
-#include "conversion/mdlFichier.h"
-#include "conversion/mdlMain.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
+#include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -62,7 +62,7 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     QApplication::setOverrideCursor(Qt::WaitCursor); // every source is looked into
     ConversionPlan plan = PlanConversion(request);
     QApplication::restoreOverrideCursor();
-    if (!WriteTextFile(ToOem(plan.script), scriptPath, false)) {
+    if (!WriteTextFile(plan.script, scriptPath, false)) {
         refuse(QStringLiteral("msgErrScript"), scriptPath);
         return false;
     }

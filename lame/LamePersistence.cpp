@@ -1,9 +1,9 @@
 #include "lame/LamePersistence.h"
 
 #include "lame/LameOptions.h"
-#include "lame/NumberText.h"
 #include "lame/OptionControls.h"
 #include "lame/frmOptionLame.h"
+#include "settings/NumberText.h"
 #include "settings/SettingsStore.h"
 
 #include <QCheckBox>

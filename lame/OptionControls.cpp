@@ -1,8 +1,8 @@
 #include "lame/OptionControls.h"
 
 #include "lame/LameOptions.h"
-#include "lame/NumberText.h"
 #include "lame/frmOptionLame.h"
+#include "settings/NumberText.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "lame/PresetFile.h"
 
 #include "lame/LameOptions.h"
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 #include "settings/ProfileFile.h"
 
 #include <QFileInfo>

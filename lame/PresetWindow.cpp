@@ -1,11 +1,11 @@
 // The preset reader and writer that work on the options window's controls.
 #include "lame/PresetFile.h"
 
-#include "conversion/mdlFichier.h"
 #include "lame/OptionControls.h"
 #include "lame/frmOptionLame.h"
 #include "settings/ProfileFile.h"
 #include "settings/TextCodec.h"
+#include "settings/mdlFichier.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "lame/UpDown.h"
 
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

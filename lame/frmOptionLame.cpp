@@ -1,16 +1,16 @@
 #include "lame/frmOptionLame.h"
 
-#include "conversion/Desktop.h"
-#include "conversion/mdlFichier.h"
-#include "conversion/mdlMain.h"
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
 #include "lame/LamePersistence.h"
-#include "lame/NumberText.h"
 #include "lame/PresetFile.h"
 #include "lame/UpDown.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
+#include "settings/NumberText.h"
 #include "settings/SettingsStore.h"
+#include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include <QCheckBox>
 #include <QComboBox>

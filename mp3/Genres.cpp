@@ -154,9 +154,3 @@ const QStringList& GenreNames()
     };
     return names;
 }
-
-QString GenreName(int index)
-{
-    const QStringList& names = GenreNames();
-    return index >= 0 && index < names.size() ? names.at(index) : QString();
-}

@@ -1,6 +1,6 @@
 #include "mp3/clsMP3.h"
 
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -14,7 +14,6 @@ namespace {
 
 constexpr qsizetype kWindowSize = 4096;
 constexpr qint32 kReservedRate = 99999;
-constexpr double kDayPerSecond = 1.15740740740741e-5;
 
 // kbit/s by bit-rate index (row) and column (Version AND 1) * 4 OR Layer. Columns 1-3 are
 // MPEG-2 and MPEG-2.5 Layer III, II, I; 5-7 are MPEG-1 Layer III, II, I; 0 and 4 belong to the
@@ -87,10 +86,6 @@ qint64 id3v2Length(const QByteArray& head)
 
 } // namespace
 
-clsMP3::clsMP3(QObject* parent)
-    : QObject(parent)
-{}
-
 void clsMP3::setFileName(const QString& fileName)
 {
     reset();
@@ -130,7 +125,6 @@ bool clsMP3::refresh()
     QFile file(m_fileName);
     if (m_fileName.isEmpty() || !QFileInfo(m_fileName).isFile() ||
         !file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-        Q_EMIT ReadComplete(false);
         return false;
     }
     m_fileSize = file.size();
@@ -144,10 +138,8 @@ bool clsMP3::refresh()
 
     searchWindow(window);
 
-    const bool ok = m_frequency != kReservedRate && m_bitrate != 0 && m_frequency != 0 &&
-                    m_fileSize != 0 && m_seconds != 0 && m_frameSize != 0;
-    Q_EMIT ReadComplete(ok);
-    return ok;
+    return m_frequency != kReservedRate && m_bitrate != 0 && m_frequency != 0 && m_fileSize != 0 &&
+           m_seconds != 0 && m_frameSize != 0;
 }
 
 // A short file is searched as far as it goes: a few frames are still an MP3.
@@ -260,14 +252,4 @@ double clsMP3::halvedFrameSize(double frameSize) const
         frameSize = std::trunc(frameSize) / 2;
     }
     return frameSize;
-}
-
-double clsMP3::ConvertSeconds(double seconds) const
-{
-    return seconds * kDayPerSecond;
-}
-
-double clsMP3::Time() const
-{
-    return m_seconds * kDayPerSecond;
 }

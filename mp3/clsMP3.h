@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 
 // Reads the first MPEG audio frame header of a file and derives a frame size, a frame count
@@ -11,19 +10,14 @@
 // right after an ID3v2 tag when the file starts with one. Frame count and
 // duration are estimates: every byte of the file counts as audio, and the duration uses
 // Quenzal's fixed frames-per-second divisors.
-class clsMP3 : public QObject {
-    Q_OBJECT
-
+class clsMP3 {
 public:
-    explicit clsMP3(QObject* parent = nullptr);
-
     QString FileName() const { return m_fileName; }
     // Clears every result of the previous file before storing the new name.
     void setFileName(const QString& fileName);
 
     // True when a complete, plausible header was found and a duration of at least one second
-    // (after rounding) could be derived. Emits ReadComplete with the same value, also when
-    // the file cannot be opened.
+    // (after rounding) could be derived.
     bool refresh();
 
     qint32 Bitrate() const { return m_bitrate; } // bits per second
@@ -46,14 +40,6 @@ public:
     bool original() const { return m_original; }
     quint8 Emphasis() const { return m_emphasis; }
     QString EmphasisText() const { return m_emphasisText; }
-
-    // A number of seconds as a fraction of a day.
-    double ConvertSeconds(double seconds) const;
-    // seconds() as a fraction of a day.
-    double Time() const;
-
-Q_SIGNALS:
-    void ReadComplete(bool ok);
 
 private:
     void reset();

@@ -1,10 +1,10 @@
 #include "mp3/frmTag.h"
 
-#include "conversion/Desktop.h"
 #include "mp3/Genres.h"
 #include "mp3/Id3v1.h"
 #include "mp3/clsMP3.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
 #include "settings/TextCodec.h"
 #include "settings/Twips.h"
 
@@ -517,21 +517,19 @@ void frmTag::fleDur_Click()
 // fields reset or as the last rejected candidate left them.
 void frmTag::showHeader(const QString& path)
 {
-    if (!m_mp3)
-        m_mp3 = new clsMP3(this);
-    m_mp3->setFileName(path);
-    m_mp3->refresh();
-    lblTaille2->setText(QString::number(m_mp3->FileSize()));
-    lblDuree2->setText(QString::number(m_mp3->seconds()) + u' ');
-    lblMpg->setText(m_mp3->VersionText() + u' ' + m_mp3->LayerText());
-    lblBitFrame->setText(QString::number(m_mp3->Bitrate() / 1000) + QStringLiteral("kbit, ") +
-                         QString::number(m_mp3->frames()) + QStringLiteral(" frames"));
-    lblHzSon->setText(QString::number(m_mp3->Frequency()) + QStringLiteral("Hz ") +
-                      m_mp3->ChannelModeText());
-    lblCopyright2->setText(yesNo(m_mp3->Copyright()));
-    lblOriginal2->setText(yesNo(m_mp3->original()));
-    lblCrc2->setText(yesNo(m_mp3->CRCProtected()));
-    lblEmphasis2->setText(m_mp3->EmphasisText());
+    m_mp3.setFileName(path);
+    m_mp3.refresh();
+    lblTaille2->setText(QString::number(m_mp3.FileSize()));
+    lblDuree2->setText(QString::number(m_mp3.seconds()) + u' ');
+    lblMpg->setText(m_mp3.VersionText() + u' ' + m_mp3.LayerText());
+    lblBitFrame->setText(QString::number(m_mp3.Bitrate() / 1000) + QStringLiteral("kbit, ") +
+                         QString::number(m_mp3.frames()) + QStringLiteral(" frames"));
+    lblHzSon->setText(QString::number(m_mp3.Frequency()) + QStringLiteral("Hz ") +
+                      m_mp3.ChannelModeText());
+    lblCopyright2->setText(yesNo(m_mp3.Copyright()));
+    lblOriginal2->setText(yesNo(m_mp3.original()));
+    lblCrc2->setText(yesNo(m_mp3.CRCProtected()));
+    lblEmphasis2->setText(m_mp3.EmphasisText());
 }
 
 void frmTag::showTag(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "mp3/clsMP3.h"
 #include "settings/Captions.h"
 
 #include <QDialog>
@@ -19,7 +20,6 @@ class QPushButton;
 class QStringListModel;
 class QTreeWidget;
 class QTreeWidgetItem;
-class clsMP3;
 
 // The tag editor: the user browses to one MP3 file, sees its MPEG header and its ID3v1 tag,
 // and writes an edited tag back. Shown modally; Escape or the close box rejects it, and the
@@ -115,7 +115,7 @@ private:
     Desktop& m_desktop;
     const Language& m_language;
     QStringListModel* m_files = nullptr;
-    clsMP3* m_mp3 = nullptr;
+    clsMP3 m_mp3;
     // fleDur's current row as a mouse press began: a click on it shows the file again.
     QPersistentModelIndex m_currentAtPress;
 };

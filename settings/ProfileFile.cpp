@@ -1,7 +1,7 @@
 #include "settings/ProfileFile.h"
 
-#include "conversion/mdlFichier.h"
 #include "settings/TextCodec.h"
+#include "settings/mdlFichier.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
 #include "settings/frmOption.h"
 
-#include "conversion/Desktop.h"
-#include "conversion/mdlMain.h"
 #include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
 #include "settings/Language.h"
 #include "settings/SettingsStore.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -4,9 +4,9 @@
 
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionScript.h"
-#include "conversion/mdlFichier.h"
 #include "mp3/Id3v1.h"
 #include "mp3/clsMP3.h"
+#include "settings/mdlFichier.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,9 +3,8 @@
 #include "app/FileEntry.h"
 #include "app/FileListModel.h"
 #include "app/FolderSearch.h"
-#include "conversion/mdlFichier.h"
-#include "conversion/mdlMain.h"
-#include "conversion/mdlWait.h"
+#include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include "TestFiles.h"
 
@@ -209,11 +208,9 @@ private Q_SLOTS:
                               CleanString(u"\0 a\r\nb\t "_s), StripExtension("fr.ui.lng"),
                               StripExtension(".lng"), CutAtNull(u"ab\0cd\0"_s), CutAtNull(u"\0x"_s),
                               GetExtension("/music/a.b.WAV"), GetExtension("/my.folder/file"),
-                              GetExtension("/music/file"), GetFolder("/home/u/a.wav")}),
+                              GetExtension("/music/file")}),
                  (QStringList{"/home/u/Out", "", "a\r\nb\t", "fr", "", "ab", "", "WAV",
-                              "folder/file", "", "/home/u"}));
-        QString nul = u"ab\0cd"_s;
-        QVERIFY(StripNulls(nul) == "ab" && nul == "ab"); // shortens its argument too
+                              "folder/file", ""}));
 
         // Patterns match without regard to case, the whole name, and know nothing but * and ?.
         const auto m = [](const char* pattern, const char* name) {
@@ -223,30 +220,6 @@ private Q_SLOTS:
                               m("a*b*c", "aXbYbZc"), m("*.mp3", "x.mp3.bak"), m("?.wav", "ab.wav"),
                               m("a*b*c", "aXbYbZ"), m("[ab].wav", "a.wav")}),
                  (QList<bool>{true, true, true, true, false, false, false, false}));
-    }
-
-    void waitProcess()
-    {
-        // The exit code, also of a process that ended before the wait; -1 for a signal; 0 for
-        // one that could not start. Events go on meanwhile: this child ends only when fed.
-        const auto run = [](const QStringList& arguments) {
-            QProcess process;
-            process.start("/bin/sh", arguments);
-            return WaitProcess(process);
-        };
-        QCOMPARE(
-            (QList<int>{run({"-c", "exit 3"}), run({"-c", "exit 259"}), run({"-c", "kill -9 $$"})}),
-            (QList<int>{3, 3, -1}));
-        QProcess ended, child;
-        ended.start("/bin/sh", {"-c", "exit 5"});
-        QVERIFY(ended.waitForFinished() && WaitProcess(ended) == 5);
-        child.start("/bin/sh", {"-c", "read code; exit $code"});
-        QMetaObject::invokeMethod(
-            this, [&] { child.write("7\n"); }, Qt::QueuedConnection);
-        QCOMPARE(WaitProcess(child), 7);
-        QProcess never;
-        never.start(QDir::tempPath() + "/no such program");
-        QCOMPARE(WaitProcess(never), 0);
     }
 
     void existsAndListFiles()

@@ -1,6 +1,6 @@
 #include "TestFiles.h"
 #include "lame/LameOptions.h"
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QLocale>
 #include <QProcess>

@@ -1,7 +1,7 @@
 #include "TestFiles.h"
 
-#include "lame/NumberText.h"
 #include "settings/Language.h"
+#include "settings/NumberText.h"
 #include "settings/ProfileFile.h"
 #include "settings/SettingsStore.h"
 #include "settings/TextCodec.h"

@@ -5,9 +5,9 @@
 #include "app/FileEntry.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
-#include "conversion/Desktop.h"
 #include "conversion/frmConsole.h"
 #include "lame/frmOptionLame.h"
+#include "settings/Desktop.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -1,6 +1,6 @@
 // libFuzzer target: the number readers on arbitrary text. Nothing crashes, every result is a
 // finite number, and the whole-number load agrees with the floating-point one.
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QString>
 

@@ -18,14 +18,8 @@ QString BrowseForFolder(Desktop& desktop, QObject* owner, const QString& title);
 // The text before its first "." (a language file name fr.ui.lng gives fr).
 QString StripExtension(const QString& text);
 
-// The console reads UTF-8 here, so the text reaches the script unchanged.
-QString ToOem(const QString& text);
-
 // The text before its first NUL character, or the whole text.
 QString CutAtNull(const QString& text);
 
 // The text after the last "." of the whole path (not only of the file name), or empty.
 QString GetExtension(const QString& path);
-
-// The text before the last path separator, without it; empty when there is none.
-QString GetFolder(const QString& path);

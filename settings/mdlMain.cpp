@@ -1,6 +1,6 @@
-#include "conversion/mdlMain.h"
+#include "settings/mdlMain.h"
 
-#include "conversion/Desktop.h"
+#include "settings/Desktop.h"
 
 #include <QDir>
 
@@ -24,11 +24,6 @@ QString StripExtension(const QString& text)
     return dot < 0 ? text : text.left(dot);
 }
 
-QString ToOem(const QString& text)
-{
-    return text;
-}
-
 QString CutAtNull(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(0));
@@ -39,10 +34,4 @@ QString GetExtension(const QString& path)
 {
     const qsizetype dot = path.lastIndexOf(QLatin1Char('.'));
     return dot < 0 ? QString() : path.mid(dot + 1);
-}
-
-QString GetFolder(const QString& path)
-{
-    const qsizetype sep = path.lastIndexOf(QLatin1Char('/'));
-    return sep < 0 ? QString() : path.left(sep);
 }

@@ -1,4 +1,4 @@
-#include "lame/NumberText.h"
+#include "settings/NumberText.h"
 
 #include <QLocale>
 

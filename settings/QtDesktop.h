@@ -1,6 +1,6 @@
 #pragma once
 
-#include "conversion/Desktop.h"
+#include "settings/Desktop.h"
 
 #include <QUrl>
 

@@ -1,4 +1,4 @@
-#include "conversion/QtDesktop.h"
+#include "settings/QtDesktop.h"
 
 #include <QDesktopServices>
 #include <QFileDialog>

@@ -1,4 +1,4 @@
-#include "conversion/mdlFichier.h"
+#include "settings/mdlFichier.h"
 
 #include <QDir>
 #include <QFile>
