@@ -1,7 +1,5 @@
 #include "settings/BuiltInTexts.h"
 
-#include <QFileInfo>
-
 namespace {
 
 // clang-format off
@@ -99,9 +97,5 @@ QString MessageText(const Language& language, const QString& section, const QStr
         return text;
     const MessageKey* entry = find(section, key);
     Q_ASSERT_X(entry, "MessageText", "a message key that is not in the list of message keys");
-    if (!entry)
-        return {};
-    const bool noLanguage =
-        language.path().isEmpty() || !QFileInfo::exists(language.path() + QStringLiteral(".lng"));
-    return noLanguage || entry->added ? QString::fromUtf8(entry->builtIn) : QString();
+    return entry ? QString::fromUtf8(entry->builtIn) : QString();
 }

@@ -17,7 +17,6 @@ struct MessageKey {
 std::span<const MessageKey> MessageKeys();
 
 // The text of a message or hint in the current language. When no language is chosen (as at a
-// very first start) or its file is gone, the built-in French text. When the language file
-// lacks a key Quenzal added, the built-in French text as well, so that no message box is ever
-// empty; a language file that lacks one of the original keys gives the empty text.
+// very first start), its file is gone or lacks the key, the built-in French text, so that no
+// message box or hint is ever empty.
 QString MessageText(const Language& language, const QString& section, const QString& key);

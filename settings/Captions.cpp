@@ -18,6 +18,57 @@
 
 namespace {
 
+QString caption(const QObject* control, const CaptionEntry& entry)
+{
+    switch (entry.kind) {
+    case CaptionKind::Caption:
+        if (const auto* menu = qobject_cast<const QMenu*>(control))
+            return menu->title();
+        if (const auto* action = qobject_cast<const QAction*>(control))
+            return action->text();
+        if (const auto* group = qobject_cast<const QGroupBox*>(control))
+            return group->title();
+        if (const auto* button = qobject_cast<const QAbstractButton*>(control))
+            return button->text();
+        if (const auto* label = qobject_cast<const QLabel*>(control))
+            return label->text();
+        break;
+    case CaptionKind::ColumnHeader:
+        if (const auto* view = qobject_cast<const QAbstractItemView*>(control);
+            view && view->model())
+            return view->model()->headerData(entry.index, Qt::Horizontal).toString();
+        break;
+    case CaptionKind::ListEntry:
+        if (const auto* list = qobject_cast<const QComboBox*>(control);
+            list && entry.index < list->count())
+            return list->itemText(entry.index);
+        break;
+    case CaptionKind::Tab:
+        if (const auto* tabs = qobject_cast<const QTabWidget*>(control);
+            tabs && entry.index < tabs->count())
+            return tabs->tabText(entry.index);
+        if (const auto* bar = qobject_cast<const QTabBar*>(control);
+            bar && entry.index < bar->count())
+            return bar->tabText(entry.index);
+        break;
+    }
+    return {};
+}
+
+// The caption a control was built with, kept on the control the first time a language reaches
+// it: what a language file that lacks the key shows instead of an empty caption.
+QString builtInCaption(QObject* control, const CaptionEntry& entry)
+{
+    const QByteArray property = QByteArrayLiteral("quenzalBuiltIn_") + entry.section + '_' +
+                                entry.key + '_' + QByteArray::number(entry.index);
+    const QVariant kept = control->property(property.constData());
+    if (kept.isValid())
+        return kept.toString();
+    const QString text = caption(control, entry);
+    control->setProperty(property.constData(), text);
+    return text;
+}
+
 void setCaption(QObject* control, const CaptionEntry& entry, const QString& text)
 {
     switch (entry.kind) {
@@ -30,8 +81,12 @@ void setCaption(QObject* control, const CaptionEntry& entry, const QString& text
             group->setTitle(text);
         else if (auto* button = qobject_cast<QAbstractButton*>(control))
             button->setText(text);
-        else if (auto* label = qobject_cast<QLabel*>(control))
+        else if (auto* label = qobject_cast<QLabel*>(control)) {
+            // A language text is shown as it is written, never as markup (an <img> in it
+            // would load a local file).
+            label->setTextFormat(Qt::PlainText);
             label->setText(text);
+        }
         break;
     case CaptionKind::ColumnHeader:
         if (auto* view = qobject_cast<QAbstractItemView*>(control); view && view->model())
@@ -59,10 +114,12 @@ void ApplyCaptions(QWidget* window, const Language& language, std::span<const Ca
         const QString name = QString::fromUtf8(entry.control);
         QObject* control =
             window->objectName() == name ? window : window->findChild<QObject*>(name);
-        if (control)
-            setCaption(
-                control, entry,
-                language.GetLangText(QLatin1String(entry.section), QLatin1String(entry.key), 255));
+        if (!control)
+            continue;
+        const QString builtIn = builtInCaption(control, entry);
+        const QString text =
+            language.GetLangText(QLatin1String(entry.section), QLatin1String(entry.key), 255);
+        setCaption(control, entry, text.isEmpty() ? builtIn : text);
     }
 }
 

@@ -25,8 +25,9 @@ struct CaptionEntry {
     int index = 0;
 };
 
-// Sets every caption of the table, in order, from the language file. A text missing from the
-// file gives an empty caption; a control the window lacks is passed over.
+// Sets every caption of the table, in order, from the language file. A text the file lacks (or
+// a file that is gone) gives back the control's built-in caption, never an empty one; labels
+// show their text plain, never as markup. A control the window lacks is passed over.
 void ApplyCaptions(QWidget* window, const Language& language, std::span<const CaptionEntry> table);
 
 // Sets the font face of the named controls (size, weight and style stay as they are). An

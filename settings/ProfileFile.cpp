@@ -5,7 +5,11 @@
 
 #include <QFile>
 #include <QFileInfo>
+
 #include <QStringDecoder>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -187,12 +191,31 @@ private:
     qsizetype m_bodyStart = 0;
 };
 
+// Larger than any profile file a person writes; a larger one is not read.
+constexpr qint64 kMaxProfileSize = 16 * 1024 * 1024;
+
+// Only a regular file of bounded size is read: a FIFO would block the window forever and a
+// link to /dev/zero would never end. The test is made on the opened file itself, so a file
+// swapped for a FIFO after a check cannot slip through.
 std::optional<QByteArray> readWholeFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
         return std::nullopt;
-    return file.readAll();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxProfileSize) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QFile file;
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QByteArray bytes = file.read(kMaxProfileSize + 1);
+    if (bytes.size() > kMaxProfileSize)
+        return std::nullopt;
+    return bytes;
 }
 
 // A section or key that could never be found again is not written: line breaks or a NUL

@@ -21,6 +21,8 @@ void QtDesktop::showMessage(QObject* owner, const QString& text, const QString& 
                                      : icon == Icon::Warning ? QMessageBox::Warning
                                                              : QMessageBox::Information;
     QMessageBox box(qtIcon, title, text, QMessageBox::Ok, widgetOf(owner));
+    // Texts come from language files and file names: never markup to render.
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

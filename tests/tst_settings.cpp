@@ -8,12 +8,15 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSettings>
 #include <QSize>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 
@@ -196,6 +199,17 @@ void TestSettings::profileBadFiles()
     QCOMPARE(get(f, "M", "k") + get(f, "M", "x"), "1");
     QVERIFY(set(f, "m", "K", "5") && set(f, "M", "x", "6"));
     QCOMPARE(readBytes(f), "[M]\r\nk=5\r\nK=2\r\nx=6\r\n[m]\r\nk=3\r\nx=4\r\n");
+
+    // A FIFO (nobody writes into it) or a link to an endless device reads as empty at once,
+    // and is never written through.
+    const QString fifo = path("fifo.lng"), zero = path("zero.lng");
+    QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0);
+    QVERIFY(QFile::link("/dev/zero", zero));
+    for (const QString& odd : {fifo, zero}) {
+        QCOMPARE(get(odd, "Main", "stb1"), QString());
+        QVERIFY(!set(odd, "Main", "stb1", "x"));
+    }
+    QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo(zero).isSymLink());
 }
 
 void TestSettings::settingsStore()
