@@ -53,6 +53,10 @@ frmInfo::frmInfo(QWidget* parent)
     imgMp3->setPixmap(banner(devicePixelRatioF()));
     imgMp3->setFixedSize(260, 50);
     imgMp3->setAccessibleName(QStringLiteral("Quenzal"));
+    // The version a user quotes in a report: information, so no accessible name of its own.
+    lblVersion = new QLabel(QStringLiteral("Quenzal " QUENZAL_VERSION), this);
+    lblVersion->setObjectName(QStringLiteral("lblVersion"));
+    lblVersion->setTextInteractionFlags(Qt::TextSelectableByMouse);
     ln1 = line(this, "ln1");
     lblAvertissement = new QLabel(
         QStringLiteral("Ce logiciel est protégé. Il est utilisé selon les termes de sa licence : "
@@ -69,6 +73,7 @@ frmInfo::frmInfo(QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(imgMp3, 0, Qt::AlignHCenter);
+    layout->addWidget(lblVersion, 0, Qt::AlignHCenter);
     layout->addWidget(ln1);
     layout->addWidget(lblAvertissement);
     layout->addWidget(ln2);

@@ -23,6 +23,7 @@ public:
     QLabel* imgMp3 = nullptr;
     QFrame* ln1 = nullptr;
     QFrame* ln2 = nullptr;
+    QLabel* lblVersion = nullptr;
     QLabel* lblAvertissement = nullptr;
     QPushButton* cmdOK = nullptr;
 

@@ -39,8 +39,13 @@ done
 [ -L "$prefix/bin/quenzal" ] &&
     [ "$(readlink -f "$prefix/bin/quenzal")" = "$(readlink -f "$program/quenzal")" ] ||
     fail "bin/quenzal is not a link to $program/quenzal"
-desktop-file-validate "$prefix/share/applications/org.orvanel.Quenzal.desktop" ||
-    fail "desktop-file-validate"
+entry=$prefix/share/applications/org.orvanel.Quenzal.desktop
+desktop-file-validate "$entry" || fail "desktop-file-validate"
+grep -qx "TryExec=$prefix/bin/quenzal" "$entry" && grep -qx "Exec=$prefix/bin/quenzal %F" "$entry" ||
+    fail "the menu entry does not name $prefix/bin/quenzal"
+# Only the shipped presets go in, never one saved in the build folder.
+[ "$(ls "$program/Preset" | sort)" = "$(ls "$here/../resources/Preset" | sort)" ] ||
+    fail "$program/Preset holds other presets than the shipped ones"
 appstreamcli validate --no-net "$prefix/share/metainfo/org.orvanel.Quenzal.metainfo.xml" \
     >"$tmp/appstream.log" 2>&1 || { cat "$tmp/appstream.log"; fail "appstreamcli validate"; }
 

@@ -276,11 +276,12 @@ private Q_SLOTS:
             QString notice;
             QTimer::singleShot(0, [&] {
                 auto* info = qobject_cast<frmInfo*>(QApplication::activeModalWidget());
-                notice = info->lblAvertissement->text();
+                notice = info->lblAvertissement->text() + '|' + info->lblVersion->text();
                 QTest::keyClick(info->cmdOK, key);
             });
             program->mainWindow()->cmdBouton[3]->click();
             QVERIFY(notice.startsWith("Ce logiciel est protégé.")); // the design notice
+            QVERIFY(notice.endsWith("|Quenzal " QUENZAL_VERSION));
             QVERIFY(!QApplication::activeModalWidget());
         }
         program->setLanguage(langue("English"));
