@@ -1,0 +1,188 @@
+// What the desktop is told about a run, against stand-in services on the test's private bus:
+// logind's sleep inhibitor (the private bus stands in for the system bus), the task bar
+// entry's progress and the end-of-run notification.
+#include "app/RunDesktop.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusUnixFileDescriptor>
+#include <QSignalSpy>
+#include <QTest>
+#include <QVariantMap>
+
+#include <poll.h>
+#include <unistd.h>
+
+namespace {
+
+// logind's Manager: Inhibit hands out the write end of a pipe and keeps the read end, whose
+// hang-up tells that every copy of the lock was closed.
+class StandInLogin : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.login1.Manager")
+
+public:
+    ~StandInLogin() override
+    {
+        for (int fd : readEnds)
+            ::close(fd);
+    }
+    QStringList calls;
+    QList<int> readEnds;
+
+    bool held(int i) const
+    {
+        pollfd p{readEnds.at(i), POLLIN, 0};
+        return ::poll(&p, 1, 0) == 0; // no hang-up yet
+    }
+
+public Q_SLOTS:
+    QDBusUnixFileDescriptor Inhibit(const QString& what, const QString& who, const QString& why,
+                                    const QString& mode)
+    {
+        calls << QStringList{what, who, why, mode}.join('|');
+        int ends[2];
+        if (::pipe(ends) != 0)
+            return {};
+        readEnds << ends[0];
+        QDBusUnixFileDescriptor lock(ends[1]); // a copy
+        ::close(ends[1]);
+        return lock;
+    }
+};
+
+class StandInNotifications : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.Notifications")
+
+public:
+    QStringList shown;
+
+public Q_SLOTS:
+    uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
+                const QString& body, const QStringList& actions, const QVariantMap& hints, int)
+    {
+        shown << QStringList{app,
+                             QString::number(replaces),
+                             icon,
+                             summary,
+                             body,
+                             actions.join(','),
+                             hints.value("desktop-entry").toString()}
+                     .join('|');
+        return 7;
+    }
+};
+
+class LauncherListener : public QObject {
+    Q_OBJECT
+
+public:
+    QStringList updates;
+
+public Q_SLOTS:
+    void Update(const QString& app, const QVariantMap& properties)
+    {
+        updates << app + '|' + properties.value("progress").toString() + '|' +
+                       properties.value("progress-visible").toString();
+    }
+};
+
+} // namespace
+
+class TestDesktop : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase()
+    {
+        // The sleep inhibitor asks the system bus: here, the test's own private bus.
+        qputenv("DBUS_SYSTEM_BUS_ADDRESS", qgetenv("DBUS_SESSION_BUS_ADDRESS"));
+        QVERIFY(QDBusConnection::sessionBus().isConnected());
+    }
+
+    void sleepIsKeptOffWhileHeld()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        SleepInhibitor inhibitor;
+        // Without logind nothing happens, silently.
+        inhibitor.hold("converting");
+        QVERIFY(!inhibitor.isHeld());
+        inhibitor.release();
+
+        StandInLogin login;
+        QVERIFY(
+            bus.registerObject("/org/freedesktop/login1", &login, QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.login1"));
+        inhibitor.hold("Quenzal: 3 files");
+        inhibitor.hold("twice"); // one lock for one run
+        QTRY_VERIFY(inhibitor.isHeld());
+        QCOMPARE(login.calls, QStringList{"sleep|Quenzal|Quenzal: 3 files|block"});
+        QVERIFY(login.held(0));
+        inhibitor.release();
+        QTRY_VERIFY(!login.held(0));
+
+        // A run that ends before logind answers takes no lock at all.
+        inhibitor.hold("short");
+        inhibitor.release();
+        QTRY_COMPARE(login.calls.size(), 2);
+        QTRY_VERIFY(!login.held(1));
+        QVERIFY(!inhibitor.isHeld());
+
+        // Quenzal ending (here: the inhibitor going) lets go as well.
+        {
+            SleepInhibitor gone;
+            gone.hold("end");
+            QTRY_VERIFY(gone.isHeld());
+        }
+        QTRY_VERIFY(!login.held(2));
+        bus.unregisterService("org.freedesktop.login1");
+        bus.unregisterObject("/org/freedesktop/login1");
+    }
+
+    void progressAndNotification()
+    {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        LauncherListener listener;
+        QVERIFY(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
+                            &listener, SLOT(Update(QString, QVariantMap))));
+        LauncherProgress progress;
+        progress.show(0.25);
+        progress.show(7); // never beyond the whole
+        progress.hide();
+        QTRY_COMPARE(listener.updates.size(), 3);
+        const QString app = "application://org.orvanel.Quenzal.desktop|";
+        QCOMPARE(listener.updates,
+                 (QStringList{app + "0.25|true", app + "1|true", app + "|false"}));
+
+        StandInNotifications service;
+        QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
+                                   QDBusConnection::ExportAllSlots));
+        QVERIFY(bus.registerService("org.freedesktop.Notifications"));
+        RunNotification notification;
+        QSignalSpy clicked(&notification, &RunNotification::clicked);
+        notification.notify("Conversion finished", "3 converted, 1 failed");
+        QTRY_COMPARE(service.shown.size(), 1);
+        QCOMPARE(service.shown.first(), "Quenzal|0|quenzal|Conversion finished|3 converted, 1 "
+                                        "failed|default,Conversion finished|org.orvanel.Quenzal");
+        // A click on another program's notification is not ours; a click on ours brings
+        // Quenzal forward.
+        const auto invoke = [&](uint id) {
+            QDBusMessage signal = QDBusMessage::createSignal(
+                "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
+            signal << id << QString("default");
+            bus.send(signal);
+        };
+        QTRY_VERIFY(QTest::qWaitFor([&] {
+            invoke(3);
+            invoke(7);
+            return clicked.size() > 0;
+        }));
+        QCOMPARE(clicked.size(), 1);
+        bus.unregisterService("org.freedesktop.Notifications");
+        bus.unregisterObject("/org/freedesktop/Notifications");
+    }
+};
+
+QTEST_MAIN(TestDesktop)
+#include "tst_desktop.moc"
