@@ -3,6 +3,7 @@
 #include "app/FileEntry.h"
 #include "app/FileListModel.h"
 #include "app/FolderSearch.h"
+#include "conversion/OutputTree.h"
 #include "settings/mdlFichier.h"
 #include "settings/mdlMain.h"
 
@@ -198,6 +199,19 @@ private Q_SLOTS:
 
     void pathsAndPatterns()
     {
+        // The tree kept under an output folder: the deepest folder holding every source, by
+        // whole components; sources of one folder make no sub-folder.
+        const QStringList library{"/music/A/x.wav", "/music/B/C/y.wav", "/music/B/z.wav"};
+        const QString common = DeepestCommonFolder(library);
+        QCOMPARE(common, "/music/");
+        QCOMPARE((QStringList{TreeOutputFolder("/out/", common, library[0]),
+                              TreeOutputFolder("/out/", common, library[1]),
+                              DeepestCommonFolder({"/music/ab/x.wav", "/music/a/y.wav"}),
+                              DeepestCommonFolder({"/x.wav", "/music/y.wav"}),
+                              TreeOutputFolder("/out/", "/music/A/", "/music/A/x.wav"),
+                              DeepestCommonFolder({"/music/A/x.wav"})}),
+                 (QStringList{"/out/A/", "/out/B/C/", "/music/", "/", "/out/", "/music/A/"}));
+
         // A backslash is part of a Linux file name, never a separator.
         const QString live = "/music/live.set.wav";
         QCOMPARE((QStringList{SplitPath(live, 2), SplitPath(live, 4), SplitPath(live, 5),
