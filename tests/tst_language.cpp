@@ -157,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(lame->cmbATH->itemText(0), "Default");
         QCOMPARE(lame->cmdAnnuler->text(), "Cancel"); // one key, two windows
         QCOMPARE(options->cmdAnnuler->text(), "Cancel");
-        QCOMPARE(program->tagWindow()->lblTitre->text(), "Title:");
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Title:");
         QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
         QCOMPARE(dialogButton(), "&Open");
 
@@ -181,9 +181,12 @@ private Q_SLOTS:
         frmTag* tag = program->tagWindow();
         for (const CaptionEntry& entry : frmTag::captionTable())
             QVERIFY2(caption(tag, entry).isEmpty(), entry.control);
-        QCOMPARE(QStringList({tag->frmTags->title(), tag->cmdOK->text(), tag->lblCrc->text(),
-                              tag->lblCopyright->text(), tag->lblOriginal->text(),
-                              tag->lblEmphasis->text()}),
+        QCOMPARE(QStringList({tag->findChild<QGroupBox*>("frmTags")->title(),
+                              tag->findChild<QPushButton*>("cmdOK")->text(),
+                              tag->findChild<QLabel*>("lblCrc")->text(),
+                              tag->findChild<QLabel*>("lblCopyright")->text(),
+                              tag->findChild<QLabel*>("lblOriginal")->text(),
+                              tag->findChild<QLabel*>("lblEmphasis")->text()}),
                  QStringList({"ID3v1", "OK", "CRC:", "Copyrighted:", "Original:", "Emphasis:"}));
         // A message key Quenzal added falls back to French; an original one does not.
         QCOMPARE(program->text("Tag", "msgYes"), "Oui");
@@ -192,7 +195,7 @@ private Q_SLOTS:
         QFile::remove(langue("NoTag.lng"));
         Store("Langue", langue("NoTag.lng"));
         program = StartProgram(env.programFolder(), desktop);
-        QCOMPARE(program->tagWindow()->lblTitre->text(), "Titre:");
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Titre:");
     }
 
     void fontReachesTheListedControlsOnly()

@@ -10,6 +10,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,31 +19,40 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStorageInfo>
-#include <QStringListModel>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
 namespace {
 
+// A control of the window by its name.
+template <typename T = QLabel> T* control(const QWidget& w, const char* name)
+{
+    auto* found = w.findChild<T*>(QString::fromUtf8(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
+
 // The texts of the information lines, or of the tag fields, as one text.
 QString lines(const frmTag& w)
 {
     QStringList texts;
-    for (const QLabel* line : {w.lblTaille2, w.lblDuree2, w.lblMpg, w.lblBitFrame, w.lblHzSon,
-                               w.lblCrc2, w.lblCopyright2, w.lblOriginal2, w.lblEmphasis2})
-        texts << line->text();
+    for (const char* line : {"lblTaille2", "lblDuree2", "lblMpg", "lblBitFrame", "lblHzSon",
+                             "lblCrc2", "lblCopyright2", "lblOriginal2", "lblEmphasis2"})
+        texts << control(w, line)->text();
     return texts.join(u'|');
 }
 
 QString fields(const frmTag& w)
 {
     QStringList texts;
-    for (const QLineEdit* box :
-         {w.txtTitre, w.txtArtiste, w.txtAlbum, w.txtAnnee, w.txtCommentaire})
-        texts << box->text();
-    return (texts << w.genre->currentText() << w.lblGenreNum->text()).join(u'|');
+    for (const char* box : {"txtTitre", "txtArtiste", "txtAlbum", "txtAnnee", "txtCommentaire"})
+        texts << control<QLineEdit>(w, box)->text();
+    return (texts << control<QComboBox>(w, "genre")->currentText()
+                  << control(w, "lblGenreNum")->text())
+        .join(u'|');
 }
 
 // The tag of a file, read back by the tag reader.
@@ -60,38 +70,46 @@ int px(const frmTag& w, int twips)
     return TwipsToPixels(twips, w.logicalDpiY());
 }
 
-// The folder's volume from the drive list, then the folder tree opened down to the folder.
+// The folder's volume from the drive list, then a click on the folder in the tree.
 bool chooseFolder(frmTag& w, const QString& folder)
 {
     const QString root = QStorageInfo(folder).rootPath();
-    w.drvDur->setCurrentIndex(w.drvDur->findData(root));
-    QTreeWidgetItem* item = w.dirDur->topLevelItem(0);
-    for (const QString& name : folder.mid(root.size()).split(u'/', Qt::SkipEmptyParts)) {
-        item->setExpanded(true);
-        QTreeWidgetItem* parent = std::exchange(item, nullptr);
-        for (int i = 0; i < parent->childCount() && !item; ++i)
-            item = parent->child(i)->text(0) == name ? parent->child(i) : nullptr;
-        if (!item)
-            return false;
+    auto* drives = control<QComboBox>(w, "drvDur");
+    drives->setCurrentIndex(drives->findData(root));
+    if (folder != root) {
+        auto* tree = control<QTreeView>(w, "dirDur");
+        const QModelIndex item = qobject_cast<QFileSystemModel*>(tree->model())->index(folder);
+        tree->scrollTo(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
     }
-    w.dirDur->scrollToItem(item);
-    QTest::mouseClick(w.dirDur->viewport(), Qt::LeftButton, {},
-                      w.dirDur->visualItemRect(item).center());
     return w.folderPath() == folder;
 }
 
+// The names the file list shows, once the folder has been read.
 QStringList listed(const frmTag& w)
 {
-    return qobject_cast<QStringListModel*>(w.fleDur->model())->stringList();
+    const auto* list = control<QListView>(w, "fleDur");
+    QStringList names;
+    for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+        names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+    return names;
 }
 
 bool clickFile(frmTag& w, const QString& name)
 {
-    const QModelIndex index = w.fleDur->model()->index(int(listed(w).indexOf(name)), 0);
-    w.fleDur->scrollTo(index);
-    QTest::mouseClick(w.fleDur->viewport(), Qt::LeftButton, {},
-                      w.fleDur->visualRect(index).center());
-    return w.lblChemin->text() == w.folderPath() + u'/' + name;
+    auto* list = control<QListView>(w, "fleDur");
+    if (!QTest::qWaitFor([&] { return listed(w).contains(name); }))
+        return false;
+    const QModelIndex index =
+        list->model()->index(int(listed(w).indexOf(name)), 0, list->rootIndex());
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    return control(w, "lblChemin")->text() == w.folderPath() + u'/' + name;
+}
+
+void click(const frmTag& w, const char* button = "cmdOK")
+{
+    QTest::mouseClick(control<QPushButton>(w, button), Qt::LeftButton);
 }
 
 } // namespace
@@ -127,7 +145,8 @@ private Q_SLOTS:
     void clickShowsHeaderAndTag()
     {
         auto w = open({"tagged.mp3"}, m_english);
-        QVERIFY(!w->frmTags->isVisible() && !w->cmdOK->isVisible());
+        QVERIFY(!control<QGroupBox>(*w, "frmTags")->isVisible() &&
+                !control<QPushButton>(*w, "cmdOK")->isVisible());
         QCOMPARE(w->height(), px(*w, 3255));
         QVERIFY(clickFile(*w, "tagged.mp3"));
 
@@ -139,8 +158,10 @@ private Q_SLOTS:
                                          "44100Hz Joint Stereo", "No", "No", "Yes", "None"})
                                 .join(u'|'));
         QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
-        QVERIFY(!w->chkLectureSeul->isChecked());
-        QVERIFY(w->frmTags->isVisible() && w->frmMPEGinfo->isVisible() && w->cmdOK->isVisible());
+        QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
+        QVERIFY(control<QGroupBox>(*w, "frmTags")->isVisible() &&
+                control<QGroupBox>(*w, "frmMPEGinfo")->isVisible() &&
+                control<QPushButton>(*w, "cmdOK")->isVisible());
         QCOMPARE(w->height(), px(*w, 6330));
     }
 
@@ -151,18 +172,18 @@ private Q_SLOTS:
         const qint64 taggedSize = QFileInfo(tagged).size(), plainSize = QFileInfo(plain).size();
 
         QVERIFY(clickFile(*w, "tagged.mp3"));
-        w->txtTitre->selectAll();
-        QTest::keyClicks(w->txtTitre, "Danse macabre");
-        w->genre->setCurrentIndex(17);
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        control<QLineEdit>(*w, "txtTitre")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "Danse macabre");
+        control<QComboBox>(*w, "genre")->setCurrentIndex(17);
+        click(*w);
         QCOMPARE(QFileInfo(tagged).size(), taggedSize);
         QCOMPARE(tagOf(tagged), "Danse macabre|Ravel|Orchestral|1928|first take|17");
 
         // A file without a tag gets one after its audio.
         QVERIFY(clickFile(*w, "plain.mp3"));
         QCOMPARE(fields(*w), "|||||Other|32");
-        QTest::keyClicks(w->txtArtiste, "Satie");
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QTest::keyClicks(control<QLineEdit>(*w, "txtArtiste"), "Satie");
+        click(*w);
         QCOMPARE(QFileInfo(plain).size(), plainSize + 128);
         QCOMPARE(tagOf(plain), "|Satie||||12");
         QVERIFY(m_desktop.messages.isEmpty());
@@ -176,16 +197,16 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
         const QByteArray before = readBytes(readOnly);
         QVERIFY(clickFile(*w, "tagged.mp3"));
-        QVERIFY(w->chkLectureSeul->isChecked());
-        QTest::keyClicks(w->txtTitre, "x");
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QVERIFY(control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        click(*w);
         QCOMPARE(readBytes(readOnly), before);
 
         // A file removed since it was listed cannot be reached either.
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QVERIFY(!w->chkLectureSeul->isChecked());
+        QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
         QVERIFY(QFile::remove(m_folder + "/plain.mp3"));
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        click(*w);
         QVERIFY(!QFile::exists(m_folder + "/plain.mp3"));
         QCOMPARE(m_desktop.messages.size(), 2);
         for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
@@ -211,25 +232,25 @@ private Q_SLOTS:
     {
         auto w = open({"plain.mp3"}, m_french);
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QTest::keyClicks(w->txtTitre, QString(35, u'a'));
-        QTest::keyClicks(w->txtAnnee, "199945");
-        QCOMPARE(w->txtTitre->text(), QString(30, u'a'));
-        QCOMPARE(w->txtAnnee->text(), "1999");
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), QString(35, u'a'));
+        QTest::keyClicks(control<QLineEdit>(*w, "txtAnnee"), "199945");
+        QCOMPARE(control<QLineEdit>(*w, "txtTitre")->text(), QString(30, u'a'));
+        QCOMPARE(control<QLineEdit>(*w, "txtAnnee")->text(), "1999");
         // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
         for (int typed = 0; typed < 31; ++typed)
-            QTest::sendKeyEvent(QTest::Click, w->txtAlbum, Qt::Key_unknown, QStringLiteral("€"),
-                                {});
-        QCOMPARE(w->txtAlbum->text(), QString(30, u'€'));
+            QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(*w, "txtAlbum"), Qt::Key_unknown,
+                                QStringLiteral("€"), {});
+        QCOMPARE(control<QLineEdit>(*w, "txtAlbum")->text(), QString(30, u'€'));
         const QString note = QString::fromUcs4(U"\U0001F3B5");
-        w->txtCommentaire->insert(note.repeated(31));
-        QCOMPARE(w->txtCommentaire->text(), note.repeated(30));
+        control<QLineEdit>(*w, "txtCommentaire")->insert(note.repeated(31));
+        QCOMPARE(control<QLineEdit>(*w, "txtCommentaire")->text(), note.repeated(30));
         // A paste in the middle keeps what fits, and the text after the cursor.
-        w->txtArtiste->setText("0123456789012345678901234");
-        w->txtArtiste->setCursorPosition(5);
-        w->txtArtiste->insert("ABCDEFGHIJ");
-        QCOMPARE(w->txtArtiste->text(), "01234ABCDE56789012345678901234");
+        control<QLineEdit>(*w, "txtArtiste")->setText("0123456789012345678901234");
+        control<QLineEdit>(*w, "txtArtiste")->setCursorPosition(5);
+        control<QLineEdit>(*w, "txtArtiste")->insert("ABCDEFGHIJ");
+        QCOMPARE(control<QLineEdit>(*w, "txtArtiste")->text(), "01234ABCDE56789012345678901234");
 
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        click(*w);
         QCOMPARE(tagOf(m_folder + "/plain.mp3"),
                  QString(30, u'a') + "|01234ABCDE56789012345678901234|" + QString(30, u'€') +
                      "|1999|" + QString(30, u'?') + "|12");
@@ -242,18 +263,21 @@ private Q_SLOTS:
             QVERIFY(touch(m_folder + u'/' + name));
         QVERIFY(QDir().mkpath(m_folder + "/dir.mp3"));
         QVERIFY(chooseFolder(*w, m_dir.path()) && chooseFolder(*w, m_folder));
-        QCOMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
-        QCOMPARE(w->dirDur->currentItem()->child(0)->text(0), "dir.mp3");
+        QTRY_COMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
+        auto* tree = control<QTreeView>(*w, "dirDur");
+        QVERIFY(tree->isExpanded(tree->currentIndex()));
+        QTRY_COMPARE(tree->model()->index(0, 0, tree->currentIndex()).data().toString(), "dir.mp3");
 
         // A volume gone since the list was filled: the message, then the root folder.
-        w->drvDur->addItem("gone", m_folder + "/gone");
-        w->drvDur->setCurrentIndex(w->drvDur->count() - 1);
+        auto* drives = control<QComboBox>(*w, "drvDur");
+        drives->addItem("gone", m_folder + "/gone");
+        drives->setCurrentIndex(drives->count() - 1);
         QCOMPARE(m_desktop.messages.size(), 1);
         QCOMPARE(m_desktop.messages[0].text, "The drive is not ready.");
         QVERIFY(m_desktop.messages[0].title == "Quenzal" &&
                 m_desktop.messages[0].icon == Desktop::Icon::Information);
         m_desktop.messages.clear();
-        QCOMPARE(w->drvDur->currentData().toString(), "/");
+        QCOMPARE(drives->currentData().toString(), "/");
         QCOMPARE(w->folderPath(), "/");
     }
 
@@ -261,12 +285,13 @@ private Q_SLOTS:
     {
         auto w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
         ApplyCaptions(w.get(), m_english, frmTag::captionTable());
-        QVERIFY(w->lblDurée->text() == "Length:" && w->lblCrc->text() == "CRC:");
+        QVERIFY(control(*w, "lblDurée")->text() == "Length:" &&
+                control(*w, "lblCrc")->text() == "CRC:");
 
         QVERIFY(QFile::copy(m_dir.filePath("tagged.mp3"), m_dir.filePath("shown.mp3")));
         w->showFile(m_dir.filePath("shown.mp3"));
-        QCOMPARE(w->fleDur->currentIndex().data().toString(), "shown.mp3");
-        QCOMPARE(w->lblChemin->text(), m_dir.filePath("shown.mp3"));
+        QCOMPARE(control<QListView>(*w, "fleDur")->currentIndex().data().toString(), "shown.mp3");
+        QCOMPARE(control(*w, "lblChemin")->text(), m_dir.filePath("shown.mp3"));
         QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -274,17 +299,18 @@ private Q_SLOTS:
         // Enter writes nothing; Escape rejects the window.
         const QByteArray before = readBytes(m_dir.filePath("shown.mp3"));
         QSignalSpy rejected(w.get(), &QDialog::rejected);
-        QTest::keyClicks(w->txtTitre, "x");
-        QTest::keyClick(w->txtTitre, Qt::Key_Return);
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        QTest::keyClick(control<QLineEdit>(*w, "txtTitre"), Qt::Key_Return);
         QVERIFY(w->isVisible() && readBytes(m_dir.filePath("shown.mp3")) == before);
-        QTest::keyClick(w->txtTitre, Qt::Key_Escape);
+        QTest::keyClick(control<QLineEdit>(*w, "txtTitre"), Qt::Key_Escape);
         QCOMPARE(rejected.size(), 1);
         QVERIFY(!w->isVisible());
 
         w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
-        QCOMPARE(w->genre->currentText(), "Other");
-        QVERIFY(w->lblDurée->text() == "Durée:" && w->lblChemin->text().isEmpty());
-        QVERIFY(w->frmTags->isHidden() && w->height() == px(*w, 3255));
+        QCOMPARE(control<QComboBox>(*w, "genre")->currentText(), "Other");
+        QVERIFY(control(*w, "lblDurée")->text() == "Durée:" &&
+                control(*w, "lblChemin")->text().isEmpty());
+        QVERIFY(control<QGroupBox>(*w, "frmTags")->isHidden() && w->height() == px(*w, 3255));
     }
 
 private:
