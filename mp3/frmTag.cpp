@@ -81,6 +81,20 @@ bool isListedMp3(const QFileInfo& file)
            file.fileName().endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive);
 }
 
+// Genre names as TagLib gives them may differ from Quenzal's in blanks and case ("Hip-Hop").
+int genreIndex(const QString& name)
+{
+    const auto key = [](QString text) {
+        return text.remove(u' ').toCaseFolded();
+    };
+    const QStringList& names = GenreNames();
+    for (int i = 0; i < names.size(); ++i) {
+        if (!name.isEmpty() && key(names[i]) == key(name))
+            return i;
+    }
+    return -1;
+}
+
 } // namespace
 
 frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
@@ -90,12 +104,15 @@ frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
     , m_language(language)
 {
     ui->setupUi(this);
-    for (const auto& [box, bytes] : {std::pair(ui->txtTitre, 30),
-                                     {ui->txtArtiste, 30},
-                                     {ui->txtAlbum, 30},
-                                     {ui->txtAnnee, 4},
-                                     {ui->txtCommentaire, 30}})
-        box->setValidator(new TagFieldValidator(bytes, box));
+    constexpr std::array kWidths = {30, 30, 30, 4, 30};
+    for (std::size_t i = 0; i < kWidths.size(); ++i) {
+        m_limits[i] = new TagFieldValidator(kWidths[i], textBoxes()[i]);
+        textBoxes()[i]->setValidator(m_limits[i]);
+    }
+    // Captions the language gives at once (a language file that lacks them falls back to the
+    // built-in text).
+    ui->lblCopyright->setText(text("lblCopyright"));
+    ui->lblEmphasis->setText(text("lblEmphasis"));
     ui->genre->addItems(GenreNames());
     ui->genre->setCurrentIndex(12);
 
@@ -116,7 +133,7 @@ frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
 
     // Their names for screen readers, which the tooltips give.
     const auto hint = [this](QWidget* control, const char* key) {
-        control->setToolTip(MessageText(m_language, QStringLiteral("Tag"), QLatin1String(key)));
+        control->setToolTip(text(key));
     };
     hint(ui->drvDur, "accDrive");
     hint(ui->dirDur, "accFolders");
@@ -128,6 +145,16 @@ frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
 }
 
 frmTag::~frmTag() = default;
+
+std::array<QLineEdit*, 5> frmTag::textBoxes() const
+{
+    return {ui->txtTitre, ui->txtArtiste, ui->txtAlbum, ui->txtAnnee, ui->txtCommentaire};
+}
+
+QString frmTag::text(const char* key) const
+{
+    return MessageText(m_language, QStringLiteral("Tag"), QLatin1String(key));
+}
 
 std::span<const CaptionEntry> frmTag::captionTable()
 {
@@ -213,9 +240,8 @@ void frmTag::drvDur_Change()
         openFolder(root);
         return;
     }
-    m_desktop.showMessage(
-        this, MessageText(m_language, QStringLiteral("Tag"), QStringLiteral("msgErrDevice")),
-        QStringLiteral("Quenzal"), Desktop::Icon::Information);
+    m_desktop.showMessage(this, text("msgErrDevice"), QStringLiteral("Quenzal"),
+                          Desktop::Icon::Information);
     openFolder(QStringLiteral("/"));
 }
 
@@ -265,56 +291,110 @@ void frmTag::showHeader(const QString& path)
     ui->lblTaille2->setText(QString::number(m_mp3.FileSize()));
     ui->lblDuree2->setText(QString::number(m_mp3.seconds()) + u' ');
     ui->lblMpg->setText(m_mp3.VersionText() + u' ' + m_mp3.LayerText());
-    ui->lblBitFrame->setText(QString::number(m_mp3.Bitrate() / 1000) + QStringLiteral("kbit, ") +
-                             QString::number(m_mp3.frames()) + QStringLiteral(" frames"));
+    // A variable rate shows as such, with the whole file's average.
+    ui->lblBitFrame->setText((m_mp3.Vbr() ? QStringLiteral("VBR ") : QString()) +
+                             QString::number(m_mp3.AverageBitrate() / 1000) +
+                             QStringLiteral("kbit, ") + QString::number(m_mp3.frames()) +
+                             QStringLiteral(" frames"));
     ui->lblHzSon->setText(QString::number(m_mp3.Frequency()) + QStringLiteral("Hz ") +
                           m_mp3.ChannelModeText());
     ui->lblCopyright2->setText(yesNo(m_mp3.Copyright()));
     ui->lblOriginal2->setText(yesNo(m_mp3.original()));
     ui->lblCrc2->setText(yesNo(m_mp3.CRCProtected()));
-    ui->lblEmphasis2->setText(m_mp3.EmphasisText());
+    ui->lblEmphasis2->setText(!m_mp3.EmphasisText().isEmpty() && m_mp3.Emphasis() == 0
+                                  ? text("msgNone")
+                                  : m_mp3.EmphasisText());
 }
 
 void frmTag::showTag(const QString& path)
 {
     const std::optional<Id3v1Tag> tag = ReadId3v1(path);
-    if (!tag) {
-        for (QLineEdit* box :
-             {ui->txtTitre, ui->txtArtiste, ui->txtAlbum, ui->txtAnnee, ui->txtCommentaire})
-            box->clear();
-        ui->genre->setCurrentIndex(12);
-        return;
-    }
+    m_id3v2 = ReadId3v2(path);
+    m_hasId3v1 = tag.has_value();
     // Many taggers (lame among them) pad with NUL bytes: the text is what comes before them.
-    const auto text = [](const QString& field) {
+    const auto cut = [](const QString& field) {
         return field.left(field.indexOf(QChar(0)));
     };
-    ui->txtTitre->setText(text(tag->title));
-    ui->txtArtiste->setText(text(tag->artist));
-    ui->txtAlbum->setText(text(tag->album));
-    ui->txtAnnee->setText(text(tag->year));
-    ui->txtCommentaire->setText(text(tag->comment));
-    ui->lblGenreNum->setText(QString::number(tag->genre));
-    // A number without a name keeps the genre chosen before.
-    if (tag->genre < ui->genre->count())
-        ui->genre->setCurrentIndex(tag->genre);
+    const std::array<QString, 5> id3v1 =
+        tag ? std::array{cut(tag->title), cut(tag->artist), cut(tag->album), cut(tag->year),
+                         cut(tag->comment)}
+            : std::array<QString, 5>{};
+    // ID3v2 keeps whole texts, so the boxes take any length while its fields are shown; an
+    // empty one shows the ID3v1 field, and OK writes it to both tags.
+    const std::array<QString, 5> id3v2 =
+        m_id3v2 ? std::array{m_id3v2->title, m_id3v2->artist, m_id3v2->album, m_id3v2->year,
+                             m_id3v2->comment}
+                : std::array<QString, 5>{};
+    for (std::size_t i = 0; i < id3v1.size(); ++i) {
+        textBoxes()[i]->setValidator(m_id3v2 ? nullptr : m_limits[i]);
+        textBoxes()[i]->setText(id3v2[i].isEmpty() ? id3v1[i] : id3v2[i]);
+    }
+    ui->frmTags->setTitle(m_id3v2 ? QStringLiteral("ID3v2 + ID3v1") : QStringLiteral("ID3v1"));
+
+    if (tag) {
+        ui->lblGenreNum->setText(QString::number(tag->genre));
+        // A number without a name keeps the genre chosen before.
+        if (tag->genre < ui->genre->count())
+            ui->genre->setCurrentIndex(tag->genre);
+    } else {
+        ui->lblGenreNum->clear();
+        ui->genre->setCurrentIndex(12);
+    }
+    if (const int named = m_id3v2 ? genreIndex(m_id3v2->genre) : -1; named >= 0)
+        ui->genre->setCurrentIndex(named);
+    m_shownGenre = ui->genre->currentIndex();
 }
 
 QString frmTag::yesNo(bool value) const
 {
-    return MessageText(m_language, QStringLiteral("Tag"),
-                       value ? QStringLiteral("msgYes") : QStringLiteral("msgNo"));
+    return text(value ? "msgYes" : "msgNo");
+}
+
+// The fields whose box differs from the file's ID3v2 tag. A genre the user did not choose is
+// kept (ID3v2 holds any name, the list only 148), unless the tag has none to keep.
+Id3v2Changes frmTag::id3v2Changes() const
+{
+    Id3v2Changes changes;
+    if (!m_id3v2)
+        return changes;
+    const auto change = [](const QLineEdit* box, const QString& old) {
+        return box->text() == old ? std::nullopt : std::optional(box->text());
+    };
+    changes.title = change(ui->txtTitre, m_id3v2->title);
+    changes.artist = change(ui->txtArtiste, m_id3v2->artist);
+    changes.album = change(ui->txtAlbum, m_id3v2->album);
+    changes.year = change(ui->txtAnnee, m_id3v2->year);
+    changes.comment = change(ui->txtCommentaire, m_id3v2->comment);
+    if (ui->genre->currentIndex() != m_shownGenre || (m_id3v2->genre.isEmpty() && m_hasId3v1))
+        changes.genre = ui->genre->currentText();
+    return changes;
 }
 
 void frmTag::cmdOK_Click()
 {
+    const QString path = selectedFilePath();
     const Id3v1Tag tag{ui->txtTitre->text(), ui->txtArtiste->text(),     ui->txtAlbum->text(),
                        ui->txtAnnee->text(), ui->txtCommentaire->text(), ui->genre->currentIndex()};
-    // A file that is busy or too short to be an MP3 is left as it is, without a word.
-    if (WriteId3v1(selectedFilePath(), tag) == TagWriteResult::ReadOnly)
-        m_desktop.showMessage(
-            this, MessageText(m_language, QStringLiteral("Tag"), QStringLiteral("msgErrFile")),
-            QStringLiteral("Error"), Desktop::Icon::Information);
+    const char* error = nullptr;
+    switch (WriteTags(path, tag, id3v2Changes())) {
+    case TagWriteResult::Written:
+        // What is now in the file is what the next OK compares with.
+        m_id3v2 = ReadId3v2(path);
+        m_hasId3v1 = true;
+        m_shownGenre = ui->genre->currentIndex();
+        return;
+    case TagWriteResult::ReadOnly:
+        error = "msgErrFile";
+        break;
+    case TagWriteResult::Failed:
+        error = "msgErrWrite";
+        break;
+    case TagWriteResult::NotMp3:
+    case TagWriteResult::TooShort:
+        error = "msgErrNotMp3";
+        break;
+    }
+    m_desktop.showMessage(this, text(error), text("titleError"), Desktop::Icon::Critical);
 }
 
 void frmTag::showFile(const QString& path)

@@ -1,21 +1,27 @@
 #pragma once
 
+#include "mp3/Mp3Tags.h"
 #include "mp3/clsMP3.h"
 #include "settings/Captions.h"
 
 #include <QDialog>
 #include <QPersistentModelIndex>
 
+#include <array>
 #include <memory>
+#include <optional>
 #include <span>
 
 class Desktop;
 class Language;
 class QFileSystemModel;
+class QLineEdit;
+class QValidator;
 struct frmTagUi;
 
-// The tag editor: the user browses to one MP3 file, sees its MPEG header and its ID3v1 tag,
-// and writes an edited tag back. Shown modally; Escape or the close box rejects it, and the
+// The tag editor: the user browses to one MP3 file, sees its MPEG header and its tags (the
+// ID3v2 fields when the file has them, else the ID3v1 ones), and writes the edited fields
+// back to both tags. Shown modally; Escape or the close box rejects it, and the
 // program then discards it, so every opening starts from the built-in state. Its controls are
 // private; tests reach them by their object names.
 class frmTag final : public QDialog {
@@ -52,6 +58,9 @@ private:
     void showHeader(const QString& path);
     void showTag(const QString& path);
     QString yesNo(bool value) const;
+    QString text(const char* key) const;
+    Id3v2Changes id3v2Changes() const;
+    std::array<QLineEdit*, 5> textBoxes() const;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
     std::unique_ptr<frmTagUi> ui;
@@ -61,6 +70,12 @@ private:
     QFileSystemModel* m_files = nullptr;   // the MP3 files of the chosen folder
     QString m_folder;
     clsMP3 m_mp3;
+    // The text boxes' limits to the ID3v1 widths, lifted while ID3v2 fields are shown.
+    std::array<QValidator*, 5> m_limits{};
+    // The shown file's ID3v2 tag as read, and the genre shown: OK writes what differs.
+    std::optional<Id3v2Text> m_id3v2;
+    int m_shownGenre = 12;
+    bool m_hasId3v1 = false;
     // fleDur's current row as a mouse press began: a click on it shows the file again.
     QPersistentModelIndex m_currentAtPress;
 };

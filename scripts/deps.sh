@@ -13,10 +13,11 @@ quenzal_install_deps() {
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
 }
 
-# qt6-translations-l10n: Qt's own dialogs and buttons in the chosen language.
-QUENZAL_RUNTIME_DEPS="cmake g++ ninja-build qt6-base-dev qt6-svg-dev qt6-translations-l10n lame dbus fonts-dejavu-core"
+# qt6-translations-l10n: Qt's own dialogs and buttons in the chosen language. libtag1-dev:
+# TagLib, which reads and writes the ID3v2 tags in the tag editor.
+QUENZAL_RUNTIME_DEPS="cmake g++ ninja-build qt6-base-dev qt6-svg-dev qt6-translations-l10n libtag1-dev lame dbus fonts-dejavu-core"
 # The install smoke test validates the desktop entry and the AppStream file.
-QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon libtag1-dev clang libclang-rt-14-dev desktop-file-utils appstream"
+QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon clang libclang-rt-14-dev desktop-file-utils appstream"
 # scripts/package.sh: dpkg-shlibdeps (and file, which CPack uses beside it) work out the
 # library dependencies of the Debian package.
 QUENZAL_PACKAGE_DEPS="$QUENZAL_RUNTIME_DEPS dpkg-dev file"

@@ -8,6 +8,7 @@
 #include "settings/Language.h"
 #include "settings/Twips.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileSystemModel>
@@ -23,6 +24,12 @@
 #include <QTreeView>
 
 #include <memory>
+
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/xingheader.h>
 
 namespace {
 
@@ -63,6 +70,30 @@ QString tagOf(const QString& path)
               : QStringList{t->title, t->artist,  t->album,
                             t->year,  t->comment, QString::number(t->genre)}
                     .join(u'|');
+}
+
+// The ID3v2 title and the picture as TagLib reads them, and the bytes between the tags.
+struct Id3v2View {
+    QString title;
+    QByteArray picture;
+    QByteArray audio;
+};
+Id3v2View id3v2Of(const QString& path)
+{
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    if (!tag)
+        return {};
+    const TagLib::ID3v2::FrameList pictures = tag->frameList("APIC");
+    const auto* picture =
+        pictures.isEmpty() ? nullptr
+                           : dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+    const QByteArray bytes = readBytes(path);
+    const qsizetype start = tag->header()->completeTagSize();
+    return {QString::fromUtf8(tag->title().toCString(true)),
+            picture ? QByteArray(picture->picture().data(), picture->picture().size())
+                    : QByteArray(),
+            bytes.mid(start, bytes.size() - start - (file.hasID3v1Tag() ? 128 : 0))};
 }
 
 int px(const frmTag& w, int twips)
@@ -123,15 +154,20 @@ private Q_SLOTS:
         m_english.setPath(m_env.programFolder() + "/Langue/English");
         const QString wav = m_dir.filePath("tone.wav");
         QVERIFY(WriteSineWav(wav, 3));
-        // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front.
+        QVERIFY(
+            writeBytes(m_dir.filePath("cover.png"), "\x89PNG\r\n\x1a\n" + QByteArray(47'000, 'p')));
+        // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front; a picture
+        // makes a large ID3v2 tag.
         const std::pair<QString, QString> files[] = {
-            {"tagged.mp3", "--add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
+            {"tagged.mp3", "-b 128 --add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
                            "--tc \"first take\" --tg Classical"},
-            {"plain.mp3", ""}};
-        for (const auto& [name, tags] : files) {
+            {"plain.mp3", "-b 128"},
+            {"cover.mp3", "-b 128 --ti cover.png --tt Pavane --tg Classical"},
+            {"vbr.mp3", "-V 2"}};
+        for (const auto& [name, switches] : files) {
             QProcess lame;
-            lame.start(QUENZAL_LAME, QStringList{"--quiet", "-b", "128"} +
-                                         QProcess::splitCommand(tags) +
+            lame.setWorkingDirectory(m_dir.path());
+            lame.start(QUENZAL_LAME, QStringList{"--quiet"} + QProcess::splitCommand(switches) +
                                          QStringList{wav, m_dir.filePath(name)});
             QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
         }
@@ -139,25 +175,47 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(m_dir.filePath("plain.mp3"), m_dir.filePath(name)) &&
                     WriteId3v1(m_dir.filePath(name), {name, "", "", "", "", genre}) ==
                         TagWriteResult::Written);
-        QVERIFY(touch(m_dir.filePath("broken.mp3"), "not audio"));
+        QVERIFY(touch(m_dir.filePath("broken.mp3"), QByteArray("not audio\n").repeated(300)));
     }
 
     void clickShowsHeaderAndTag()
     {
-        auto w = open({"tagged.mp3"}, m_english);
+        auto w = open({"tagged.mp3", "vbr.mp3"}, m_english);
         QVERIFY(!control<QGroupBox>(*w, "frmTags")->isVisible() &&
                 !control<QPushButton>(*w, "cmdOK")->isVisible());
         QCOMPARE(w->height(), px(*w, 3255));
         QVERIFY(clickFile(*w, "tagged.mp3"));
 
-        // The header is read after the ID3v2 tag: MPEG-1 Layer III, one frame of 417 bytes to
-        // every 1/38.5 s, three seconds of audio; yes and no in the chosen language.
-        const qint64 size = QFileInfo(m_folder + "/tagged.mp3").size();
-        QCOMPARE(lines(*w), QStringList({QString::number(size), "3 ", "MPEG-1.0 Layer III",
-                                         QString("128kbit, %1 frames").arg(qRound(size / 417.0)),
-                                         "44100Hz Joint Stereo", "No", "No", "Yes", "None"})
-                                .join(u'|'));
+        // The header is read after the ID3v2 tag: MPEG-1 Layer III, the frames lame counted in
+        // its Info frame, three seconds of audio; yes and no in the chosen language. The fields
+        // are the ID3v2 ones.
+        const QString tagged = m_folder + "/tagged.mp3";
+        const unsigned lameFrames = TagLib::MPEG::File(QFile::encodeName(tagged).constData())
+                                        .audioProperties()
+                                        ->xingHeader()
+                                        ->totalFrames();
+        QCOMPARE(lines(*w),
+                 QStringList({QString::number(QFileInfo(tagged).size()), "3 ", "MPEG-1.0 Layer III",
+                              QString("128kbit, %1 frames").arg(lameFrames), "44100Hz Joint Stereo",
+                              "No", "No", "Yes", "None"})
+                     .join(u'|'));
         QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
+        QCOMPARE(control<QGroupBox>(*w, "frmTags")->title(), "ID3v2 + ID3v1");
+        QVERIFY(clickFile(*w, "vbr.mp3"));
+        QVERIFY(control(*w, "lblBitFrame")->text().startsWith("VBR "));
+        QCOMPARE(control<QGroupBox>(*w, "frmTags")->title(), "ID3v1");
+
+        // A screen reader gets every label's text, and a name for the browser's three lists.
+        NameControls(w.get());
+        for (QLabel* label : w->findChildren<QLabel*>())
+            QCOMPARE(label->text().isEmpty()
+                         ? QString()
+                         : QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+                     label->text());
+        for (const char* list : {"drvDur", "dirDur", "fleDur"})
+            QVERIFY(!QAccessible::queryAccessibleInterface(control<QWidget>(*w, list))
+                         ->text(QAccessible::Name)
+                         .isEmpty());
         QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
         QVERIFY(control<QGroupBox>(*w, "frmTags")->isVisible() &&
                 control<QGroupBox>(*w, "frmMPEGinfo")->isVisible() &&
@@ -167,32 +225,55 @@ private Q_SLOTS:
 
     void okWritesTheTag()
     {
-        auto w = open({"tagged.mp3", "plain.mp3"}, m_french);
-        const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3";
-        const qint64 taggedSize = QFileInfo(tagged).size(), plainSize = QFileInfo(plain).size();
+        auto w = open({"tagged.mp3", "plain.mp3", "cover.mp3"}, m_french);
+        const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3",
+                      cover = m_folder + "/cover.mp3";
+        const qint64 plainSize = QFileInfo(plain).size();
+
+        // Both tags get the fields; ID3v2 keeps the whole title, ID3v1 its first 30 characters.
+        // TagLib finds the picture and the audio bytes as they were.
+        const Id3v2View before = id3v2Of(cover);
+        QVERIFY(clickFile(*w, "cover.mp3"));
+        QCOMPARE(fields(*w), "Pavane|||||Classical|32");
+        QCOMPARE(control(*w, "lblEmphasis2")->text(), "Aucune");
+        QCOMPARE(control(*w, "lblCopyright")->text(), "Droits d'auteur:");
+        const QString title = "Pavane pour une infante défunte (1899)";
+        control<QLineEdit>(*w, "txtTitre")->selectAll();
+        control<QLineEdit>(*w, "txtTitre")->insert(title); // as typed: no limit for ID3v2
+        click(*w);
+        const Id3v2View after = id3v2Of(cover);
+        QVERIFY(after.title == title && after.picture == before.picture &&
+                after.picture.size() == 47'008 && after.audio == before.audio);
+        QCOMPARE(tagOf(cover), title.left(30) + "|||||32");
+        // A title put back as it was is written back too.
+        control<QLineEdit>(*w, "txtTitre")->setText("Pavane");
+        click(*w);
+        QCOMPARE(id3v2Of(cover).title, "Pavane");
 
         QVERIFY(clickFile(*w, "tagged.mp3"));
         control<QLineEdit>(*w, "txtTitre")->selectAll();
         QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "Danse macabre");
         control<QComboBox>(*w, "genre")->setCurrentIndex(17);
         click(*w);
-        QCOMPARE(QFileInfo(tagged).size(), taggedSize);
+        QCOMPARE(id3v2Of(tagged).title, "Danse macabre");
         QCOMPARE(tagOf(tagged), "Danse macabre|Ravel|Orchestral|1928|first take|17");
 
         // A file without a tag gets one after its audio.
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QCOMPARE(fields(*w), "|||||Other|32");
+        QCOMPARE(fields(*w), "|||||Other|"); // no tag: no genre number
         QTest::keyClicks(control<QLineEdit>(*w, "txtArtiste"), "Satie");
         click(*w);
         QCOMPARE(QFileInfo(plain).size(), plainSize + 128);
         QCOMPARE(tagOf(plain), "|Satie||||12");
+        QVERIFY(!TagLib::MPEG::File(QFile::encodeName(plain).constData()).hasID3v2Tag());
         QVERIFY(m_desktop.messages.isEmpty());
     }
 
     void refusedWritesAndOddFiles()
     {
-        auto w = open({"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3"},
-                      m_english);
+        auto w = open(
+            {"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3", "cover.mp3"},
+            m_english);
         const QString readOnly = m_folder + "/tagged.mp3";
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
         const QByteArray before = readBytes(readOnly);
@@ -212,9 +293,22 @@ private Q_SLOTS:
         for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
             QCOMPARE(message.text,
                      "The tag could not be written: the file is read-only or cannot be reached.");
-            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Information);
+            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Critical);
         }
         m_desktop.messages.clear();
+
+        // A full disk: the copy the ID3v2 tag is written into cannot be made; the file stays
+        // as it was, no copy is left behind, and the user is told.
+        const QString cover = m_folder + "/cover.mp3";
+        const QByteArray coverBytes = readBytes(cover);
+        QVERIFY(clickFile(*w, "cover.mp3"));
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), " et fin");
+        {
+            const FileSizeLimit full{1000};
+            click(*w);
+        }
+        QVERIFY(readBytes(cover) == coverBytes &&
+                QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size() == 5);
 
         // 255 has no name: the genre chosen before stays.
         QVERIFY(clickFile(*w, "genre5.mp3"));
@@ -222,10 +316,21 @@ private Q_SLOTS:
         QVERIFY(clickFile(*w, "genre255.mp3"));
         QCOMPARE(fields(*w), "genre255.mp3|||||Funk|255");
         // No header and no tag: every line is filled anew; the fields are emptied, "Other" is
-        // chosen, the number shown before stays.
+        // chosen, the number is cleared. A text file is no MP3: no tag goes into it.
         QVERIFY(clickFile(*w, "broken.mp3"));
-        QCOMPARE(lines(*w), "9|0 | |0kbit, 0 frames|0Hz |No|No|No|");
-        QCOMPARE(fields(*w), "|||||Other|255");
+        QCOMPARE(lines(*w), "3000|0 | |0kbit, 0 frames|0Hz |No|No|No|");
+        QCOMPARE(fields(*w), "|||||Other|");
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        click(*w);
+        QCOMPARE(readBytes(m_folder + "/broken.mp3"), QByteArray("not audio\n").repeated(300));
+        QCOMPARE(m_desktop.messages.size(), 2);
+        QCOMPARE(m_desktop.messages[0].text,
+                 "The tag could not be written (is the disk full?): the file was left as it was.");
+        QCOMPARE(m_desktop.messages[1].text,
+                 "This file is not an MP3 file (no MPEG header): no tag was written.");
+        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages))
+            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Critical);
+        m_desktop.messages.clear();
     }
 
     void typingLimits()
