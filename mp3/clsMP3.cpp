@@ -280,10 +280,10 @@ void clsMP3::decodeAccepted(quint8 b2, quint8 b3)
 // Info frame at a constant bit rate) after the side information of Layer III, with its own
 // fields after it (the encoder delay and padding among them); others a VBRI frame 32 bytes
 // after the header.
-bool clsMP3::readEncoderFrame(const QByteArray& frame)
+void clsMP3::readEncoderFrame(const QByteArray& frame)
 {
     if (!m_alignedFrame)
-        return false; // a sync in the middle of a byte is no frame an encoder wrote
+        return; // a sync in the middle of a byte is no frame an encoder wrote
     qint64 frames = 0, bytes = 0;
     bool vbr = false;
     const bool mono = m_channelMode == 3;
@@ -320,12 +320,11 @@ bool clsMP3::readEncoderFrame(const QByteArray& frame)
     // A count of nothing says nothing: the length is then worked out from the bytes.
     if (frames <= 0) {
         m_trimmedSamples = 0;
-        return false;
+        return;
     }
     m_tagFrames = frames;
     m_tagBytes = bytes;
     m_vbr = vbr;
-    return true;
 }
 
 // Samples per frame: 384 in Layer I, 1152 in Layer II and in MPEG-1 Layer III, 576 in the

@@ -56,7 +56,7 @@ private:
     // The offset in `window` of the accepted frame's first byte, or -1.
     qsizetype searchWindow(const QByteArray& window);
     // The frame count (and more) that the encoder wrote in the first frame, when it did.
-    bool readEncoderFrame(const QByteArray& frame);
+    void readEncoderFrame(const QByteArray& frame);
     void deriveLength(qint64 audioBytes);
     // Decodes the fields every candidate sets; false when the candidate is rejected.
     bool tryCandidate(quint8 b1, quint8 b2, quint8 b3);

@@ -310,7 +310,6 @@ void frmTag::showTag(const QString& path)
 {
     const std::optional<Id3v1Tag> tag = ReadId3v1(path);
     m_id3v2 = ReadId3v2(path);
-    m_hasId3v1 = tag.has_value();
     // Many taggers (lame among them) pad with NUL bytes: the text is what comes before them.
     const auto cut = [](const QString& field) {
         return field.left(field.indexOf(QChar(0)));
@@ -333,11 +332,13 @@ void frmTag::showTag(const QString& path)
 
     if (tag) {
         ui->lblGenreNum->setText(QString::number(tag->genre));
+        m_genreFromId3v1 = tag->genre < ui->genre->count();
         // A number without a name keeps the genre chosen before.
         if (tag->genre < ui->genre->count())
             ui->genre->setCurrentIndex(tag->genre);
     } else {
         ui->lblGenreNum->clear();
+        m_genreFromId3v1 = false;
         ui->genre->setCurrentIndex(12);
     }
     if (const int named = m_id3v2 ? genreIndex(m_id3v2->genre) : -1; named >= 0)
@@ -351,7 +352,8 @@ QString frmTag::yesNo(bool value) const
 }
 
 // The fields whose box differs from the file's ID3v2 tag. A genre the user did not choose is
-// kept (ID3v2 holds any name, the list only 148), unless the tag has none to keep.
+// kept (ID3v2 holds any name, the list only 148), unless the tag has none and the ID3v1 tag
+// gave one.
 Id3v2Changes frmTag::id3v2Changes() const
 {
     Id3v2Changes changes;
@@ -365,7 +367,7 @@ Id3v2Changes frmTag::id3v2Changes() const
     changes.album = change(ui->txtAlbum, m_id3v2->album);
     changes.year = change(ui->txtAnnee, m_id3v2->year);
     changes.comment = change(ui->txtCommentaire, m_id3v2->comment);
-    if (ui->genre->currentIndex() != m_shownGenre || (m_id3v2->genre.isEmpty() && m_hasId3v1))
+    if (ui->genre->currentIndex() != m_shownGenre || (m_id3v2->genre.isEmpty() && m_genreFromId3v1))
         changes.genre = ui->genre->currentText();
     return changes;
 }
@@ -380,7 +382,6 @@ void frmTag::cmdOK_Click()
     case TagWriteResult::Written:
         // What is now in the file is what the next OK compares with.
         m_id3v2 = ReadId3v2(path);
-        m_hasId3v1 = true;
         m_shownGenre = ui->genre->currentIndex();
         return;
     case TagWriteResult::ReadOnly:

@@ -75,7 +75,7 @@ private:
     // The shown file's ID3v2 tag as read, and the genre shown: OK writes what differs.
     std::optional<Id3v2Text> m_id3v2;
     int m_shownGenre = 12;
-    bool m_hasId3v1 = false;
+    bool m_genreFromId3v1 = false; // the genre shown is the ID3v1 tag's
     // fleDur's current row as a mouse press began: a click on it shows the file again.
     QPersistentModelIndex m_currentAtPress;
 };

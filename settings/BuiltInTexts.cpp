@@ -52,8 +52,8 @@ const MessageKey kMessages[] = {
     {"Tag", "lblEmphasis", "Emphase:", true},
     {"Tag", "msgNone", "Aucune", true},
     {"Tag", "titleError", "Erreur", true},
-    {"Tag", "msgErrWrite", "Le tag n'a pas pu être écrit (disque plein ?) : le fichier est resté "
-                           "tel qu'il était.", true},
+    {"Tag", "msgErrWrite", "Le tag n'a pas pu être écrit (disque plein, ou dossier protégé en "
+                           "écriture) : le fichier est resté tel qu'il était.", true},
     {"Tag", "msgErrNotMp3", "Ce fichier n'est pas un fichier MP3 (aucun en-tête MPEG) : aucun tag "
                             "n'a été écrit.", true},
     {"Console", "title", "Quenzal", true},

@@ -173,7 +173,8 @@ private Q_SLOTS:
 
     void aLanguageFileWithoutTagSection()
     {
-        // Its tag captions are empty, exactly those listed; the others keep their design.
+        // Its tag captions are empty, exactly those listed; the others keep their design, or
+        // fall back to French when they are keys Quenzal added (Copyright, Emphasis).
         QString text = QString::fromLatin1(readBytes(langue("English.lng")));
         text.remove(text.indexOf("[Tag]"), text.indexOf("[OptLame]") - text.indexOf("[Tag]"));
         QVERIFY(writeBytes(langue("NoTag.lng"), text.toLatin1()));
@@ -187,7 +188,7 @@ private Q_SLOTS:
                               tag->findChild<QLabel*>("lblCopyright")->text(),
                               tag->findChild<QLabel*>("lblOriginal")->text(),
                               tag->findChild<QLabel*>("lblEmphasis")->text()}),
-                 QStringList({"ID3v1", "OK", "CRC:", "Copyrighted:", "Original:", "Emphasis:"}));
+                 QStringList({"ID3v1", "OK", "CRC:", "Droits d'auteur:", "Original:", "Emphase:"}));
         // A message key Quenzal added falls back to French; an original one does not.
         QCOMPARE(program->text("Tag", "msgYes"), "Oui");
         QCOMPARE(program->text("Tag", "msgErrFile"), QString());

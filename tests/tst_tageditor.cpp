@@ -289,13 +289,6 @@ private Q_SLOTS:
         QVERIFY(QFile::remove(m_folder + "/plain.mp3"));
         click(*w);
         QVERIFY(!QFile::exists(m_folder + "/plain.mp3"));
-        QCOMPARE(m_desktop.messages.size(), 2);
-        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
-            QCOMPARE(message.text,
-                     "The tag could not be written: the file is read-only or cannot be reached.");
-            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Critical);
-        }
-        m_desktop.messages.clear();
 
         // A full disk: the copy the ID3v2 tag is written into cannot be made; the file stays
         // as it was, no copy is left behind, and the user is told.
@@ -323,13 +316,21 @@ private Q_SLOTS:
         QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
         click(*w);
         QCOMPARE(readBytes(m_folder + "/broken.mp3"), QByteArray("not audio\n").repeated(300));
-        QCOMPARE(m_desktop.messages.size(), 2);
-        QCOMPARE(m_desktop.messages[0].text,
-                 "The tag could not be written (is the disk full?): the file was left as it was.");
-        QCOMPARE(m_desktop.messages[1].text,
-                 "This file is not an MP3 file (no MPEG header): no tag was written.");
-        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages))
+
+        // Each refusal said, as an error.
+        QStringList texts;
+        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
+            texts << message.text;
             QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Critical);
+        }
+        const QString unreachable =
+            "The tag could not be written: the file is read-only or cannot be reached.";
+        QCOMPARE(
+            texts,
+            QStringList({unreachable, unreachable,
+                         "The tag could not be written (the disk is full, or the folder "
+                         "cannot be written): the file was left as it was.",
+                         "This file is not an MP3 file (no MPEG header): no tag was written."}));
         m_desktop.messages.clear();
     }
 
@@ -337,23 +338,26 @@ private Q_SLOTS:
     {
         auto w = open({"plain.mp3"}, m_french);
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), QString(35, u'a'));
-        QTest::keyClicks(control<QLineEdit>(*w, "txtAnnee"), "199945");
-        QCOMPARE(control<QLineEdit>(*w, "txtTitre")->text(), QString(30, u'a'));
-        QCOMPARE(control<QLineEdit>(*w, "txtAnnee")->text(), "1999");
+        auto* title = control<QLineEdit>(*w, "txtTitre");
+        auto* artist = control<QLineEdit>(*w, "txtArtiste");
+        auto* album = control<QLineEdit>(*w, "txtAlbum");
+        auto* year = control<QLineEdit>(*w, "txtAnnee");
+        auto* comment = control<QLineEdit>(*w, "txtCommentaire");
+        QTest::keyClicks(title, QString(35, u'a'));
+        QTest::keyClicks(year, "199945");
+        QVERIFY(title->text() == QString(30, u'a') && year->text() == "1999");
         // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
         for (int typed = 0; typed < 31; ++typed)
-            QTest::sendKeyEvent(QTest::Click, control<QLineEdit>(*w, "txtAlbum"), Qt::Key_unknown,
-                                QStringLiteral("€"), {});
-        QCOMPARE(control<QLineEdit>(*w, "txtAlbum")->text(), QString(30, u'€'));
+            QTest::sendKeyEvent(QTest::Click, album, Qt::Key_unknown, QStringLiteral("€"), {});
+        QCOMPARE(album->text(), QString(30, u'€'));
         const QString note = QString::fromUcs4(U"\U0001F3B5");
-        control<QLineEdit>(*w, "txtCommentaire")->insert(note.repeated(31));
-        QCOMPARE(control<QLineEdit>(*w, "txtCommentaire")->text(), note.repeated(30));
+        comment->insert(note.repeated(31));
+        QCOMPARE(comment->text(), note.repeated(30));
         // A paste in the middle keeps what fits, and the text after the cursor.
-        control<QLineEdit>(*w, "txtArtiste")->setText("0123456789012345678901234");
-        control<QLineEdit>(*w, "txtArtiste")->setCursorPosition(5);
-        control<QLineEdit>(*w, "txtArtiste")->insert("ABCDEFGHIJ");
-        QCOMPARE(control<QLineEdit>(*w, "txtArtiste")->text(), "01234ABCDE56789012345678901234");
+        artist->setText("0123456789012345678901234");
+        artist->setCursorPosition(5);
+        artist->insert("ABCDEFGHIJ");
+        QCOMPARE(artist->text(), "01234ABCDE56789012345678901234");
 
         click(*w);
         QCOMPARE(tagOf(m_folder + "/plain.mp3"),
