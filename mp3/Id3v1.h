@@ -32,6 +32,8 @@ enum class TagWriteResult {
     Failed,
     // No tag to replace and too short (under 128 bytes) to be an MP3: nothing was written.
     TooShort,
+    // No MPEG audio header: the file is no MP3, and nothing was written (see WriteTags).
+    NotMp3,
 };
 
 // Writes the tag: over the existing one when the last 128 bytes start with "TAG", otherwise

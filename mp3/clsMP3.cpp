@@ -13,6 +13,9 @@
 namespace {
 
 constexpr qsizetype kWindowSize = 4096;
+// The encoder's frame (Xing, Info or VBRI, with lame's own fields) lies within this many bytes
+// of the first frame's start, which may be near the end of the window.
+constexpr qsizetype kEncoderFrameReach = 256;
 constexpr qint32 kReservedRate = 99999;
 
 // kbit/s by bit-rate index (row) and column (Version AND 1) * 4 OR Layer. Columns 1-3 are
@@ -45,10 +48,6 @@ constexpr std::array<std::array<qint32, 4>, 4> kSampleRates = {{
     {22050, 24000, 16000, kReservedRate},
     {44100, 48000, 32000, kReservedRate},
 }};
-
-// Frames per second by sample-rate index. Quenzal has always shown durations computed with
-// these rounded figures, so they stay as they are rather than being derived from the rate.
-constexpr std::array<double, 4> kFramesPerSecond = {38.5, 32.5, 27.8, 0};
 
 std::optional<qint32> toInt32(double value)
 {
@@ -84,6 +83,41 @@ qint64 id3v2Length(const QByteArray& head)
     return kHeaderSize + size + ((byteAt(head, 5) & kFooterFlag) ? kHeaderSize : 0);
 }
 
+qint64 bigEndian32(const QByteArray& bytes, qsizetype at)
+{
+    if (at < 0 || at + 4 > bytes.size())
+        return 0;
+    return qint64(byteAt(bytes, at)) << 24 | byteAt(bytes, at + 1) << 16 |
+           byteAt(bytes, at + 2) << 8 | byteAt(bytes, at + 3);
+}
+
+qint64 littleEndian32(const QByteArray& bytes, qsizetype at)
+{
+    return qint64(byteAt(bytes, at + 3)) << 24 | byteAt(bytes, at + 2) << 16 |
+           byteAt(bytes, at + 1) << 8 | byteAt(bytes, at);
+}
+
+// Where the audio ends: before an ID3v1 tag and an APE tag, which players put at the end.
+qint64 audioEnd(QFile& file, qint64 size)
+{
+    constexpr qint64 kId3v1Size = 128, kApeFooterSize = 32;
+    qint64 end = size;
+    if (size >= kId3v1Size && file.seek(size - kId3v1Size) && file.read(3) == "TAG")
+        end -= kId3v1Size;
+    if (end >= kApeFooterSize && file.seek(end - kApeFooterSize)) {
+        const QByteArray footer = file.read(kApeFooterSize);
+        if (footer.size() == kApeFooterSize && footer.startsWith("APETAGEX")) {
+            // The size counts the items and the footer; a header, when there is one, comes
+            // on top.
+            const qint64 length =
+                littleEndian32(footer, 12) + (byteAt(footer, 23) & 0x80 ? kApeFooterSize : 0);
+            if (length <= end)
+                end -= length;
+        }
+    }
+    return end;
+}
+
 } // namespace
 
 void clsMP3::setFileName(const QString& fileName)
@@ -116,6 +150,13 @@ void clsMP3::reset()
     m_emphasis = 0;
     m_emphasisText.clear();
     m_sampleRateIndex = 0;
+    m_headerFound = false;
+    m_vbr = false;
+    m_averageBitrate = 0;
+    m_duration = 0;
+    m_tagFrames = 0;
+    m_tagBytes = 0;
+    m_trimmedSamples = 0;
 }
 
 bool clsMP3::refresh()
@@ -133,17 +174,22 @@ bool clsMP3::refresh()
     const qint64 start = id3v2Length(file.read(10));
     QByteArray window;
     if (start < m_fileSize && file.seek(start))
-        window = file.read(kWindowSize);
+        window = file.read(kWindowSize + kEncoderFrameReach);
+    const qint64 end = audioEnd(file, m_fileSize);
     file.close();
 
-    searchWindow(window);
+    const qsizetype frame = searchWindow(window.left(kWindowSize));
+    if (frame >= 0 && m_frameSize > 0) {
+        readEncoderFrame(window.mid(frame));
+        deriveLength(std::max<qint64>(0, end - start - frame));
+    }
 
     return m_frequency != kReservedRate && m_bitrate != 0 && m_frequency != 0 && m_fileSize != 0 &&
            m_seconds != 0 && m_frameSize != 0;
 }
 
 // A short file is searched as far as it goes: a few frames are still an MP3.
-void clsMP3::searchWindow(const QByteArray& window)
+qsizetype clsMP3::searchWindow(const QByteArray& window)
 {
     const qsizetype size = window.size();
     qsizetype p = 0;
@@ -166,10 +212,14 @@ void clsMP3::searchWindow(const QByteArray& window)
         }
         // A header cut off by the end of the bytes read is no header.
         if (first + 2 < size && tryCandidate(byteAt(window, first), byteAt(window, first + 1),
-                                             byteAt(window, first + 2)))
-            return;
+                                             byteAt(window, first + 2))) {
+            m_headerFound = m_frequency != 0;
+            m_alignedFrame = first == p + 1;
+            return p;
+        }
         p += 5;
     }
+    return -1;
 }
 
 bool clsMP3::tryCandidate(quint8 b1, quint8 b2, quint8 b3)
@@ -224,16 +274,83 @@ void clsMP3::decodeAccepted(quint8 b2, quint8 b3)
     frameSize = halvedFrameSize(frameSize);
 
     m_frameSize = static_cast<qint32>(std::trunc(frameSize));
-    if (m_frameSize <= 0)
+}
+
+// Encoders put a frame without audio first that tells the length: lame a Xing frame (an
+// Info frame at a constant bit rate) after the side information of Layer III, with its own
+// fields after it (the encoder delay and padding among them); others a VBRI frame 32 bytes
+// after the header.
+void clsMP3::readEncoderFrame(const QByteArray& frame)
+{
+    if (!m_alignedFrame)
+        return; // a sync in the middle of a byte is no frame an encoder wrote
+    qint64 frames = 0, bytes = 0;
+    bool vbr = false;
+    const bool mono = m_channelMode == 3;
+    // lame leaves the CRC out of the offset; the format counts it: both places are looked at.
+    qsizetype at = 4 + (m_version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    QByteArray id = frame.mid(at, 4);
+    if (m_crcProtected && id != "Xing" && id != "Info")
+        id = frame.mid(at += 2, 4);
+    if (m_layer == 1 && (id == "Xing" || id == "Info")) {
+        const qint64 flags = bigEndian32(frame, at + 4);
+        at += 8;
+        if (flags & 1) {
+            frames = bigEndian32(frame, at);
+            at += 4;
+        }
+        if (flags & 2) {
+            bytes = bigEndian32(frame, at);
+            at += 4;
+        }
+        at += (flags & 4 ? 100 : 0) + (flags & 8 ? 4 : 0);
+        const QByteArray encoder = frame.mid(at, 4);
+        if ((encoder == "LAME" || encoder == "Lavf" || encoder == "Lavc") &&
+            at + 24 <= frame.size()) {
+            const int delay = byteAt(frame, at + 21) << 4 | byteAt(frame, at + 22) >> 4;
+            const int padding = (byteAt(frame, at + 22) & 0x0F) << 8 | byteAt(frame, at + 23);
+            m_trimmedSamples = delay + padding;
+        }
+        vbr = id == "Xing";
+    } else if (frame.mid(36, 4) == "VBRI") {
+        bytes = bigEndian32(frame, 46);
+        frames = bigEndian32(frame, 50);
+        vbr = true;
+    }
+    // A count of nothing says nothing: the length is then worked out from the bytes.
+    if (frames <= 0) {
+        m_trimmedSamples = 0;
         return;
-    const auto frames = toInt32(RoundHalfEven(static_cast<double>(m_fileSize) / m_frameSize));
-    if (!frames)
-        return;
-    m_frames = *frames;
-    const double perSecond = kFramesPerSecond[m_sampleRateIndex];
-    if (perSecond == 0)
-        return;
-    if (const auto seconds = toInt32(RoundHalfEven(m_frames / perSecond)))
+    }
+    m_tagFrames = frames;
+    m_tagBytes = bytes;
+    m_vbr = vbr;
+}
+
+// Samples per frame: 384 in Layer I, 1152 in Layer II and in MPEG-1 Layer III, 576 in the
+// Layer III of MPEG-2 and MPEG-2.5.
+void clsMP3::deriveLength(qint64 audioBytes)
+{
+    const int samples = m_layer == 3 ? 384 : (m_layer == 1 && m_version != 3 ? 576 : 1152);
+    double frames = 0, untrimmed = 0;
+    if (m_tagFrames > 0) {
+        frames = double(m_tagFrames);
+        untrimmed = frames * samples / m_frequency;
+        const double trimmed = frames * samples - double(m_trimmedSamples);
+        m_duration = (trimmed > 0 ? trimmed : frames * samples) / m_frequency;
+        const qint64 bytes = m_tagBytes > 0 ? m_tagBytes : audioBytes;
+        if (const auto average = toInt32(RoundHalfEven(bytes * 8 / untrimmed)); m_vbr && average)
+            m_averageBitrate = *average;
+    } else {
+        // A constant rate: the audio bytes tell the time exactly.
+        m_duration = double(audioBytes) * 8 / m_bitrate;
+        frames = RoundHalfEven(m_duration * m_frequency / samples);
+    }
+    if (!m_vbr)
+        m_averageBitrate = m_bitrate;
+    if (const auto count = toInt32(frames))
+        m_frames = *count;
+    if (const auto seconds = toInt32(RoundHalfEven(m_duration)))
         m_seconds = *seconds;
 }
 

@@ -13,8 +13,9 @@ quenzal_install_deps() {
     DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends $missing
 }
 
-# qt6-translations-l10n: Qt's own dialogs and buttons in the chosen language.
-# libtag1-dev: TagLib reads the sources' tags, which a conversion carries over.
+# qt6-translations-l10n: Qt's own dialogs and buttons in the chosen language. libtag1-dev:
+# TagLib, which reads the sources' tags (carried over by a conversion) and reads and writes the
+# ID3v2 tags in the tag editor.
 QUENZAL_RUNTIME_DEPS="cmake g++ ninja-build pkg-config qt6-base-dev qt6-svg-dev qt6-translations-l10n libtag1-dev lame dbus fonts-dejavu-core"
 # The install smoke test validates the desktop entry and the AppStream file.
 QUENZAL_TEST_DEPS="$QUENZAL_RUNTIME_DEPS dbus-daemon clang libclang-rt-14-dev desktop-file-utils appstream"

@@ -46,6 +46,14 @@ const MessageKey kMessages[] = {
     {"Tag", "accDrive", "Volume", true},
     {"Tag", "accFolders", "Dossiers", true},
     {"Tag", "accFiles", "Fichiers MP3", true},
+    {"Tag", "lblCopyright", "Droits d'auteur:", true},
+    {"Tag", "lblEmphasis", "Emphase:", true},
+    {"Tag", "msgNone", "Aucune", true},
+    {"Tag", "titleError", "Erreur", true},
+    {"Tag", "msgErrWrite", "Le tag n'a pas pu être écrit (disque plein, ou dossier protégé en "
+                           "écriture) : le fichier est resté tel qu'il était.", true},
+    {"Tag", "msgErrNotMp3", "Ce fichier n'est pas un fichier MP3 (aucun en-tête MPEG) : aucun tag "
+                            "n'a été écrit.", true},
     {"Console", "title", "Quenzal", true},
     {"Console", "titleFile", "Quenzal — fichier %1 sur %2", true},
     {"Console", "titleStopped", "Quenzal — conversion arrêtée", true},

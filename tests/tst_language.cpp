@@ -157,7 +157,7 @@ private Q_SLOTS:
         QCOMPARE(lame->cmbATH->itemText(0), "Default");
         QCOMPARE(lame->cmdAnnuler->text(), "Cancel"); // one key, two windows
         QCOMPARE(options->cmdAnnuler->text(), "Cancel");
-        QCOMPARE(program->tagWindow()->lblTitre->text(), "Title:");
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Title:");
         QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
         QCOMPARE(dialogButton(), "&Open");
 
@@ -182,15 +182,15 @@ private Q_SLOTS:
         const QString markup = "<img src=\"/etc/hostname\"><b>T</b> & co";
         QVERIFY(writeBytes(langue("Markup.lng"), "[Tag]\r\nlblTitle=" + markup.toLatin1()));
         program->setLanguage(langue("Markup"));
-        QCOMPARE(program->tagWindow()->lblTitre->text(), markup);
-        QCOMPARE(program->tagWindow()->lblTitre->textFormat(), Qt::PlainText);
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), markup);
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->textFormat(), Qt::PlainText);
         program->setLanguage(langue("English"));
         frmTag* tag = program->tagWindow();
-        QCOMPARE(tag->lblTitre->text(), "Title:");
+        QCOMPARE(tag->findChild<QLabel*>("lblTitre")->text(), "Title:");
         program->setLanguage(langue("NoTag"));
         for (const CaptionEntry& entry : frmTag::captionTable())
             QVERIFY2(!caption(tag, entry).isEmpty(), entry.control);
-        QCOMPARE(tag->lblTitre->text(), "Titre:");
+        QCOMPARE(tag->findChild<QLabel*>("lblTitre")->text(), "Titre:");
         QCOMPARE(program->text("Tag", "msgYes"), "Oui");
         QVERIFY(!program->text("Tag", "msgErrFile").isEmpty());
         QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List"); // its section is there
@@ -198,7 +198,7 @@ private Q_SLOTS:
         QFile::remove(langue("NoTag.lng"));
         Store("Langue", langue("NoTag.lng"));
         program = StartProgram(env.programFolder(), desktop);
-        QCOMPARE(program->tagWindow()->lblTitre->text(), "Titre:");
+        QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Titre:");
     }
 
     void fontReachesTheListedControlsOnly()

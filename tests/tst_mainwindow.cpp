@@ -382,7 +382,7 @@ private Q_SLOTS:
             QString shown;
             QTimer::singleShot(0, [&shown] {
                 auto* tag = qobject_cast<frmTag*>(QApplication::activeModalWidget());
-                shown = tag ? tag->lblChemin->text() : QString("no window");
+                shown = tag ? tag->findChild<QLabel*>("lblChemin")->text() : QString("no window");
                 QTest::keyClick(tag, Qt::Key_Escape);
             });
             main->mnuTag->trigger();

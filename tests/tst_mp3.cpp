@@ -16,10 +16,9 @@
 #include <sys/stat.h>
 #include <tuple>
 
-#ifdef QUENZAL_HAVE_TAGLIB
 #include <taglib/id3v1tag.h>
 #include <taglib/mpegfile.h>
-#endif
+#include <taglib/xingheader.h>
 
 using enum TagWriteResult;
 
@@ -107,12 +106,14 @@ void TestMp3::byteBuiltHeaders()
 {
     clsMP3 mp3;
     // MPEG-1 Layer III, 128 kbit/s, 44100 Hz, joint stereo, at the start and after junk.
+    // Bytes before the first frame are no audio.
     const QByteArray at44k = frameHeader(3, 1, 9, 0, 1);
-    for (const qint64 offset : {0, 1000}) {
+    for (const auto& [offset, frames] : {std::pair(0, 9570), {1000, 9568}}) {
         QVERIFY(read(mp3, file(at44k, 4'000'000, offset)));
-        QCOMPARE(fields(mp3),
-                 "4000000 bytes, 9592 frames of 417, 249 s, 128000 bit/s, 44100 Hz, "
-                 "v3 l1 m1 e0, crc 0 c 0 o 1 p 0, MPEG-1.0/Layer III/Joint Stereo/None");
+        QCOMPARE(fields(mp3), QString("4000000 bytes, %1 frames of 417, 250 s, 128000 bit/s, "
+                                      "44100 Hz, v3 l1 m1 e0, crc 0 c 0 o 1 p 0, "
+                                      "MPEG-1.0/Layer III/Joint Stereo/None")
+                                  .arg(frames));
     }
     // A new name clears the old results before anything is read.
     mp3.setFileName(QStringLiteral("other.mp3"));
@@ -149,17 +150,32 @@ void TestMp3::byteBuiltHeaders()
         QVERIFY(read(mp3, file(header, 1'000'000)));
         QCOMPARE(mp3.FrameSize(), frameSize);
     }
-    // {header, size, frames, seconds}: divisors 32.5 and 27.8 as they stand, halves to even; a
-    // file under 4096 bytes is still searched, one under half a second decoded but not readable.
+    // {header, size, frames, seconds}: without an encoder's frame the audio bytes at the
+    // header's rate give the time, frames of 1152 samples (576 in MPEG-2.5 Layer III), halves
+    // to even; a file under 4096 bytes is still searched, one under half a second decoded but
+    // not readable.
     const QByteArray at48k = frameHeader(3, 1, 9, 1, 0), at32k = frameHeader(3, 1, 9, 2, 0),
                      at8k = frameHeader(0, 1, 1, 2, 3);
     const std::tuple<QByteArray, int, int, int> durations[] = {
-        {at32k, 1608192, 2792, 100}, {at48k, 38400, 100, 3}, {at48k, 38592, 100, 3},
-        {at48k, 38976, 102, 3},      {at8k, 3000, 42, 2},    {at44k, 1000, 2, 0}};
+        {at32k, 1608192, 2792, 101}, {at48k, 38400, 100, 2}, {at48k, 38592, 100, 2},
+        {at48k, 38976, 102, 2},      {at8k, 3000, 42, 3},    {at44k, 1000, 2, 0}};
     for (const auto& [header, size, frames, seconds] : durations) {
         QCOMPARE(read(mp3, file(header, size)), seconds > 0);
         QCOMPARE(QList<int>({mp3.frames(), mp3.seconds()}), QList<int>({frames, seconds}));
+        QVERIFY(!mp3.Vbr() && mp3.AverageBitrate() == mp3.Bitrate());
     }
+    // An APE tag (with its header) and an ID3v1 tag at the end are no audio either.
+    const QByteArray apeFooter =
+        "APETAGEX" + QByteArray::fromHex("d0070000300000000100000000000080") + QByteArray(8, '\0');
+    QVERIFY(writeBytes(m_file,
+                       at48k + QByteArray(38396 + 48, '\0') + apeFooter + record("TAG", ' ', 1)));
+    QVERIFY(read(mp3, m_file) && mp3.frames() == 100 && mp3.Duration() == 2.4);
+    // A VBRI frame (32 bytes after the header) gives the frame count and the stream's bytes.
+    QVERIFY(read(mp3, file(at44k + QByteArray(32, '\0') + "VBRI" +
+                               QByteArray::fromHex("000100000000 00030d40 000001f4"),
+                           100'000)));
+    QVERIFY(mp3.Vbr() && mp3.frames() == 500 && mp3.seconds() == 13);
+    QCOMPARE(mp3.AverageBitrate(), qRound(200'000 * 8 / (500 * 1152 / 44100.0)));
 
     // {bytes, offset, version or 0}: a sync in the low half of 0xAF is read from the whole bytes
     // two on (0x3B: MPEG-1); a rejected sync resumes five on; only the first 4096 bytes count.
@@ -247,8 +263,13 @@ void TestMp3::lameFiles()
 {
     const QString wav = m_dir.filePath("tone.wav"), out = m_dir.filePath("lame.mp3");
     QVERIFY(WriteSineWav(wav, 3));
+    QVERIFY(writeBytes(m_dir.filePath("cover.png"), "\x89PNG\r\n\x1a\n" + audio().repeated(12)));
     // lame's switches; version, kbit/s, Hz, mode, frame size, emphasis, CRC, copyright, original,
-    // layer. An ID3v2 tag in front (a UTF-16 title, or padded beyond 4 KiB) changes nothing.
+    // layer. An ID3v2 tag in front (a UTF-16 title, a 47 KB picture, or padded beyond 4 KiB)
+    // changes nothing. Then the frame count lame wrote in its Info frame (read by TagLib) and
+    // the time it gives, VBR and ABR as VBR; without that frame (-t) the count of the file
+    // before, within a frame.
+    qint64 lameFrames = 0;
     const std::pair<QString, QList<int>> runs[] = {
         {"-b 128 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
         {"-b 128 -m s -p", {3, 128, 44100, 0, 417, 0, 1, 0, 1, 1}},
@@ -256,12 +277,19 @@ void TestMp3::lameFiles()
         {"-b 128 -m d -o", {3, 128, 44100, 2, 417, 0, 0, 0, 0, 1}},
         {"-b 64 --resample 22.05 -m j -e 5", {2, 64, 22050, 1, 208, 1, 0, 0, 1, 1}},
         {"-b 64 --resample 22.05 -m s -e c", {2, 64, 22050, 0, 417, 3, 0, 0, 1, 1}},
-        {"-b 16 --resample 8 -m j", {0, 16, 8000, 1, 72, 0, 0, 0, 1, 1}},
+        {"-b 32 --resample 8 -m j", {0, 32, 8000, 1, 144, 0, 0, 0, 1, 1}},
         {"-b 8 --resample 8 -m m", {0, 8, 8000, 3, 72, 0, 0, 0, 1, 1}},
         {"-b 128 --add-id3v2 --tt \"small v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
-        {"-b 128 --pad-id3v2-size 8000 --tt \"large v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}}};
+        {"-b 128 --ti cover.png --tt cover", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
+        {"-b 128 --pad-id3v2-size 8000 --tt \"large v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
+        {"-t -b 128 --pad-id3v2-size 8000 --tt \"large v2\"",
+         {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
+        {"-V 2 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1, 1}},
+        {"--abr 128 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1, 1}},
+        {"-b 64 --resample 16 -m m", {2, 64, 16000, 3, 288, 0, 0, 0, 1, 1}}};
     for (const auto& [args, expected] : runs) {
         QProcess lame;
+        lame.setWorkingDirectory(m_dir.path());
         lame.start(QUENZAL_LAME,
                    QStringList{"--quiet"} + QProcess::splitCommand(args) + QStringList{wav, out});
         QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
@@ -270,7 +298,24 @@ void TestMp3::lameFiles()
         QCOMPARE(QList<int>({mp3.Version(), mp3.Bitrate() / 1000, mp3.Frequency(),
                              mp3.ChannelMode(), mp3.FrameSize(), mp3.Emphasis(), mp3.CRCProtected(),
                              mp3.Copyright(), mp3.original(), mp3.Layer()}),
-                 expected);
+                 expected.first(10));
+        TagLib::MPEG::File taglib(QFile::encodeName(out).constData());
+        const TagLib::MPEG::XingHeader* info = taglib.audioProperties()->xingHeader();
+        if (info)
+            lameFrames = info->totalFrames();
+        else if (!args.startsWith("-t"))
+            lameFrames = 0; // TagLib reads no Info frame of MPEG-2.5
+        // No shorter than the 3 s of the source, no longer than the frames hold.
+        const double lameSeconds =
+            lameFrames * (mp3.Version() == 3 ? 1152 : 576) / double(mp3.Frequency());
+        QVERIFY2(
+            !lameFrames || (qAbs(mp3.frames() - lameFrames) <= (info ? 0 : 1) &&
+                            mp3.Duration() > 2.95 && mp3.Duration() < lameSeconds + 0.05),
+            qPrintable(
+                QString("%1: %2 frames, %3 s").arg(args).arg(mp3.frames()).arg(mp3.Duration())));
+        QCOMPARE(mp3.Vbr(), expected.size() > 10);
+        if (mp3.Vbr())
+            QVERIFY(qAbs(mp3.AverageBitrate() / 1000 - taglib.audioProperties()->bitrate()) <= 2);
     }
 }
 
@@ -280,14 +325,12 @@ void TestMp3::tagReadAndWrite()
     const Id3v1Tag tag{"Déjà vu — œuvre €", "日本 🎵", "  Mass", "99", QString(40, u'c'), 32};
     QVERIFY(writeBytes(m_file, m_mp3) && WriteId3v1(m_file, tag) == Written);
     QCOMPARE(tagOf(m_file), "Déjà vu — œuvre €|?? ?|  Mass|99|" + QString(30, u'c') + "|32");
-#ifdef QUENZAL_HAVE_TAGLIB
     // An independent reader, which takes the text as Latin-1: the title agrees up to "—".
     TagLib::MPEG::File mpeg(QFile::encodeName(m_file).constData(), false);
     const TagLib::ID3v1::Tag* t = mpeg.ID3v1Tag();
     QVERIFY(t && t->artist() == "?? ?" && t->album() == "Mass" && t->year() == 99 &&
             t->genreNumber() == 32 && t->title().startsWith("D\xE9j\xE0 vu ") &&
             t->comment() == std::string(30, 'c').c_str());
-#endif
     // NUL padding stays, and genre 255 reads as it stands.
     QVERIFY(writeBytes(m_file, m_mp3 + record(QByteArray("TAGab \0 x", 9), '\0', 255)));
     QCOMPARE(tagOf(m_file).replace(QChar(), u'0'),

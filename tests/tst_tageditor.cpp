@@ -8,8 +8,10 @@
 #include "settings/Language.h"
 #include "settings/Twips.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,31 +20,46 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStorageInfo>
-#include <QStringListModel>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 
 #include <memory>
 
+#include <taglib/attachedpictureframe.h>
+#include <taglib/id3v2header.h>
+#include <taglib/id3v2tag.h>
+#include <taglib/mpegfile.h>
+#include <taglib/xingheader.h>
+
 namespace {
+
+// A control of the window by its name.
+template <typename T = QLabel> T* control(const QWidget& w, const char* name)
+{
+    auto* found = w.findChild<T*>(QString::fromUtf8(name));
+    if (!found)
+        qFatal("no control %s", name);
+    return found;
+}
 
 // The texts of the information lines, or of the tag fields, as one text.
 QString lines(const frmTag& w)
 {
     QStringList texts;
-    for (const QLabel* line : {w.lblTaille2, w.lblDuree2, w.lblMpg, w.lblBitFrame, w.lblHzSon,
-                               w.lblCrc2, w.lblCopyright2, w.lblOriginal2, w.lblEmphasis2})
-        texts << line->text();
+    for (const char* line : {"lblTaille2", "lblDuree2", "lblMpg", "lblBitFrame", "lblHzSon",
+                             "lblCrc2", "lblCopyright2", "lblOriginal2", "lblEmphasis2"})
+        texts << control(w, line)->text();
     return texts.join(u'|');
 }
 
 QString fields(const frmTag& w)
 {
     QStringList texts;
-    for (const QLineEdit* box :
-         {w.txtTitre, w.txtArtiste, w.txtAlbum, w.txtAnnee, w.txtCommentaire})
-        texts << box->text();
-    return (texts << w.genre->currentText() << w.lblGenreNum->text()).join(u'|');
+    for (const char* box : {"txtTitre", "txtArtiste", "txtAlbum", "txtAnnee", "txtCommentaire"})
+        texts << control<QLineEdit>(w, box)->text();
+    return (texts << control<QComboBox>(w, "genre")->currentText()
+                  << control(w, "lblGenreNum")->text())
+        .join(u'|');
 }
 
 // The tag of a file, read back by the tag reader.
@@ -55,43 +72,75 @@ QString tagOf(const QString& path)
                     .join(u'|');
 }
 
+// The ID3v2 title and the picture as TagLib reads them, and the bytes between the tags.
+struct Id3v2View {
+    QString title;
+    QByteArray picture;
+    QByteArray audio;
+};
+Id3v2View id3v2Of(const QString& path)
+{
+    TagLib::MPEG::File file(QFile::encodeName(path).constData());
+    const TagLib::ID3v2::Tag* tag = file.ID3v2Tag();
+    if (!tag)
+        return {};
+    const TagLib::ID3v2::FrameList pictures = tag->frameList("APIC");
+    const auto* picture =
+        pictures.isEmpty() ? nullptr
+                           : dynamic_cast<TagLib::ID3v2::AttachedPictureFrame*>(pictures.front());
+    const QByteArray bytes = readBytes(path);
+    const qsizetype start = tag->header()->completeTagSize();
+    return {QString::fromUtf8(tag->title().toCString(true)),
+            picture ? QByteArray(picture->picture().data(), picture->picture().size())
+                    : QByteArray(),
+            bytes.mid(start, bytes.size() - start - (file.hasID3v1Tag() ? 128 : 0))};
+}
+
 int px(const frmTag& w, int twips)
 {
     return TwipsToPixels(twips, w.logicalDpiY());
 }
 
-// The folder's volume from the drive list, then the folder tree opened down to the folder.
+// The folder's volume from the drive list, then a click on the folder in the tree.
 bool chooseFolder(frmTag& w, const QString& folder)
 {
     const QString root = QStorageInfo(folder).rootPath();
-    w.drvDur->setCurrentIndex(w.drvDur->findData(root));
-    QTreeWidgetItem* item = w.dirDur->topLevelItem(0);
-    for (const QString& name : folder.mid(root.size()).split(u'/', Qt::SkipEmptyParts)) {
-        item->setExpanded(true);
-        QTreeWidgetItem* parent = std::exchange(item, nullptr);
-        for (int i = 0; i < parent->childCount() && !item; ++i)
-            item = parent->child(i)->text(0) == name ? parent->child(i) : nullptr;
-        if (!item)
-            return false;
+    auto* drives = control<QComboBox>(w, "drvDur");
+    drives->setCurrentIndex(drives->findData(root));
+    if (folder != root) {
+        auto* tree = control<QTreeView>(w, "dirDur");
+        const QModelIndex item = qobject_cast<QFileSystemModel*>(tree->model())->index(folder);
+        tree->scrollTo(item);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, tree->visualRect(item).center());
     }
-    w.dirDur->scrollToItem(item);
-    QTest::mouseClick(w.dirDur->viewport(), Qt::LeftButton, {},
-                      w.dirDur->visualItemRect(item).center());
     return w.folderPath() == folder;
 }
 
+// The names the file list shows, once the folder has been read.
 QStringList listed(const frmTag& w)
 {
-    return qobject_cast<QStringListModel*>(w.fleDur->model())->stringList();
+    const auto* list = control<QListView>(w, "fleDur");
+    QStringList names;
+    for (int row = 0; row < list->model()->rowCount(list->rootIndex()); ++row)
+        names << list->model()->index(row, 0, list->rootIndex()).data().toString();
+    return names;
 }
 
 bool clickFile(frmTag& w, const QString& name)
 {
-    const QModelIndex index = w.fleDur->model()->index(int(listed(w).indexOf(name)), 0);
-    w.fleDur->scrollTo(index);
-    QTest::mouseClick(w.fleDur->viewport(), Qt::LeftButton, {},
-                      w.fleDur->visualRect(index).center());
-    return w.lblChemin->text() == w.folderPath() + u'/' + name;
+    auto* list = control<QListView>(w, "fleDur");
+    if (!QTest::qWaitFor([&] { return listed(w).contains(name); }))
+        return false;
+    const QModelIndex index =
+        list->model()->index(int(listed(w).indexOf(name)), 0, list->rootIndex());
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    return control(w, "lblChemin")->text() == w.folderPath() + u'/' + name;
+}
+
+void click(const frmTag& w, const char* button = "cmdOK")
+{
+    QTest::mouseClick(control<QPushButton>(w, button), Qt::LeftButton);
 }
 
 } // namespace
@@ -105,15 +154,20 @@ private Q_SLOTS:
         m_english.setPath(m_env.programFolder() + "/Langue/English");
         const QString wav = m_dir.filePath("tone.wav");
         QVERIFY(WriteSineWav(wav, 3));
-        // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front.
+        QVERIFY(
+            writeBytes(m_dir.filePath("cover.png"), "\x89PNG\r\n\x1a\n" + QByteArray(47'000, 'p')));
+        // lame pads ID3v1 text with NULs, and --add-id3v2 puts a UTF-16 tag in front; a picture
+        // makes a large ID3v2 tag.
         const std::pair<QString, QString> files[] = {
-            {"tagged.mp3", "--add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
+            {"tagged.mp3", "-b 128 --add-id3v2 --tt Bolero --ta Ravel --tl Orchestral --ty 1928 "
                            "--tc \"first take\" --tg Classical"},
-            {"plain.mp3", ""}};
-        for (const auto& [name, tags] : files) {
+            {"plain.mp3", "-b 128"},
+            {"cover.mp3", "-b 128 --ti cover.png --tt Pavane --tg Classical"},
+            {"vbr.mp3", "-V 2"}};
+        for (const auto& [name, switches] : files) {
             QProcess lame;
-            lame.start(QUENZAL_LAME, QStringList{"--quiet", "-b", "128"} +
-                                         QProcess::splitCommand(tags) +
+            lame.setWorkingDirectory(m_dir.path());
+            lame.start(QUENZAL_LAME, QStringList{"--quiet"} + QProcess::splitCommand(switches) +
                                          QStringList{wav, m_dir.filePath(name)});
             QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);
         }
@@ -121,79 +175,133 @@ private Q_SLOTS:
             QVERIFY(QFile::copy(m_dir.filePath("plain.mp3"), m_dir.filePath(name)) &&
                     WriteId3v1(m_dir.filePath(name), {name, "", "", "", "", genre}) ==
                         TagWriteResult::Written);
-        QVERIFY(touch(m_dir.filePath("broken.mp3"), "not audio"));
+        QVERIFY(touch(m_dir.filePath("broken.mp3"), QByteArray("not audio\n").repeated(300)));
     }
 
     void clickShowsHeaderAndTag()
     {
-        auto w = open({"tagged.mp3"}, m_english);
-        QVERIFY(!w->frmTags->isVisible() && !w->cmdOK->isVisible());
+        auto w = open({"tagged.mp3", "vbr.mp3"}, m_english);
+        QVERIFY(!control<QGroupBox>(*w, "frmTags")->isVisible() &&
+                !control<QPushButton>(*w, "cmdOK")->isVisible());
         QCOMPARE(w->height(), px(*w, 3255));
         QVERIFY(clickFile(*w, "tagged.mp3"));
 
-        // The header is read after the ID3v2 tag: MPEG-1 Layer III, one frame of 417 bytes to
-        // every 1/38.5 s, three seconds of audio; yes and no in the chosen language.
-        const qint64 size = QFileInfo(m_folder + "/tagged.mp3").size();
-        QCOMPARE(lines(*w), QStringList({QString::number(size), "3 ", "MPEG-1.0 Layer III",
-                                         QString("128kbit, %1 frames").arg(qRound(size / 417.0)),
-                                         "44100Hz Joint Stereo", "No", "No", "Yes", "None"})
-                                .join(u'|'));
+        // The header is read after the ID3v2 tag: MPEG-1 Layer III, the frames lame counted in
+        // its Info frame, three seconds of audio; yes and no in the chosen language. The fields
+        // are the ID3v2 ones.
+        const QString tagged = m_folder + "/tagged.mp3";
+        const unsigned lameFrames = TagLib::MPEG::File(QFile::encodeName(tagged).constData())
+                                        .audioProperties()
+                                        ->xingHeader()
+                                        ->totalFrames();
+        QCOMPARE(lines(*w),
+                 QStringList({QString::number(QFileInfo(tagged).size()), "3 ", "MPEG-1.0 Layer III",
+                              QString("128kbit, %1 frames").arg(lameFrames), "44100Hz Joint Stereo",
+                              "No", "No", "Yes", "None"})
+                     .join(u'|'));
         QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
-        QVERIFY(!w->chkLectureSeul->isChecked());
-        QVERIFY(w->frmTags->isVisible() && w->frmMPEGinfo->isVisible() && w->cmdOK->isVisible());
+        QCOMPARE(control<QGroupBox>(*w, "frmTags")->title(), "ID3v2 + ID3v1");
+        QVERIFY(clickFile(*w, "vbr.mp3"));
+        QVERIFY(control(*w, "lblBitFrame")->text().startsWith("VBR "));
+        QCOMPARE(control<QGroupBox>(*w, "frmTags")->title(), "ID3v1");
+
+        // A screen reader gets every label's text, and a name for the browser's three lists.
+        NameControls(w.get());
+        for (QLabel* label : w->findChildren<QLabel*>())
+            QCOMPARE(label->text().isEmpty()
+                         ? QString()
+                         : QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
+                     label->text());
+        for (const char* list : {"drvDur", "dirDur", "fleDur"})
+            QVERIFY(!QAccessible::queryAccessibleInterface(control<QWidget>(*w, list))
+                         ->text(QAccessible::Name)
+                         .isEmpty());
+        QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
+        QVERIFY(control<QGroupBox>(*w, "frmTags")->isVisible() &&
+                control<QGroupBox>(*w, "frmMPEGinfo")->isVisible() &&
+                control<QPushButton>(*w, "cmdOK")->isVisible());
         QCOMPARE(w->height(), px(*w, 6330));
     }
 
     void okWritesTheTag()
     {
-        auto w = open({"tagged.mp3", "plain.mp3"}, m_french);
-        const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3";
-        const qint64 taggedSize = QFileInfo(tagged).size(), plainSize = QFileInfo(plain).size();
+        auto w = open({"tagged.mp3", "plain.mp3", "cover.mp3"}, m_french);
+        const QString tagged = m_folder + "/tagged.mp3", plain = m_folder + "/plain.mp3",
+                      cover = m_folder + "/cover.mp3";
+        const qint64 plainSize = QFileInfo(plain).size();
+
+        // Both tags get the fields; ID3v2 keeps the whole title, ID3v1 its first 30 characters.
+        // TagLib finds the picture and the audio bytes as they were.
+        const Id3v2View before = id3v2Of(cover);
+        QVERIFY(clickFile(*w, "cover.mp3"));
+        QCOMPARE(fields(*w), "Pavane|||||Classical|32");
+        QCOMPARE(control(*w, "lblEmphasis2")->text(), "Aucune");
+        QCOMPARE(control(*w, "lblCopyright")->text(), "Droits d'auteur:");
+        const QString title = "Pavane pour une infante défunte (1899)";
+        control<QLineEdit>(*w, "txtTitre")->selectAll();
+        control<QLineEdit>(*w, "txtTitre")->insert(title); // as typed: no limit for ID3v2
+        click(*w);
+        const Id3v2View after = id3v2Of(cover);
+        QVERIFY(after.title == title && after.picture == before.picture &&
+                after.picture.size() == 47'008 && after.audio == before.audio);
+        QCOMPARE(tagOf(cover), title.left(30) + "|||||32");
+        // A title put back as it was is written back too.
+        control<QLineEdit>(*w, "txtTitre")->setText("Pavane");
+        click(*w);
+        QCOMPARE(id3v2Of(cover).title, "Pavane");
 
         QVERIFY(clickFile(*w, "tagged.mp3"));
-        w->txtTitre->selectAll();
-        QTest::keyClicks(w->txtTitre, "Danse macabre");
-        w->genre->setCurrentIndex(17);
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
-        QCOMPARE(QFileInfo(tagged).size(), taggedSize);
+        control<QLineEdit>(*w, "txtTitre")->selectAll();
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "Danse macabre");
+        control<QComboBox>(*w, "genre")->setCurrentIndex(17);
+        click(*w);
+        QCOMPARE(id3v2Of(tagged).title, "Danse macabre");
         QCOMPARE(tagOf(tagged), "Danse macabre|Ravel|Orchestral|1928|first take|17");
 
         // A file without a tag gets one after its audio.
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QCOMPARE(fields(*w), "|||||Other|32");
-        QTest::keyClicks(w->txtArtiste, "Satie");
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QCOMPARE(fields(*w), "|||||Other|"); // no tag: no genre number
+        QTest::keyClicks(control<QLineEdit>(*w, "txtArtiste"), "Satie");
+        click(*w);
         QCOMPARE(QFileInfo(plain).size(), plainSize + 128);
         QCOMPARE(tagOf(plain), "|Satie||||12");
+        QVERIFY(!TagLib::MPEG::File(QFile::encodeName(plain).constData()).hasID3v2Tag());
         QVERIFY(m_desktop.messages.isEmpty());
     }
 
     void refusedWritesAndOddFiles()
     {
-        auto w = open({"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3"},
-                      m_english);
+        auto w = open(
+            {"tagged.mp3", "plain.mp3", "broken.mp3", "genre5.mp3", "genre255.mp3", "cover.mp3"},
+            m_english);
         const QString readOnly = m_folder + "/tagged.mp3";
         QVERIFY(QFile::setPermissions(readOnly, QFile::ReadOwner | QFile::ReadGroup));
         const QByteArray before = readBytes(readOnly);
         QVERIFY(clickFile(*w, "tagged.mp3"));
-        QVERIFY(w->chkLectureSeul->isChecked());
-        QTest::keyClicks(w->txtTitre, "x");
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        QVERIFY(control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        click(*w);
         QCOMPARE(readBytes(readOnly), before);
 
         // A file removed since it was listed cannot be reached either.
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QVERIFY(!w->chkLectureSeul->isChecked());
+        QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
         QVERIFY(QFile::remove(m_folder + "/plain.mp3"));
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        click(*w);
         QVERIFY(!QFile::exists(m_folder + "/plain.mp3"));
-        QCOMPARE(m_desktop.messages.size(), 2);
-        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
-            QCOMPARE(message.text,
-                     "The tag could not be written: the file is read-only or cannot be reached.");
-            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Information);
+
+        // A full disk: the copy the ID3v2 tag is written into cannot be made; the file stays
+        // as it was, no copy is left behind, and the user is told.
+        const QString cover = m_folder + "/cover.mp3";
+        const QByteArray coverBytes = readBytes(cover);
+        QVERIFY(clickFile(*w, "cover.mp3"));
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), " et fin");
+        {
+            const FileSizeLimit full{1000};
+            click(*w);
         }
-        m_desktop.messages.clear();
+        QVERIFY(readBytes(cover) == coverBytes &&
+                QDir(m_folder).entryList(QDir::Files | QDir::Hidden).size() == 5);
 
         // 255 has no name: the genre chosen before stays.
         QVERIFY(clickFile(*w, "genre5.mp3"));
@@ -201,35 +309,57 @@ private Q_SLOTS:
         QVERIFY(clickFile(*w, "genre255.mp3"));
         QCOMPARE(fields(*w), "genre255.mp3|||||Funk|255");
         // No header and no tag: every line is filled anew; the fields are emptied, "Other" is
-        // chosen, the number shown before stays.
+        // chosen, the number is cleared. A text file is no MP3: no tag goes into it.
         QVERIFY(clickFile(*w, "broken.mp3"));
-        QCOMPARE(lines(*w), "9|0 | |0kbit, 0 frames|0Hz |No|No|No|");
-        QCOMPARE(fields(*w), "|||||Other|255");
+        QCOMPARE(lines(*w), "3000|0 | |0kbit, 0 frames|0Hz |No|No|No|");
+        QCOMPARE(fields(*w), "|||||Other|");
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        click(*w);
+        QCOMPARE(readBytes(m_folder + "/broken.mp3"), QByteArray("not audio\n").repeated(300));
+
+        // Each refusal said, as an error.
+        QStringList texts;
+        for (const FakeDesktop::Message& message : std::as_const(m_desktop.messages)) {
+            texts << message.text;
+            QVERIFY(message.title == "Error" && message.icon == Desktop::Icon::Critical);
+        }
+        const QString unreachable =
+            "The tag could not be written: the file is read-only or cannot be reached.";
+        QCOMPARE(
+            texts,
+            QStringList({unreachable, unreachable,
+                         "The tag could not be written (the disk is full, or the folder "
+                         "cannot be written): the file was left as it was.",
+                         "This file is not an MP3 file (no MPEG header): no tag was written."}));
+        m_desktop.messages.clear();
     }
 
     void typingLimits()
     {
         auto w = open({"plain.mp3"}, m_french);
         QVERIFY(clickFile(*w, "plain.mp3"));
-        QTest::keyClicks(w->txtTitre, QString(35, u'a'));
-        QTest::keyClicks(w->txtAnnee, "199945");
-        QCOMPARE(w->txtTitre->text(), QString(30, u'a'));
-        QCOMPARE(w->txtAnnee->text(), "1999");
+        auto* title = control<QLineEdit>(*w, "txtTitre");
+        auto* artist = control<QLineEdit>(*w, "txtArtiste");
+        auto* album = control<QLineEdit>(*w, "txtAlbum");
+        auto* year = control<QLineEdit>(*w, "txtAnnee");
+        auto* comment = control<QLineEdit>(*w, "txtCommentaire");
+        QTest::keyClicks(title, QString(35, u'a'));
+        QTest::keyClicks(year, "199945");
+        QVERIFY(title->text() == QString(30, u'a') && year->text() == "1999");
         // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
         for (int typed = 0; typed < 31; ++typed)
-            QTest::sendKeyEvent(QTest::Click, w->txtAlbum, Qt::Key_unknown, QStringLiteral("€"),
-                                {});
-        QCOMPARE(w->txtAlbum->text(), QString(30, u'€'));
+            QTest::sendKeyEvent(QTest::Click, album, Qt::Key_unknown, QStringLiteral("€"), {});
+        QCOMPARE(album->text(), QString(30, u'€'));
         const QString note = QString::fromUcs4(U"\U0001F3B5");
-        w->txtCommentaire->insert(note.repeated(31));
-        QCOMPARE(w->txtCommentaire->text(), note.repeated(30));
+        comment->insert(note.repeated(31));
+        QCOMPARE(comment->text(), note.repeated(30));
         // A paste in the middle keeps what fits, and the text after the cursor.
-        w->txtArtiste->setText("0123456789012345678901234");
-        w->txtArtiste->setCursorPosition(5);
-        w->txtArtiste->insert("ABCDEFGHIJ");
-        QCOMPARE(w->txtArtiste->text(), "01234ABCDE56789012345678901234");
+        artist->setText("0123456789012345678901234");
+        artist->setCursorPosition(5);
+        artist->insert("ABCDEFGHIJ");
+        QCOMPARE(artist->text(), "01234ABCDE56789012345678901234");
 
-        QTest::mouseClick(w->cmdOK, Qt::LeftButton);
+        click(*w);
         QCOMPARE(tagOf(m_folder + "/plain.mp3"),
                  QString(30, u'a') + "|01234ABCDE56789012345678901234|" + QString(30, u'€') +
                      "|1999|" + QString(30, u'?') + "|12");
@@ -242,18 +372,21 @@ private Q_SLOTS:
             QVERIFY(touch(m_folder + u'/' + name));
         QVERIFY(QDir().mkpath(m_folder + "/dir.mp3"));
         QVERIFY(chooseFolder(*w, m_dir.path()) && chooseFolder(*w, m_folder));
-        QCOMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
-        QCOMPARE(w->dirDur->currentItem()->child(0)->text(0), "dir.mp3");
+        QTRY_COMPARE(listed(*w), QStringList({"a.Mp3", "b.mp3", "SONG.MP3"}));
+        auto* tree = control<QTreeView>(*w, "dirDur");
+        QVERIFY(tree->isExpanded(tree->currentIndex()));
+        QTRY_COMPARE(tree->model()->index(0, 0, tree->currentIndex()).data().toString(), "dir.mp3");
 
         // A volume gone since the list was filled: the message, then the root folder.
-        w->drvDur->addItem("gone", m_folder + "/gone");
-        w->drvDur->setCurrentIndex(w->drvDur->count() - 1);
+        auto* drives = control<QComboBox>(*w, "drvDur");
+        drives->addItem("gone", m_folder + "/gone");
+        drives->setCurrentIndex(drives->count() - 1);
         QCOMPARE(m_desktop.messages.size(), 1);
         QCOMPARE(m_desktop.messages[0].text, "The drive is not ready.");
         QVERIFY(m_desktop.messages[0].title == "Quenzal" &&
                 m_desktop.messages[0].icon == Desktop::Icon::Information);
         m_desktop.messages.clear();
-        QCOMPARE(w->drvDur->currentData().toString(), "/");
+        QCOMPARE(drives->currentData().toString(), "/");
         QCOMPARE(w->folderPath(), "/");
     }
 
@@ -261,12 +394,13 @@ private Q_SLOTS:
     {
         auto w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
         ApplyCaptions(w.get(), m_english, frmTag::captionTable());
-        QVERIFY(w->lblDurée->text() == "Length:" && w->lblCrc->text() == "CRC:");
+        QVERIFY(control(*w, "lblDurée")->text() == "Length:" &&
+                control(*w, "lblCrc")->text() == "CRC:");
 
         QVERIFY(QFile::copy(m_dir.filePath("tagged.mp3"), m_dir.filePath("shown.mp3")));
         w->showFile(m_dir.filePath("shown.mp3"));
-        QCOMPARE(w->fleDur->currentIndex().data().toString(), "shown.mp3");
-        QCOMPARE(w->lblChemin->text(), m_dir.filePath("shown.mp3"));
+        QCOMPARE(control<QListView>(*w, "fleDur")->currentIndex().data().toString(), "shown.mp3");
+        QCOMPARE(control(*w, "lblChemin")->text(), m_dir.filePath("shown.mp3"));
         QCOMPARE(fields(*w), "Bolero|Ravel|Orchestral|1928|first take|Classical|32");
         w->show();
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
@@ -274,17 +408,18 @@ private Q_SLOTS:
         // Enter writes nothing; Escape rejects the window.
         const QByteArray before = readBytes(m_dir.filePath("shown.mp3"));
         QSignalSpy rejected(w.get(), &QDialog::rejected);
-        QTest::keyClicks(w->txtTitre, "x");
-        QTest::keyClick(w->txtTitre, Qt::Key_Return);
+        QTest::keyClicks(control<QLineEdit>(*w, "txtTitre"), "x");
+        QTest::keyClick(control<QLineEdit>(*w, "txtTitre"), Qt::Key_Return);
         QVERIFY(w->isVisible() && readBytes(m_dir.filePath("shown.mp3")) == before);
-        QTest::keyClick(w->txtTitre, Qt::Key_Escape);
+        QTest::keyClick(control<QLineEdit>(*w, "txtTitre"), Qt::Key_Escape);
         QCOMPARE(rejected.size(), 1);
         QVERIFY(!w->isVisible());
 
         w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
-        QCOMPARE(w->genre->currentText(), "Other");
-        QVERIFY(w->lblDurée->text() == "Durée:" && w->lblChemin->text().isEmpty());
-        QVERIFY(w->frmTags->isHidden() && w->height() == px(*w, 3255));
+        QCOMPARE(control<QComboBox>(*w, "genre")->currentText(), "Other");
+        QVERIFY(control(*w, "lblDurée")->text() == "Durée:" &&
+                control(*w, "lblChemin")->text().isEmpty());
+        QVERIFY(control<QGroupBox>(*w, "frmTags")->isHidden() && w->height() == px(*w, 3255));
     }
 
 private:

@@ -14,8 +14,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The length comes from the file system whatever the content.
     if (mp3.FileSize() != qint64(size))
         std::abort();
-    // A header reported as readable has everything the information panel shows.
-    if (ok && (mp3.FrameSize() <= 0 || mp3.frames() <= 0 || mp3.seconds() <= 0 ||
+    // A header reported as readable has everything the information panel shows, whatever an
+    // encoder's Xing, Info or VBRI frame claims.
+    if (ok && (!mp3.HeaderFound() || mp3.FrameSize() <= 0 || mp3.frames() <= 0 ||
+               mp3.seconds() <= 0 || !(mp3.Duration() > 0) || mp3.AverageBitrate() < 0 ||
                mp3.VersionText().isEmpty() || mp3.LayerText().isEmpty() ||
                mp3.ChannelModeText().isEmpty() || mp3.EmphasisText().isEmpty()))
         std::abort();

@@ -35,6 +35,17 @@ int main(int argc, char** argv)
                              zeros.substr(0, 18) + mpeg1 + zeros.substr(0, 900)},
         {"header/id3v2-footer", std::string("ID3\x04\0\x10\0\0\x01\0", 10) + zeros.substr(0, 138) +
                                     mpeg1 + zeros.substr(0, 900)},
+        // Encoders' frames: lame's Info frame with its delay and padding, a VBRI frame.
+        {"header/lame-info", frameHeader(3, 1, 9, 0, 1) + zeros.substr(0, 32) + "Info" +
+                                 std::string("\0\0\0\x0f\0\0\0\x74\0\0\xbf\x50", 12) +
+                                 zeros.substr(0, 104) + "LAME3.100" + zeros.substr(0, 12) +
+                                 "\x24\x03\x2b" + zeros.substr(0, 400)},
+        {"header/vbri", frameHeader(3, 1, 9, 0, 0) + zeros.substr(0, 32) + "VBRI" +
+                            std::string("\0\x01\0\0\0\0\0\x03\x0d\x40\0\0\x01\xf4", 14) +
+                            zeros.substr(0, 400)},
+        {"header/tail-tags", frameHeader(3, 1, 9, 1, 0) + zeros.substr(0, 600) + "APETAGEX" +
+                                 std::string("\xd0\x07\0\0\x30\0\0\0\x01\0\0\0\0\0\0\x80", 16) +
+                                 zeros.substr(0, 8) + tag("x", ' ', 1)},
         {"tag/audio-and-tag", mpeg1 + zeros.substr(0, 400) + tag("Caf\xE9 \x80", ' ', 255)},
         {"tag/nul-padded", zeros.substr(0, 300) + tag("x", '\0', 32)},
         {"tag/lower-case", mpeg1 + zeros.substr(0, 300) + "tag" + zeros.substr(0, 125)},
