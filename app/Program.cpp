@@ -4,7 +4,6 @@
 #include "app/frmMain.h"
 #include "conversion/frmConsole.h"
 #include "lame/LamePersistence.h"
-#include "lame/OptionTable.h"
 #include "lame/frmOptionLame.h"
 #include "mp3/frmTag.h"
 #include "settings/BuiltInTexts.h"
@@ -64,22 +63,10 @@ frmMain* Program::mainWindow()
     return m_main;
 }
 
-namespace {
-
-// The kept LAME options: the first-start values, then as far as the store holds them.
-KeptOptions storedOptions()
-{
-    KeptOptions kept = FirstStartOptions();
-    LoadKeptOptions(kept);
-    return kept;
-}
-
-} // namespace
-
 frmOptionLame* Program::optionLameWindow()
 {
     if (!m_optionLame) {
-        const KeptOptions kept = storedOptions();
+        const KeptOptions kept = LoadKeptOptions();
         m_values.options = kept.options;
         m_optionLame = new frmOptionLame(mainWindow(), kept, *m_desktop, m_values.language,
                                          m_values.programFolder, m_values.userPresetFolder());
@@ -151,7 +138,7 @@ frmConsole* Program::consoleWindow()
 
 void Program::LoadLameOptions()
 {
-    const KeptOptions kept = storedOptions();
+    const KeptOptions kept = LoadKeptOptions();
     m_values.options = kept.options;
     optionLameWindow()->setKept(kept);
 }

@@ -3,6 +3,7 @@
 #include "settings/SwitchWords.h"
 
 #include <QDataStream>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
@@ -75,12 +76,14 @@ LameVerdict CheckLameSwitches(const QString& lamePath, const QString& switches, 
     process.setChildProcessModifier([] { ::setpgid(0, 0); });
     QStringList arguments = SwitchWords(switches);
     arguments << input << work.filePath(QStringLiteral("tone.mp3"));
+    const QDeadlineTimer deadline(timeoutMs);
     process.start(lamePath, arguments);
-    if (!process.waitForStarted(timeoutMs))
-        return verdict;
-    const qint64 group = process.processId();
-    if (!process.waitForFinished(timeoutMs)) {
-        ::kill(-pid_t(group), SIGKILL);
+    const bool answered = process.waitForStarted(int(deadline.remainingTime())) &&
+                          process.waitForFinished(int(deadline.remainingTime()));
+    if (!answered) {
+        if (process.processId() > 0)
+            ::kill(-pid_t(process.processId()), SIGKILL);
+        process.kill();
         process.waitForFinished(-1); // at once: the signal cannot be caught
         return verdict;
     }

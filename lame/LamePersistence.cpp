@@ -21,6 +21,15 @@ LameLoadResult LoadKeptOptions(KeptOptions& kept)
     return result;
 }
 
+KeptOptions LoadKeptOptions(LameLoadResult* howFar)
+{
+    KeptOptions kept = FirstStartOptions();
+    const LameLoadResult result = LoadKeptOptions(kept);
+    if (howFar)
+        *howFar = result;
+    return kept;
+}
+
 bool SaveKeptOptions(const KeptOptions& kept)
 {
     QList<std::pair<QString, QString>> values;

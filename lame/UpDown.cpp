@@ -46,7 +46,7 @@ double UpDown::value() const
 
 void UpDown::stepBy(int steps)
 {
-    // From a typed value between two steps, the first step lands on the next multiple.
+    // A typed value between two steps counts as the nearest step, so that steps stay round.
     const double from = std::round(value() / m_step);
     const double next = std::clamp((from + steps) * m_step, m_minimum, m_maximum);
     const QString text = QString::number(next, 'G', 15);
