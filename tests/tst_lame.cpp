@@ -51,8 +51,6 @@ void TestLame::bitrateScale()
         (QList<qint32>{NearestKbps(100), NearestKbps(104), NearestKbps(kMin), NearestKbps(kMax)}),
         (QList<qint32>{96, 96, 8, 320}));
 }
-QCOMPARE(onScale, 18);
-}
 
 void TestLame::command()
 {
