@@ -18,6 +18,8 @@
 #include <QSlider>
 #include <QTabBar>
 
+#include <algorithm>
+
 namespace {
 
 QString kbpsText(qint32 kbps)
@@ -161,6 +163,18 @@ void frmOptionLame::showOptions(const KeptOptions& options)
 {
     m_edit = options;
     const auto rows = OptionTable();
+    // A rate the sliders cannot show is shown, and used, as the nearest one they can.
+    for (const OptionRow& row : rows) {
+        const double value = number(m_edit, row);
+        const double shown = row.kind == OptionKind::Rate ? NearestKbps(qint32(value))
+                             : row.kind == OptionKind::Position
+                                 ? std::clamp(qint32(value), kAbrMinimum, kAbrMaximum)
+                                 : value;
+        if (shown != value) {
+            setNumber(m_edit, row, shown);
+            m_edit.switches.clear();
+        }
+    }
     // Every governed control starts as a cleared box leaves it; the boxes' rules then follow
     // in table order, as they would had the user ticked them one by one.
     for (const OptionRow& row : rows) {
