@@ -66,12 +66,16 @@ frmMain* Program::mainWindow()
 frmOptionLame* Program::optionLameWindow()
 {
     if (!m_optionLame) {
-        m_optionLame = new frmOptionLame(mainWindow(), m_values.options, m_values.CommandeLame,
-                                         *m_desktop, m_values.language, m_values.programFolder);
-        m_optionLame->setUserPresetFolder(m_values.userPresetFolder());
-        QObject::connect(
-            m_optionLame, &frmOptionLame::confirmed, m_main,
-            [this](const QString& switches) { m_main->lblRegistre->setText(switches); });
+        const KeptOptions kept = LoadKeptOptions();
+        m_values.options = kept.options;
+        m_optionLame = new frmOptionLame(mainWindow(), kept, *m_desktop, m_values.language,
+                                         m_values.programFolder, m_values.userPresetFolder());
+        QObject::connect(m_optionLame, &frmOptionLame::confirmed, m_main,
+                         [this](const KeptOptions& confirmed) {
+                             m_values.options = confirmed.options;
+                             m_values.CommandeLame = confirmed.switches;
+                             m_main->lblRegistre->setText(confirmed.switches);
+                         });
         dress(m_optionLame);
     }
     return m_optionLame;
@@ -134,15 +138,15 @@ frmConsole* Program::consoleWindow()
 
 void Program::LoadLameOptions()
 {
-    ::LoadLameOptions(*optionLameWindow(), m_values.options);
+    const KeptOptions kept = LoadKeptOptions();
+    m_values.options = kept.options;
+    optionLameWindow()->setKept(kept);
 }
 
 void Program::showOptionLameWindow()
 {
-    if (optionLameWindow()->exec() == QDialog::Rejected) {
-        delete m_optionLame.data();
-        LoadLameOptions();
-    }
+    // Escape puts the kept options back itself: the window stays as it is.
+    optionLameWindow()->exec();
     ApplyFont();
 }
 
@@ -172,17 +176,19 @@ void Program::showInfoWindow()
 
 QString Program::outputFolderText()
 {
-    return optionLameWindow()->outputFolderText();
+    return optionLameWindow()->kept().outputFolder;
 }
 
 void Program::setOutputFolderText(const QString& folder)
 {
-    optionLameWindow()->setOutputFolderText(folder);
+    KeptOptions kept = optionLameWindow()->kept();
+    kept.outputFolder = folder;
+    m_optionLame->setKept(kept);
 }
 
 bool Program::deleteSourcesAfterEncoding()
 {
-    return optionLameWindow()->deleteSourcesAfterEncoding();
+    return optionLameWindow()->kept().deleteSources;
 }
 
 QString Program::text(const QString& section, const QString& key) const

@@ -9,6 +9,7 @@
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
 #include "lame/LamePersistence.h"
+#include "lame/OptionTable.h"
 #include "lame/frmOptionLame.h"
 #include "settings/Desktop.h"
 #include "settings/Language.h"
@@ -17,6 +18,7 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -79,8 +81,6 @@ int main(int argc, char** argv)
     QTemporaryDir settings;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
-    LameOptions options;
-    QString command;
     SilentDesktop desktop;
     Language language;
     language.setPath(programFolder + QStringLiteral("/Langue/English"));
@@ -88,7 +88,7 @@ int main(int argc, char** argv)
     // The very first window of this process pays for Qt's one-time set-up too.
     QElapsedTimer timer;
     timer.start();
-    auto first = std::make_unique<frmOptionLame>(nullptr, options, command, desktop, language,
+    auto first = std::make_unique<frmOptionLame>(nullptr, FirstStartOptions(), desktop, language,
                                                  programFolder);
     const double firstCreation = ms(timer);
     first.reset();
@@ -96,27 +96,29 @@ int main(int argc, char** argv)
 
     // Options stored by an earlier run, so that the start-up load goes all the way.
     {
-        frmOptionLame window(nullptr, options, command, desktop, language, programFolder);
-        window.chkActiveVBR->click();
-        window.txtQualite->setText(QStringLiteral("2"));
-        SaveLameOptions(window);
+        KeptOptions stored = FirstStartOptions();
+        stored.options.ActiveVBR = 1;
+        stored.options.Qualite = 2;
+        stored.switches = BuildLameCommand(stored.options) + QLatin1Char(' ');
+        SaveKeptOptions(stored);
     }
 
     std::vector<double> creation, ok, check;
     for (int i = 0; i < rounds; ++i) {
         timer.start();
-        frmOptionLame window(nullptr, options, command, desktop, language, programFolder);
-        if (!LoadLameOptions(window, options).complete())
+        KeptOptions kept = FirstStartOptions();
+        if (!LoadKeptOptions(kept).complete())
             std::printf("warning: the stored options did not load completely\n");
+        frmOptionLame window(nullptr, kept, desktop, language, programFolder);
         creation.push_back(ms(timer));
 
         window.open();
         timer.start();
-        window.cmdOK_Click();
+        window.findChild<QPushButton*>(QStringLiteral("cmdOK"))->click();
         ok.push_back(ms(timer));
 
         timer.start();
-        CheckLameSwitches(programFolder + QStringLiteral("/lame"), window.txtOption->text());
+        CheckLameSwitches(programFolder + QStringLiteral("/lame"), kept.switches);
         check.push_back(ms(timer));
     }
     report("creation + load of the stored options", creation);

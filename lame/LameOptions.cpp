@@ -28,6 +28,16 @@ qint32 KbpsToIndex(qint32 kbps)
     return 0;
 }
 
+qint32 NearestKbps(qint32 kbps)
+{
+    qint32 nearest = kScale[0];
+    for (const qint32 rate : kScale) {
+        if (qAbs(qint64(rate) - kbps) < qAbs(qint64(nearest) - kbps))
+            nearest = rate;
+    }
+    return nearest;
+}
+
 QString FormatFrequency(double kHz)
 {
     if (kHz == 0.0)
@@ -94,4 +104,19 @@ QString BuildLameCommand(const LameOptions& o)
             s += QStringLiteral(" --lowpass-width ") + FormatFrequency(o.LargeurLowpass);
     }
     return s;
+}
+
+QStringList FiltersOutOfRange(const LameOptions& o)
+{
+    QStringList out;
+    const auto check = [&out](bool written, const char* word, double kHz) {
+        if (written && (kHz <= 0.0 || kHz >= 50.0))
+            out << QLatin1String(word) + QLatin1Char(' ') + FormatFrequency(kHz);
+    };
+    check(on(o.FiltrerHighpass), "--highpass", o.Highpass);
+    check(on(o.FiltrerHighpass) && on(o.LargeurFiltreHighpass), "--highpass-width",
+          o.LargeurHighpass);
+    check(on(o.FiltrerLowpass), "--lowpass", o.Lowpass);
+    check(on(o.FiltrerLowpass) && on(o.LargeurFiltreLowpass), "--lowpass-width", o.LargeurLowpass);
+    return out;
 }

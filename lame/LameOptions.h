@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // Every LAME encoding setting the user can choose, in the order the options window, the
@@ -50,8 +51,19 @@ qint32 IndexToKbps(qint32 index);
 // Scale position of one of the 18 rates; 0 for any other rate (no rounding to a neighbour).
 qint32 KbpsToIndex(qint32 kbps);
 
+// The rate of the scale nearest to any rate (the lower one of two as near).
+qint32 NearestKbps(qint32 kbps);
+
+// The ABR slider's range: its position is the rate in kbps.
+inline constexpr qint32 kAbrMinimum = 4;
+inline constexpr qint32 kAbrMaximum = 310;
+
 // The LAME switches for the options, in LAME's fixed order, separated by single blanks.
 QString BuildLameCommand(const LameOptions& options);
+
+// The filter switches whose value lame would read otherwise than the boxes mean it (kHz above
+// 0 and below 50: lame takes 50 and more as Hz), as the switches write them.
+QStringList FiltersOutOfRange(const LameOptions& options);
 
 // A frequency as the switches write it: the shortest decimal form with at most 15
 // significant digits, with a point and plain digits whatever the user's locale, because

@@ -2,29 +2,25 @@
 
 #include <QString>
 
-class frmOptionLame;
-struct LameOptions;
+struct KeptOptions;
 
-// The LAME options in the settings store, one named text value per control of the options
-// window, in a fixed order. The window's controls, not the record, are what gets stored.
+// The kept LAME options in the settings store, one named text value per row of the option
+// table ("Description" to "Commande LAME"), as OptionText writes them.
 
-// How far a load got. It stops at the first value that is missing, not a whole number, or one
-// its control cannot take: the controls before it keep their new state, nothing after it is
-// touched, and the record is not copied from the window.
+// How far a load got. It stops at the first value that is missing or that its option cannot
+// take: the values before it are set, nothing after it.
 struct LameLoadResult {
-    int applied = 0;     // stored values applied to the window, in order
-    QString stoppedAt;   // the value, or record field, at which it stopped; empty when it did not
-    bool copied = false; // the window was then copied into the record, every field of it
-    bool complete() const { return copied; }
+    int applied = 0;   // stored values set, in table order
+    QString stoppedAt; // the value at which it stopped; empty when it did not
+    bool complete() const { return stoppedAt.isEmpty(); }
 };
 
-// The number of stored values, "Description" to "Commande LAME".
-inline constexpr int kLameValueCount = 32;
+// Sets `kept` from the store, row by row (the output folder is not stored and stays).
+LameLoadResult LoadKeptOptions(KeptOptions& kept);
+// The kept options of the last session: the first-start values, then the store's as far as
+// the load got (`howFar`, when given, says how far).
+KeptOptions LoadKeptOptions(LameLoadResult* howFar = nullptr);
 
-// Writes every control's value; a value that cannot be written keeps its old content.
-void SaveLameOptions(const frmOptionLame& window);
-
-// Sets every control from the store, then copies the window into the record. Setting a check
-// box, a list or the quality box runs the window's own reaction; the last value puts the stored
-// switches text into the preview.
-LameLoadResult LoadLameOptions(frmOptionLame& window, LameOptions& options);
+// Writes every stored value at once, in one write of the settings file. False when the file
+// could not be written; it then keeps its old content whole.
+bool SaveKeptOptions(const KeptOptions& kept);

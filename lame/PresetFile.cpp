@@ -1,102 +1,107 @@
 #include "lame/PresetFile.h"
 
-#include "lame/LameOptions.h"
-#include "settings/NumberText.h"
+#include "lame/OptionTable.h"
 #include "settings/ProfileFile.h"
+#include "settings/TextCodec.h"
+#include "settings/mdlFichier.h"
 
+#include <QFile>
 #include <QFileInfo>
-
-#include <variant>
+#include <QTemporaryDir>
 
 namespace {
 
-enum class Kind {
-    Whole,     // a whole number as it stands (the bit rates)
-    List,      // an index below `entries`
-    Box,       // a check-box state 0, 1 or 2
-    Quality,   // a number box's text made whole; an empty box is 0
-    Frequency, // a number box's text; an empty box is 0
-};
+// The description may be as long as its box holds; the other values are short.
+constexpr int kDescriptionSize = 32768;
 
-struct RecordKey {
-    const char* section;
-    const char* key;
-    std::variant<qint32 LameOptions::*, double LameOptions::*> field;
-    Kind kind;
-    int entries = 0;
-};
-
-using O = LameOptions;
-const RecordKey kRecordKeys[] = {
-    {"General", "Bitrate", &O::Bitrate, Kind::Whole},
-    {"Option", "Mode", &O::Mode, Kind::List, kModeEntries},
-    {"Option", "Optimisation", &O::Optimisation, Kind::List, kOptimisationEntries},
-    {"Option", "CRC", &O::Crc, Kind::Box},
-    {"Marque", "Copie", &O::Copie, Kind::Box},
-    {"Marque", "Copyright", &O::Copyright, Kind::Box},
-    {"VBR", "ActiverVBR", &O::ActiveVBR, Kind::Box},
-    {"VBR", "Bitrate VBR", &O::BitrateVBR, Kind::Whole},
-    {"VBR", "Qualité", &O::Qualite, Kind::Quality},
-    {"VBR", "Desactiver TAG", &O::DesactiveEcritureTag, Kind::Box},
-    {"VBR", "Stricte Minimum VBR", &O::AppliquerBitrateMini, Kind::Box},
-    {"VBR", "Utiliser ABR", &O::ABR, Kind::Box},
-    {"VBR", "Bitrate ABR", &O::BitrateABR, Kind::Whole},
-    {"Expert", "Controle ATH", &O::ATH, Kind::List, kAthEntries},
-    {"Expert", "Autoriser Bloc Types", &O::AutoriserBlocDiferer, Kind::Box},
-    {"Expert", "Desactiver Filtrage", &O::DesactiveFiltrage, Kind::Box},
-    {"Expert", "Desactiver Bit Reservoir", &O::DesactiveBitReservoir, Kind::Box},
-    {"Expert", "Desactiver Blocs Courts", &O::DesactiveBlocCourt, Kind::Box},
-    {"Expert", "Norme ISO", &O::ISO, Kind::Box},
-    {"Expert", "Niveau Q", &O::NiveauATH, Kind::List, kNiveauAthEntries},
-    {"Audio", "Frequence Sortie", &O::FrequenceEchantillon, Kind::List, kFrequenceEntries},
-    {"Audio", "HighPass Activer", &O::FiltrerHighpass, Kind::Box},
-    {"Audio", "Frequence HighPass", &O::Highpass, Kind::Frequency},
-    {"Audio", "HighPassWidth Activer", &O::LargeurFiltreHighpass, Kind::Box},
-    {"Audio", "Frequence HighPassWidth", &O::LargeurHighpass, Kind::Frequency},
-    {"Audio", "LowPass Activer", &O::FiltrerLowpass, Kind::Box},
-    {"Audio", "Frequence LowPass", &O::Lowpass, Kind::Frequency},
-    {"Audio", "LowPassWidth Activer", &O::LargeurFiltreLowpass, Kind::Box},
-    {"Audio", "Frequence LowPassWidth", &O::LargeurLowpass, Kind::Frequency},
-};
-
-// False when the text is not what the field can take.
-bool apply(LameOptions& options, const RecordKey& k, const QString& text)
+// Profile files drop one pair of quotes around a value: a text that starts and ends with the
+// same quote gets a pair of its own so that it reads back as typed.
+QString protectQuotes(const QString& text)
 {
-    if (k.kind == Kind::Frequency) {
-        const auto value = BoxTextToNumber(text);
-        if (value)
-            options.*std::get<double LameOptions::*>(k.field) = *value;
-        return value.has_value();
-    }
-    const auto value = k.kind == Kind::Quality ? BoxTextToWhole(text) : ToWholeNumber(text);
-    if (!value)
-        return false;
-    if (k.kind == Kind::List && (*value < 0 || *value >= k.entries))
-        return false;
-    if (k.kind == Kind::Box && (*value < 0 || *value > 2))
-        return false;
-    options.*std::get<qint32 LameOptions::*>(k.field) = *value;
-    return true;
+    const QString t = text.trimmed();
+    const bool quoted = t.size() >= 2 && (t.front() == QLatin1Char('"') || t.front() == '\'') &&
+                        t.back() == t.front();
+    return quoted ? QLatin1Char('"') + text + QLatin1Char('"') : text;
+}
+
+bool fitsWindows1252(const QString& text)
+{
+    return TextCodec::fromWindows1252(TextCodec::toWindows1252(text)) == text;
 }
 
 } // namespace
 
-PresetResult ReadPresetIntoOptions(LameOptions& options, const QString& path)
+PresetResult WritePresetFile(const KeptOptions& kept, const QString& path)
 {
     PresetResult result;
-    if (QFileInfo(path).size() > kPresetMaxBytes) {
-        result.stoppedAt = QLatin1String(kRecordKeys[0].key);
-        return result;
+    QList<std::pair<const OptionRow*, QString>> values;
+    bool needsUtf8 = false;
+    for (const OptionRow& row : OptionTable()) {
+        if (!row.presetKey)
+            continue;
+        QString value = OptionText(kept, row);
+        if (row.kind == OptionKind::Text)
+            value = protectQuotes(value);
+        needsUtf8 = needsUtf8 || !fitsWindows1252(value);
+        values.append({&row, value});
     }
-    for (const RecordKey& k : kRecordKeys) {
-        const QString text = ProfileFile::readValue(path, QString::fromUtf8(k.section),
-                                                    QString::fromUtf8(k.key), 255);
-        if (!apply(options, k, text)) {
-            result.stoppedAt = QString::fromUtf8(k.key);
+
+    // The keys go into a copy first: the file itself is replaced once, when every key is in.
+    QByteArray old;
+    if (QFileInfo::exists(path)) {
+        QFile file(path);
+        if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly))
+            return result;
+        old = file.readAll();
+    }
+    // A text Windows-1252 cannot hold would become question marks: such a file is kept in
+    // UTF-8 with its byte-order mark, which the profile reader knows.
+    static const QByteArray bom("\xEF\xBB\xBF");
+    if (needsUtf8 && !old.startsWith(bom))
+        old = bom + TextCodec::fromWindows1252(old).toUtf8();
+    const QTemporaryDir work;
+    const QString copy = work.filePath(QStringLiteral("preset.qzo"));
+    if (!work.isValid() || !writeFileWhole(copy, old))
+        return result;
+    for (const auto& [row, value] : values) {
+        if (!ProfileFile::writeValue(copy, QString::fromUtf8(row->presetSection),
+                                     QString::fromUtf8(row->presetKey), value)) {
+            result.stoppedAt = QString::fromUtf8(row->presetKey);
             return result;
         }
         ++result.applied;
     }
+    QFile written(copy);
+    if (!written.open(QIODevice::ReadOnly) || !writeFileWhole(path, written.readAll())) {
+        result.applied = 0;
+        return result;
+    }
+    result.ok = true;
+    return result;
+}
+
+PresetResult ReadPresetFile(const QString& path, KeptOptions& kept)
+{
+    PresetResult result;
+    const auto rows = OptionTable();
+    if (QFileInfo(path).size() > kPresetMaxBytes) {
+        result.stoppedAt = QString::fromUtf8(rows.front().presetKey);
+        return result;
+    }
+    KeptOptions read = kept;
+    for (const OptionRow& row : rows) {
+        if (!row.presetKey)
+            continue;
+        const QString text = ProfileFile::readValue(
+            path, QString::fromUtf8(row.presetSection), QString::fromUtf8(row.presetKey),
+            row.field == OptionField(&KeptOptions::description) ? kDescriptionSize : 255);
+        if (!SetOptionText(read, row, text)) {
+            result.stoppedAt = QString::fromUtf8(row.presetKey);
+            return result;
+        }
+        ++result.applied;
+    }
+    kept = read;
     result.ok = true;
     return result;
 }

@@ -9,8 +9,9 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 
-UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, int step, QWidget* parent)
+UpDown::UpDown(QLineEdit* buddy, double minimum, double maximum, double step, QWidget* parent)
     : QWidget(parent)
     , m_buddy(buddy)
     , m_minimum(minimum)
@@ -38,17 +39,17 @@ UpDown::UpDown(QLineEdit* buddy, int minimum, int maximum, int step, QWidget* pa
     m_buddy->installEventFilter(this);
 }
 
-int UpDown::value() const
+double UpDown::value() const
 {
-    return std::clamp(ReadBoxWholeNumber(m_buddy->text()), m_minimum, m_maximum);
+    return std::clamp(ReadBoxNumber(m_buddy->text()), m_minimum, m_maximum);
 }
 
 void UpDown::stepBy(int steps)
 {
-    // 64 bits: no overflow whatever the range and the number of steps.
-    const qint64 next =
-        std::clamp<qint64>(qint64(value()) + qint64(steps) * m_step, m_minimum, m_maximum);
-    const QString text = QString::number(next);
+    // A typed value between two steps counts as the nearest step, so that steps stay round.
+    const double from = std::round(value() / m_step);
+    const double next = std::clamp((from + steps) * m_step, m_minimum, m_maximum);
+    const QString text = QString::number(next, 'G', 15);
     if (text == m_buddy->text())
         return;
     m_buddy->setText(text);

@@ -5,18 +5,18 @@
 class QLineEdit;
 class QToolButton;
 
-// Two arrow buttons bound to a read-only number box: an arrow click (or Up, Down, Page Up,
-// Page Down and the wheel over the box) steps the box's number within the range and writes it
-// back as a whole number. The box's text is the value, so a number a load put into the box is
-// where the next step starts from.
+// Two arrow buttons bound to a number box: an arrow click (or Up, Down, Page Up, Page Down and
+// the wheel over the box) steps the box's number within the range, to the nearest multiple of
+// the step, and writes it back. The box's text is the value, so a number typed or loaded into
+// the box is where the next step starts from.
 class UpDown final : public QWidget {
     Q_OBJECT
 
 public:
-    UpDown(QLineEdit* buddy, int minimum, int maximum, int step, QWidget* parent);
+    UpDown(QLineEdit* buddy, double minimum, double maximum, double step, QWidget* parent);
 
-    // The box's number made whole and brought into the range.
-    int value() const;
+    // The box's number brought into the range.
+    double value() const;
     // Steps as a user does: writes the box and reports `changed` when its text changed.
     void stepBy(int steps);
 
@@ -36,8 +36,8 @@ private:
     QLineEdit* m_buddy;
     QToolButton* m_up;
     QToolButton* m_down;
-    int m_minimum;
-    int m_maximum;
-    int m_step;
+    double m_minimum;
+    double m_maximum;
+    double m_step;
     int m_wheelAngle = 0; // the part of a wheel turn not stepped yet (touchpads send small ones)
 };

@@ -32,6 +32,20 @@ const MessageKey kMessages[] = {
     {"OptLame", "msgLameRefused", "LAME refuse ces options :", true},
     {"OptLame", "msgLameKeep", "Garder ces options quand même ? Chaque fichier de la conversion "
                                "échouera.", true},
+    {"OptLame", "msgLameWarns", "LAME ne fera pas tout ce que disent ces options :", true},
+    {"OptLame", "msgLameKeepWarned", "Garder ces options quand même ?", true},
+    {"OptLame", "msgSettingsNotSaved", "Les options n'ont pas pu être enregistrées : elles "
+                                       "serviront jusqu'à la fermeture de Quenzal, mais pas au "
+                                       "prochain démarrage. Fichier :", true},
+    {"OptLame", "msgPresetNotSaved", "Le réglage n'a pas pu être enregistré (dossier absent ou "
+                                     "protégé, disque plein). Fichier :", true},
+    {"OptLame", "msgPresetStopped", "Le réglage %1 n'a pas été ouvert : la clé « %2 » manque ou "
+                                    "ne peut pas être lue.", true},
+    {"OptLame", "msgIgnored", "Sans effet avec ce LAME : %1.", true},
+    {"OptLame", "msgQualityWins", "Le niveau de qualité -q %1 l'emporte sur l'optimisation "
+                                  "« %2 ».", true},
+    {"OptLame", "msgFilterRange", "Les filtres se règlent en kHz, au-dessus de 0 et au-dessous "
+                                  "de 50 : %1", true},
     {"OptLame", "dlgOpenPreset", "Ouvrir un réglage", true},
     {"OptLame", "dlgSavePreset", "Enregistrer le réglage", true},
     {"OptLame", "dlgFolder", "Répertoire de sortie", true},

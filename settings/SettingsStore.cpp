@@ -1,7 +1,16 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/mdlFichier.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMap>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtEndian>
+
+#include <unistd.h>
 
 namespace {
 
@@ -45,4 +54,51 @@ void WriteRegistryValue(RegistryRoot, const QString& keyPath, const QString& val
         return;
     QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
     settings.setValue(valueName, value);
+}
+
+bool WriteRegistryValues(RegistryRoot, const QString& keyPath,
+                         const QList<std::pair<QString, QString>>& values)
+{
+    if (!isQuenzalKey(keyPath))
+        return false;
+    // QSettings reports a good sync over a file a full disk cut short: the new file is made
+    // aside, read back, and only then put in place of the old one, whole.
+    const QSettings stored(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
+    const QTemporaryDir work;
+    const QString copy = work.filePath(QStringLiteral("Quenzal.conf"));
+    const QString check = work.filePath(QStringLiteral("check.conf"));
+    QMap<QString, QVariant> wanted;
+    for (const QString& key : stored.allKeys())
+        wanted.insert(key, stored.value(key));
+    for (const auto& [name, value] : values) {
+        if (!name.isEmpty())
+            wanted.insert(name, value);
+    }
+    {
+        QSettings aside(copy, QSettings::NativeFormat);
+        for (auto it = wanted.cbegin(); it != wanted.cend(); ++it)
+            aside.setValue(it.key(), it.value());
+        aside.sync();
+        if (!work.isValid() || aside.status() != QSettings::NoError)
+            return false;
+    }
+    // Another name for the same file, so that it is read from the disk, not from Qt's cache.
+    if (::link(QFile::encodeName(copy).constData(), QFile::encodeName(check).constData()) != 0)
+        return false;
+    const QSettings readBack(check, QSettings::NativeFormat);
+    if (readBack.status() != QSettings::NoError || readBack.allKeys().size() != wanted.size())
+        return false;
+    for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
+        if (readBack.value(it.key()) != it.value())
+            return false;
+    }
+    QFile made(copy);
+    return made.open(QIODevice::ReadOnly) &&
+           QDir().mkpath(QFileInfo(stored.fileName()).absolutePath()) &&
+           writeFileWhole(stored.fileName(), made.readAll());
+}
+
+QString SettingsFilePath()
+{
+    return QSettings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal")).fileName();
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <utility>
 
 // The per-user settings store: named text values under one key.
 // Here the key "Software\Orvanel\Quenzal" is QSettings("Orvanel", "Quenzal"), that is
@@ -19,3 +22,12 @@ QString ReadRegistryValue(RegistryRoot root, const QString& keyPath, const QStri
 // Stores a text value (the empty text included); another key than Quenzal's is not written.
 void WriteRegistryValue(RegistryRoot root, const QString& keyPath, const QString& valueName,
                         const QString& value);
+
+// Stores several values in one write of the settings file, so that a crash never leaves some
+// of them old and some new. False when the file could not be written (read-only, disk full);
+// it then keeps its old content whole.
+bool WriteRegistryValues(RegistryRoot root, const QString& keyPath,
+                         const QList<std::pair<QString, QString>>& values);
+
+// The file that holds the settings, to name it in a message.
+QString SettingsFilePath();

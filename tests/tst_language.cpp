@@ -153,9 +153,11 @@ private Q_SLOTS:
                                           Q_ARG(int, options->cmbLangue->currentIndex())));
         frmOptionLame* lame = program->optionLameWindow();
         QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
-        QCOMPARE(lame->cmbMode->itemText(4), "Default"); // one key, two lists
-        QCOMPARE(lame->cmbATH->itemText(0), "Default");
-        QCOMPARE(lame->cmdAnnuler->text(), "Cancel"); // one key, two windows
+        QCOMPARE(lame->findChild<QComboBox*>("cmbMode")->itemText(4),
+                 "Default"); // one key, two lists
+        QCOMPARE(lame->findChild<QComboBox*>("cmbATH")->itemText(0), "Default");
+        QCOMPARE(lame->findChild<QPushButton*>("cmdAnnuler")->text(),
+                 "Cancel"); // one key, two windows
         QCOMPARE(options->cmdAnnuler->text(), "Cancel");
         QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Title:");
         QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
@@ -239,7 +241,7 @@ private Q_SLOTS:
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
         program->showOptionWindow();
         QCOMPARE(program->mainWindow()->lstMain->font().family(), QApplication::font().family());
-        QCOMPARE(program->optionLameWindow()->cmbMode->font().family(),
+        QCOMPARE(program->optionLameWindow()->findChild<QComboBox*>("cmbMode")->font().family(),
                  QApplication::font().family());
     }
 

@@ -1,5 +1,5 @@
-// The LAME options window on its own, under the offscreen platform: its reactions and rules,
-// the settings store, preset files, OK, Annuler, the keys and lame's own check.
+// The LAME options: the option table with the settings store and preset files, and the options
+// window on its own under the offscreen platform (controls by name), judged by lame itself.
 #include "FakeDesktop.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -7,6 +7,7 @@
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
 #include "lame/LamePersistence.h"
+#include "lame/OptionTable.h"
 #include "lame/PresetFile.h"
 #include "lame/UpDown.h"
 #include "lame/frmOptionLame.h"
@@ -42,25 +43,29 @@ QStringList snapshot(const frmOptionLame& w)
         states << s->objectName() + '=' + QString::number(s->value());
     for (const QLineEdit* t : w.findChildren<QLineEdit*>())
         states << t->objectName() + '=' + t->text();
+    for (const QLabel* l : w.findChildren<QLabel*>())
+        states << l->objectName() + '=' + l->text();
     return states;
 }
 
-// Moves every control away from its design value; every third check box greyed.
-void setEverything(frmOptionLame& w)
+// Options away from the first-start values in every row; every third check box greyed.
+KeptOptions everything()
 {
+    KeptOptions kept = FirstStartOptions();
     int i = 0;
-    for (QCheckBox* b : w.findChildren<QCheckBox*>())
-        frmOptionLame::SetBoxState(b, ++i % 3 == 0 ? 2 : 1);
-    for (QComboBox* c : w.findChildren<QComboBox*>())
-        c->setCurrentIndex(c->count() - 1);
-    for (QSlider* s : w.findChildren<QSlider*>())
-        s->setValue(s->minimum() + 7);
-    w.txtdescription->setText(QString::fromUtf8("Réglages d'été"));
-    w.txtQualite->setText("3");
-    w.txtHighpass->setText("300");
-    w.txtLargeurHighpass->setText("0.5");
-    w.txtLowpass->setText("16");
-    w.txtLargeurLowpass->setText("2");
+    for (const OptionRow& row : OptionTable()) {
+        const QString value = row.kind == OptionKind::Box         ? QString::number(++i % 3 ? 1 : 2)
+                              : row.kind == OptionKind::List      ? QString::number(row.entries - 1)
+                              : row.kind == OptionKind::Rate      ? "64"
+                              : row.kind == OptionKind::Position  ? "11"
+                              : row.kind == OptionKind::Quality   ? "3"
+                              : row.kind == OptionKind::Frequency ? "0.5"
+                                                                  : QString::fromUtf8("Réglé");
+        if (!SetOptionText(kept, row, value))
+            qFatal("%s does not take %s", row.control, qPrintable(value));
+    }
+    kept.switches = BuildLameCommand(kept.options) + ' ';
+    return kept;
 }
 
 // The text with the line of one key replaced.
@@ -68,6 +73,13 @@ QByteArray withLine(QByteArray text, const QByteArray& key, const QByteArray& li
 {
     const qsizetype at = text.indexOf("\n" + key + '=') + 1;
     return at > 0 ? text.replace(at, text.indexOf('\r', at) - at, line) : text;
+}
+
+// What lame says it does with these switches: its "Encoding as" line.
+QString lameSummary(const QString& switches)
+{
+    const LameVerdict verdict = CheckLameSwitches(QUENZAL_LAME, switches);
+    return verdict.refusal ? *verdict.refusal : verdict.summary;
 }
 
 } // namespace
@@ -78,17 +90,23 @@ class TestOptionLame : public QObject {
     TestEnvironment env;
     QTemporaryDir files;
     Language language;
-    LameOptions opts;
-    QString command;
     FakeDesktop desk;
     std::unique_ptr<frmOptionLame> w;
 
-    std::unique_ptr<frmOptionLame> make()
+    std::unique_ptr<frmOptionLame> make(const KeptOptions& kept = FirstStartOptions(),
+                                        const QString& own = QString())
     {
-        return std::make_unique<frmOptionLame>(nullptr, opts, command, desk, language,
-                                               env.programFolder());
+        return std::make_unique<frmOptionLame>(nullptr, kept, desk, language, env.programFolder(),
+                                               own);
     }
-
+    template <class T = QWidget> T* find(const char* name) const
+    {
+        T* control = w->findChild<T*>(QLatin1String(name));
+        if (!control)
+            qFatal("no control %s", name);
+        return control;
+    }
+    QString preview() const { return find<QLineEdit>("txtOption")->text(); }
     QString preset(const QString& name) const { return files.filePath(name); }
 
 private Q_SLOTS:
@@ -97,228 +115,224 @@ private Q_SLOTS:
     void init()
     {
         env.clearSettings();
-        opts = {};
-        command.clear();
         desk = FakeDesktop();
         w = make();
     }
     void cleanup() { w.reset(); }
 
-    void freshWindowAndPages()
+    void firstStartShowsWhatLameDoes()
     {
-        // An empty store: only the five lists have written their fields.
-        LameOptions expected;
-        expected.Optimisation = 1;
-        expected.NiveauATH = 3;
-        QVERIFY(opts == expected);
-        QCOMPARE(w->txtOption->text(), QString("-b 0 -m s -f -q 2 "));
-        QCOMPARE(command, QString("-b 0 -m s -f -q 2"));
-        QCOMPARE(w->lblBitrateActuel->text(), QString(" kbps"));
-        QVERIFY(!w->txtDossierSortie->isEnabled() && !w->cmdDossier->isEnabled());
-        QVERIFY(!w->frmABR->isEnabled() && !w->txtLargeurLowpass->isEnabled());
+        // The values the controls show are the values used, from the first start.
+        QCOMPARE(preview(), QString("-b 128 -m s -f -q 2 "));
+        QVERIFY(lameSummary(preview()).contains("stereo MPEG-1 Layer III (11x) 128 kbps qval=2"));
+        QCOMPARE((QStringList{find<QLabel>("lblBitrateActuel")->text(),
+                              find<QLabel>("lblABRActuel")->text(),
+                              find<QLineEdit>("txtQualite")->text()}),
+                 (QStringList{"128 kbps", "250 kbps", "4"}));
+        QVERIFY(!find("txtDossierSortie")->isEnabled() && !find("cmdDossier")->isEnabled());
+        QVERIFY(!find("frmABR")->isEnabled() && !find("txtLargeurLowpass")->isEnabled());
+        // -q names lame's quality level, and the window says it overrides "Vitesse".
+        QCOMPARE(find<QLabel>("lblNiveauATH")->text(),
+                 QString::fromUtf8("Niveau de qualité (-q) :"));
+        QVERIFY(find<QLabel>("lblAvis")->text().contains("-q 2"));
+        find<QComboBox>("cmbNiveauATH")->setCurrentIndex(0);
+        QVERIFY(lameSummary(preview()).contains("qval=7")); // -f alone: lame's speed setting
+        QVERIFY(find<QLabel>("lblAvis")->text().isEmpty());
 
-        const LameLoadResult first = LoadLameOptions(*w, opts);
-        QCOMPARE(first.applied, 1);
-        QCOMPARE(first.stoppedAt, QString("Bitrate"));
-        QVERIFY(!first.copied);
-        QCOMPARE(opts.Bitrate, 0);
+        find<QCheckBox>("chkActiveVBR")->click();
+        QCOMPARE(preview(), QString("-b 128 -m s -f -V 4 -B 128 "));
+        QVERIFY(lameSummary(preview()).contains("VBR(q=4)"));
+        find<QCheckBox>("chkABR")->click();
+        QVERIFY(preview().endsWith("-B 128 --abr 250 "));
 
-        // Stored rates show in the labels of a new window.
-        Store("Bitrate", "192");
-        w = make();
-        QCOMPARE(w->lblBitrateActuel->text(), QString("192 kbps"));
+        // An empty store: the load stops at the first number, everything else stays.
+        KeptOptions kept = FirstStartOptions();
+        const LameLoadResult first = LoadKeptOptions(kept);
+        QVERIFY(first.applied == 1 && first.stoppedAt == "Bitrate" && kept == FirstStartOptions());
 
         w->show();
-        QVERIFY(w->sldBitrate[0]->isVisible() && !w->chkISO->isVisible());
-        QTest::mouseClick(w->TabOption, Qt::LeftButton, {}, w->TabOption->tabRect(3).center());
+        auto* tabs = find<QTabBar>("TabOption");
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(3).center());
         for (const char* shown : {"chkISO", "cmbATH", "cmbNiveauATH", "chkDesactiveFiltrage"})
-            QVERIFY(w->findChild<QWidget*>(shown)->isVisible());
+            QVERIFY(find(shown)->isVisible());
         for (const char* hidden : {"sldBitrate_0", "optMemeDossier", "cmdDossier", "chkCrc",
                                    "chkActiveVBR", "chkABR", "txtHighpass", "cmbMode"})
-            QVERIFY(!w->findChild<QWidget*>(hidden)->isVisible());
+            QVERIFY(!find(hidden)->isVisible());
     }
 
     void reactionsAndEnabledRules()
     {
-        w->cmbMode->setCurrentIndex(3);
-        w->cmbFrequenceEchantillon->setCurrentIndex(5);
-        w->chkCrc->click();
-        QCOMPARE(opts.Mode, 3);
-        QCOMPARE(opts.Crc, 1);
-        QCOMPARE(w->txtOption->text(), QString("-b 0 -m m -f -p -q 2 --resample 22.05 "));
+        find<QComboBox>("cmbMode")->setCurrentIndex(3);
+        find<QComboBox>("cmbFrequenceEchantillon")->setCurrentIndex(5);
+        find<QCheckBox>("chkCrc")->click();
+        QCOMPARE(preview(), QString("-b 128 -m m -f -p -q 2 --resample 22.05 "));
+        QVERIFY(lameSummary(preview()).contains("22.05 kHz single-ch MPEG-2 Layer III"));
 
         // VBR gates six controls; chkABR keeps its tick while disabled.
-        w->chkActiveVBR->click();
-        QVERIFY(w->frmVBR->isEnabled() && w->chkABR->isEnabled() && w->frmABR->isEnabled());
-        w->chkABR->click();
-        w->chkActiveVBR->click();
-        QVERIFY(!w->chkABR->isEnabled() && !w->frmABR->isEnabled() && !w->frmQualite->isEnabled());
-        QVERIFY(w->chkABR->isChecked());
-        QCOMPARE(opts.ABR, 1);
-        // A greyed box writes 2 and leaves the enabled states alone.
-        frmOptionLame::SetBoxState(w->chkActiveVBR, 2);
-        QCOMPARE(opts.ActiveVBR, 2);
-        QVERIFY(!w->frmVBR->isEnabled());
-        w->chkActiveVBR->click(); // greyed → ticked, and never greyed by a click again
-        QCOMPARE(opts.ActiveVBR, 1);
-        QVERIFY(w->frmVBR->isEnabled() && w->frmABR->isEnabled());
-        w->chkActiveVBR->click();
-        QCOMPARE(opts.ActiveVBR, 0);
+        auto* vbr = find<QCheckBox>("chkActiveVBR");
+        vbr->click();
+        QVERIFY(find("frmVBR")->isEnabled() && find("chkABR")->isEnabled() &&
+                find("frmABR")->isEnabled());
+        find<QCheckBox>("chkABR")->click();
+        vbr->click();
+        QVERIFY(!find("chkABR")->isEnabled() && !find("frmABR")->isEnabled() &&
+                !find("frmQualite")->isEnabled() && find<QCheckBox>("chkABR")->isChecked());
+        // A greyed box is off and leaves the enabled states alone; a click never greys it.
+        frmOptionLame::SetBoxState(vbr, 2);
+        QVERIFY(!preview().contains("-V") && !find("frmVBR")->isEnabled());
+        vbr->click();
+        QVERIFY(find("frmVBR")->isEnabled() && find("frmABR")->isEnabled() &&
+                frmOptionLame::BoxState(vbr) == 1);
 
         // Filters: the width keeps its own state when the filter comes back.
-        w->chkFiltrerHighpass->click();
-        QVERIFY(w->txtHighpass->isEnabled() && !w->txtLargeurHighpass->isEnabled());
-        w->chkLargeurFiltreHighpass->click();
-        QVERIFY(w->txtLargeurHighpass->isEnabled() && w->upLargeurHighpass->isEnabled());
-        w->chkFiltrerHighpass->click();
-        w->chkFiltrerHighpass->click();
-        QVERIFY(!w->txtLargeurHighpass->isEnabled() && !w->upLargeurHighpass->isEnabled());
-        QCOMPARE(opts.LargeurFiltreHighpass, 1);
+        find<QCheckBox>("chkFiltrerHighpass")->click();
+        QVERIFY(find("txtHighpass")->isEnabled() && !find("txtLargeurHighpass")->isEnabled());
+        find<QCheckBox>("chkLargeurFiltreHighpass")->click();
+        QVERIFY(find("txtLargeurHighpass")->isEnabled() && find("upLargeurHighpass")->isEnabled());
+        find<QCheckBox>("chkFiltrerHighpass")->click();
+        find<QCheckBox>("chkFiltrerHighpass")->click();
+        QVERIFY(!find("txtLargeurHighpass")->isEnabled() &&
+                !find("upLargeurHighpass")->isEnabled());
 
-        // Up-downs write whole numbers into their read-only boxes; code setting a box does
-        // not reach the record.
-        w->chkFiltrerLowpass->click();
-        w->upLowpass->upButton()->click();
-        QCOMPARE(w->txtLowpass->text(), QString("100"));
-        QCOMPARE(opts.Lowpass, 100.0);
-        w->upLowpass->upButton()->click();
-        QCOMPARE(opts.Lowpass, 200.0);
-        w->txtLowpass->setText("16");
-        QCOMPARE(opts.Lowpass, 200.0);
-        w->upLowpass->downButton()->click();
-        QCOMPARE(opts.Lowpass, 0.0); // 16 - 100, kept at the bottom of the range
-        QTest::keyClick(w->txtLowpass, Qt::Key_PageUp);
-        QCOMPARE(opts.Lowpass, 1000.0);
+        // The filter boxes are in kHz: steps of half a kHz, typed values taken as typed.
+        find<QCheckBox>("chkFiltrerLowpass")->click();
+        auto* up = find<UpDown>("upLowpass");
+        up->upButton()->click();
+        up->upButton()->click();
+        QVERIFY(find<QLineEdit>("txtLowpass")->text() == "1" && preview().contains("--lowpass 1 "));
+        find<QLineEdit>("txtLowpass")->clear();
+        QTest::keyClicks(find<QLineEdit>("txtLowpass"), "8");
+        find<QComboBox>("cmbFrequenceEchantillon")->setCurrentIndex(0);
+        find<QCheckBox>("chkFiltrerHighpass")->click();
+        QVERIFY(preview().contains("--lowpass 8 "));
+        QVERIFY(lameSummary(preview()).contains("transition band:  7913 Hz -  8180 Hz"));
+        up->upButton()->click();
+        QCOMPARE(find<QLineEdit>("txtLowpass")->text(), QString("8.5"));
 
-        // The quality box is read by the box reader (its rules in tst_lame); its up-down is 0 to 9.
-        w->chkActiveVBR->click();
-        w->txtQualite->setText(" 4.5 ");
-        QCOMPARE(opts.Qualite, 4);
-        w->txtQualite->setText("");
-        w->upQualite->upButton()->click();
-        QCOMPARE(w->txtQualite->text(), QString("1"));
-        w->txtQualite->setText("12");
-        w->upQualite->upButton()->click();
-        QCOMPARE(opts.Qualite, 9);
+        // The quality box: typed or stepped from 0 to 9.
+        find<QCheckBox>("chkABR")->click();
+        find<QLineEdit>("txtQualite")->setText(" 4.5 ");
+        QVERIFY(preview().contains("-V 4 "));
+        find<QLineEdit>("txtQualite")->setText("12");
+        find<UpDown>("upQualite")->upButton()->click();
+        QVERIFY(preview().contains("-V 9 "));
 
-        w->optChoixDossier->click();
-        QVERIFY(w->txtDossierSortie->isEnabled() && w->cmdDossier->isEnabled());
+        find<QRadioButton>("optChoixDossier")->click();
+        QVERIFY(find("txtDossierSortie")->isEnabled() && find("cmdDossier")->isEnabled());
         desk.folderAnswers << files.path();
-        w->cmdDossier->click();
-        w->cmdDossier->click(); // cancelled: nothing changes
-        QCOMPARE(w->outputFolderText(), files.path());
-        w->optMemeDossier->click();
-        QVERIFY(w->outputFolderText().isEmpty() && !w->txtDossierSortie->isEnabled());
+        find<QPushButton>("cmdDossier")->click();
+        find<QPushButton>("cmdDossier")->click(); // cancelled: nothing changes
+        QCOMPARE(find<QLineEdit>("txtDossierSortie")->text(), files.path());
+        find<QRadioButton>("optMemeDossier")->click();
+        QVERIFY(find<QLineEdit>("txtDossierSortie")->text().isEmpty() &&
+                !find("txtDossierSortie")->isEnabled());
+
+        // Switches the installed lame ignores are said in the window.
+        for (const char* ignored :
+             {"chkAutoriserBlocDiferer", "chkDesactiveFiltrage", "chkDesactiveBlocCourt"}) {
+            find<QCheckBox>(ignored)->click();
+            QVERIFY(find<QLabel>("lblAvis")->text().contains(find<QCheckBox>(ignored)->text()));
+        }
+        find<QComboBox>("cmbATH")->setCurrentIndex(1);
+        QVERIFY(find<QLabel>("lblAvis")->text().contains(find<QComboBox>("cmbATH")->currentText()));
     }
 
     void slidersFollowEveryUserChange()
     {
         w->show();
-        QSlider* rate = w->sldBitrate[0];
-        QTest::keyClick(rate, Qt::Key_Right);
-        QCOMPARE(opts.Bitrate, 144);
-        QCOMPARE(w->lblBitrateActuel->text(), QString("144 kbps"));
+        auto* rate = find<QSlider>("sldBitrate_0");
+        QTest::keyClick(rate, Qt::Key_Left);
+        QCOMPARE(find<QLabel>("lblBitrateActuel")->text(), QString("112 kbps"));
+        QVERIFY(lameSummary(preview()).contains(" 112 kbps"));
         QTest::keyClick(rate, Qt::Key_End);
-        QCOMPARE(opts.Bitrate, 320);
-        QVERIFY(w->txtOption->text().startsWith("-b 320 "));
+        QVERIFY(preview().startsWith("-b 320 "));
 
         // The wheel moves the handle itself, as a drag does, rather than stepping.
         QWheelEvent wheel(QPointF(5, 5), rate->mapToGlobal(QPointF(5, 5)), {}, {0, -120},
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QApplication::sendEvent(rate, &wheel);
         QVERIFY(rate->value() < 17);
-        QCOMPARE(opts.Bitrate, IndexToKbps(rate->value()));
+        QVERIFY(preview().startsWith(QString("-b %1 ").arg(IndexToKbps(rate->value()))));
 
-        w->TabOption->setCurrentIndex(2);
-        w->chkActiveVBR->click();
-        QTest::keyClick(w->sldBitrate[1], Qt::Key_PageUp);
-        QCOMPARE(opts.BitrateVBR, 256);
-        QCOMPARE(w->lblVBRActuel->text(), QString("256 kbps"));
-        w->chkABR->click();
-        QTest::keyClick(w->sldBitrateABR, Qt::Key_Left);
-        QCOMPARE(opts.BitrateABR, 249);
-        QCOMPARE(w->lblABRActuel->text(), QString("249 kbps"));
-
-        // Positions set from code run no reaction.
-        const LameOptions kept = opts;
-        w->sldBitrate[0]->setValue(2);
-        w->sldBitrateABR->setValue(100);
-        QVERIFY(opts == kept);
-        QCOMPARE(w->lblABRActuel->text(), QString("249 kbps"));
+        find<QTabBar>("TabOption")->setCurrentIndex(2);
+        find<QCheckBox>("chkActiveVBR")->click();
+        QTest::keyClick(find<QSlider>("sldBitrate_1"), Qt::Key_PageUp);
+        QCOMPARE(find<QLabel>("lblVBRActuel")->text(), QString("256 kbps"));
+        find<QCheckBox>("chkABR")->click();
+        QTest::keyClick(find<QSlider>("sldBitrateABR"), Qt::Key_Left);
+        QCOMPARE(find<QLabel>("lblABRActuel")->text(), QString("249 kbps"));
+        QVERIFY(preview().contains("-B 256 --abr 249 "));
     }
 
-    void storeRoundTrip()
+    void storeRoundTripAndOutOfRangeValues()
     {
-        setEverything(*w);
-        SaveLameOptions(*w);
-        QVERIFY(!Stored("HighPassWith Activé").isEmpty());
-        QCOMPARE(Stored("Bitrate"), QString("64"));
-        QCOMPARE(Stored("Qualité du VBR"), QString("3"));
-        QCOMPARE(Stored("Commande LAME"), w->txtOption->text());
-
-        LameOptions loaded;
-        frmOptionLame other(nullptr, loaded, command, desk, language, env.programFolder());
-        const LameLoadResult result = LoadLameOptions(other, loaded);
+        // Every row through the store and back, and into a window that shows the same.
+        const KeptOptions all = everything();
+        QVERIFY(SaveKeptOptions(all));
+        QCOMPARE((QStringList{Stored("Bitrate"), Stored("Qualité du VBR"),
+                              Stored("Valeur HighPassWith"), Stored("Commande LAME")}),
+                 (QStringList{"64", "3", "0.5", all.switches}));
+        KeptOptions loaded = FirstStartOptions();
+        const LameLoadResult result = LoadKeptOptions(loaded);
         QVERIFY(result.complete());
-        QCOMPARE(result.applied, kLameValueCount);
-        QCOMPARE(snapshot(other), snapshot(*w));
-        QCOMPARE(loaded.Bitrate, 64);
-        QCOMPARE(loaded.BitrateABR, 11);
-        QCOMPARE(loaded.LargeurHighpass, 0.5);
-        QCOMPARE(loaded.Crc, frmOptionLame::BoxState(w->chkCrc));
+        QCOMPARE(result.applied, 32);
+        QVERIFY(loaded == all);
+        w = make(all);
+        const QStringList shown = snapshot(*w);
+        w = make(loaded);
+        QCOMPARE(snapshot(*w), shown);
 
-        // Without the switches text every option loads and the preview shows what they give
-        // (an empty preview would hand empty switches over on OK).
-        env.clearSettings();
-        w = make();
-        SaveLameOptions(*w); // a window at its design values: the number boxes are empty
-        Store("Commande LAME", "");
-        LameOptions fresh;
-        frmOptionLame again(nullptr, fresh, command, desk, language, env.programFolder());
-        QVERIFY(LoadLameOptions(again, fresh).complete());
-        QCOMPARE(fresh.BitrateABR, 250);
-        QCOMPARE(again.txtOption->text(), BuildLameCommand(fresh) + ' ');
-
-        // Off-scale and out-of-range values.
-        Store("Bitrate", "100");
-        Store("Bitrate ABR", "1000");
-        QVERIFY(LoadLameOptions(again, fresh).complete());
-        QCOMPARE(again.sldBitrate[0]->value(), 0);
-        QCOMPARE(fresh.BitrateABR, 310);
-        Store("Bitrate ABR", "-3");
-        QVERIFY(LoadLameOptions(again, fresh).complete());
-        QCOMPARE(fresh.BitrateABR, 4);
-
-        // Loads that stop, and where.
-        const std::tuple<QString, QString, int> stops[] = {
-            {"Mode", "5", 2}, {"Copie", "3", 5}, {"Niveau ATH", "abc", 16}};
-        for (const auto& [name, value, applied] : stops) {
-            SaveLameOptions(again);
+        // Out-of-range rates come in as the nearest the sliders can show, so that label,
+        // slider and switches agree; filter values of 50 and more are Hz, as lame read them.
+        const std::tuple<const char*, const char*, QString, const char*, QString> ranges[] = {
+            {"Bitrate", "99999", "-b 320 ", "lblBitrateActuel", "320 kbps"},
+            {"Bitrate", "-5", "-b 8 ", "lblBitrateActuel", "8 kbps"},
+            {"Bitrate", "100", "-b 96 ", "lblBitrateActuel", "96 kbps"},
+            {"Bitrate ABR", "1000", "--abr 310", "lblABRActuel", "310 kbps"},
+            {"Bitrate ABR", "-3", "--abr 4", "lblABRActuel", "4 kbps"},
+            {"Valeur LowPass", "16000", "--lowpass 16 ", "txtLowpass", "16"},
+            {"Valeur LowPass", "8", "--lowpass 8 ", "txtLowpass", "8"}};
+        for (const auto& [name, value, switches, shownIn, shown] : ranges) {
+            QVERIFY(SaveKeptOptions(all));
             Store(name, value);
-            fresh.Crc = 7;
-            const LameLoadResult r = LoadLameOptions(again, fresh);
+            Store("Commande LAME", "");
+            w = make(LoadKeptOptions());
+            QVERIFY2(preview().contains(switches), qPrintable(preview()));
+            const QWidget* control = find(shownIn);
+            QCOMPARE(qobject_cast<const QLabel*>(control)
+                         ? qobject_cast<const QLabel*>(control)->text()
+                         : qobject_cast<const QLineEdit*>(control)->text(),
+                     shown);
+        }
+
+        // Loads that stop, and where: the values before the stop are set, none after.
+        for (const auto& [name, value, applied] :
+             {std::tuple<QString, QString, int>{"Mode", "5", 2},
+              {"Copie", "3", 6},
+              {"Niveau ATH", "abc", 16},
+              {"Valeur LowPass", "abc", 28}}) {
+            QVERIFY(SaveKeptOptions(all));
+            Store(name, value);
+            loaded = FirstStartOptions();
+            const LameLoadResult r = LoadKeptOptions(loaded);
             QCOMPARE(r.stoppedAt, name);
             QCOMPARE(r.applied, applied);
-            QCOMPARE(fresh.Crc, 7); // the record was not copied
+            QCOMPARE(loaded.options.Bitrate, 64);
+            QCOMPARE(loaded.options.LargeurFiltreLowpass, 0);
         }
-        SaveLameOptions(again);
-        Store("Valeur LowPass", "abc");
-        const LameLoadResult r = LoadLameOptions(again, fresh);
-        QCOMPARE(r.applied, kLameValueCount);
-        QCOMPARE(r.stoppedAt, QString("Lowpass"));
-        QCOMPARE(fresh.Crc, 0); // fields before the bad box were copied
     }
 
     void presetFiles()
     {
-        // Through the buttons: the dialogs start in Preset/.
-        setEverything(*w);
-        w->sldBitrate[0]->setValue(14);
-        w->txtdescription->setText('"' + QString(298, QChar(0xE9)) + '"');
+        // Through the buttons: the dialogs start in Preset/, a name without ".qzo" gets it.
+        KeptOptions kept = everything();
+        kept.options.Bitrate = 192;
+        kept.description = '"' + QString(298, QChar(0xE9)) + '"';
+        w = make(kept);
         const QString path = preset("mine.qzo");
         writeBytes(path, "[Autre outil]\r\nCle=valeur\r\n[General]\r\nBitrate=8\r\n");
-        desk.saveAnswers << path;
-        w->cmdSauver->click();
+        desk.saveAnswers << preset("mine");
+        find<QPushButton>("cmdSauver")->click();
         QCOMPARE(desk.dialogs.last().folder, env.programFolder() + "/Preset/");
         const QByteArray bytes = readBytes(path);
         QVERIFY(bytes.startsWith(
@@ -326,67 +340,97 @@ private Q_SLOTS:
         QVERIFY(bytes.contains("\r\n[VBR]\r\nActiverVBR=") &&
                 bytes.contains("\r\nQualit\xE9=3\r\n"));
 
-        opts = {};
         w = make();
         desk.openAnswers << path;
-        w->cmdOuvrir->click();
-        QCOMPARE(w->sldBitrate[0]->value(), 14);
-        QCOMPARE(opts.Bitrate, 192);
-        QCOMPARE(opts.BitrateABR, 11);
-        QCOMPARE(w->lblBitrateActuel->text(), QString("192 kbps"));
-        QCOMPARE(w->lblABRActuel->text(), QString("11 kbps"));
-        QCOMPARE(w->txtdescription->text().size(), 300); // whole, quotes included
-        QCOMPARE(w->txtOption->text(), BuildLameCommand(opts) + ' ');
-        w->cmdOuvrir->click(); // cancelled: nothing changes
-        QCOMPARE(opts.Bitrate, 192);
+        find<QPushButton>("cmdOuvrir")->click();
+        QCOMPARE(find<QSlider>("sldBitrate_0")->value(), 14);
+        QCOMPARE(find<QLabel>("lblBitrateActuel")->text(), QString("192 kbps"));
+        QCOMPARE(find<QLabel>("lblABRActuel")->text(), QString("11 kbps"));
+        QCOMPARE(find<QLineEdit>("txtdescription")->text().size(), 300); // quotes included
+        KeptOptions read = FirstStartOptions();
+        QVERIFY(ReadPresetFile(path, read).ok);
+        QCOMPARE(preview(), BuildLameCommand(read.options) + ' ');
+        find<QPushButton>("cmdOuvrir")->click(); // cancelled: nothing changes
+        QCOMPARE(find<QSlider>("sldBitrate_0")->value(), 14);
 
         // A text Windows-1252 cannot hold turns the file into UTF-8 rather than "?".
-        w->txtdescription->setText(QString::fromUtf8("Voix 日本"));
-        QVERIFY(WritePresetFile(*w, path).ok);
+        read.description = QString::fromUtf8("Voix 日本");
+        QVERIFY(WritePresetFile(read, path).ok);
         QVERIFY(readBytes(path).startsWith("\xEF\xBB\xBF[Autre outil]"));
-        w->txtdescription->clear();
-        QVERIFY(ReadPresetIntoWindow(*w, path).ok);
-        QCOMPARE(w->txtdescription->text(), QString::fromUtf8("Voix 日本"));
+        read.description.clear();
+        QVERIFY(ReadPresetFile(path, read).ok);
+        QCOMPARE(read.description, QString::fromUtf8("Voix 日本"));
 
-        // Off the scale: the slider falls to 8 kbps, the record keeps the file's rate.
+        // The filter unit round trip: kHz as written, and an old preset's Hz read as kHz.
         const QString bad = preset("bad.qzo");
-        w->txtdescription->setText("plain");
-        QVERIFY(WritePresetFile(*w, bad).ok);
+        read.description = "plain";
+        read.options.Lowpass = 8;
+        QVERIFY(WritePresetFile(read, bad).ok);
         const QByteArray text = readBytes(bad);
-        writeBytes(bad, withLine(text, "Bitrate", "Bitrate=100"));
-        desk.openAnswers << bad;
-        w->cmdOuvrir->click();
-        QCOMPARE(w->sldBitrate[0]->value(), 0);
-        QVERIFY(w->txtOption->text().startsWith("-b 100 "));
+        QVERIFY(text.contains("\r\nFrequence LowPass=8\r\n"));
+        writeBytes(bad, withLine(text, "Frequence LowPass", "Frequence LowPass=8000"));
+        QVERIFY(ReadPresetFile(bad, read).ok);
+        QCOMPARE(read.options.Lowpass, 8.0);
 
-        // Reads that stop at the key concerned.
-        for (const auto& [key, line] : {std::pair<QByteArray, QByteArray>("Mode", "Mode=5"),
-                                        {"Copie", "Copie=3"},
-                                        {"Norme ISO", "Norme=1"}}) {
-            writeBytes(bad, withLine(text, key, line));
-            const PresetResult r = ReadPresetIntoWindow(*w, bad);
-            QVERIFY(!r.ok);
-            QCOMPARE(r.stoppedAt.toUtf8(), key);
-            QCOMPARE(ReadPresetIntoOptions(opts, bad).stoppedAt.toUtf8(), key);
+        // A preset that stops part-way, or is no preset, changes nothing and names the key.
+        QByteArray garbage(70000, '\0');
+        for (int i = 0; i < garbage.size(); ++i)
+            garbage[i] = char((i * 7919) % 251);
+        const std::pair<QByteArray, QByteArray> stops[] = {
+            {withLine(text, "Mode", "Mode=99"), "Mode"},
+            {withLine(text, "Copie", "Copie=3"), "Copie"},
+            {withLine(text, "Norme ISO", "Norme=1"), "Norme ISO"},
+            {withLine(text, "Qualit\xE9", "Qualit\xE9=abc"), "Qualit\xE9"},
+            {garbage, "Bitrate"},
+            {"", "Bitrate"},
+            {"[General]\nBitrate=" + QByteArray(2 << 20, '9'), "Description"},
+            {"-", "Bitrate"}}; // no file at all
+        for (const auto& [content, key] : stops) {
+            QFile::remove(bad);
+            if (content != "-")
+                writeBytes(bad, content);
+            const QStringList before = snapshot(*w);
+            desk.openAnswers << bad;
+            find<QPushButton>("cmdOuvrir")->click();
+            QCOMPARE(snapshot(*w), before);
+            QCOMPARE(desk.messages.last().text,
+                     QString("The preset %1 was not opened: the key \"%2\" is missing or cannot "
+                             "be read.")
+                         .arg(bad, QString::fromLatin1(key)));
+            QCOMPARE(ReadPresetFile(bad, read).stoppedAt, QString::fromLatin1(key));
         }
-        writeBytes(bad, withLine(text, "Qualit\xE9", "Qualit\xE9=abc"));
-        QVERIFY(ReadPresetIntoWindow(*w, bad).ok);
-        QCOMPARE(ReadPresetIntoOptions(opts, bad).stoppedAt, QString::fromUtf8("Qualité"));
+        desk.messages.clear();
 
-        // A preset written at the design values (empty number boxes) reads back completely.
-        w = make();
-        QVERIFY(WritePresetFile(*w, preset("plain.qzo")).ok);
-        QVERIFY(ReadPresetIntoOptions(opts, preset("plain.qzo")).ok);
-
-        // A failed write leaves the old file.
-        QFile::setPermissions(path, QFileDevice::ReadOwner);
+        // Failed saves are said, with the file named; the old file stays whole.
         const QByteArray old = readBytes(path);
-        QVERIFY(!WritePresetFile(*w, path).ok);
+        QFile::setPermissions(path, QFileDevice::ReadOwner);
+        QTemporaryDir locked;
+        SetWritable(locked.path(), false);
+        {
+            const NoFileAccessOverride asOwner;
+            desk.saveAnswers << path << locked.filePath("new.qzo") << preset("none/x.qzo");
+            for (int i = 0; i < 3; ++i)
+                find<QPushButton>("cmdSauver")->click();
+        }
+        {
+            const FileSizeLimit full(100);
+            desk.saveAnswers << preset("full.qzo");
+            find<QPushButton>("cmdSauver")->click();
+        }
+        SetWritable(locked.path(), true);
         QCOMPARE(readBytes(path), old);
+        const QStringList failed = {path, locked.filePath("new.qzo"), preset("none/x.qzo"),
+                                    preset("full.qzo")};
+        QCOMPARE(desk.messages.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QVERIFY(desk.messages[i].text.endsWith("\n\n" + failed[i]));
+            QCOMPARE(desk.messages[i].icon, Desktop::Icon::Critical);
+        }
+        QVERIFY(!QFile::exists(preset("full.qzo")) && !QFile::exists(locked.filePath("new.qzo")));
 
         // No Preset/ folder: the dialogs start in the program folder.
         QDir(env.programFolder() + "/Preset").removeRecursively();
-        w->cmdOuvrir->click();
+        find<QPushButton>("cmdOuvrir")->click();
         QCOMPARE(desk.dialogs.last().folder, env.programFolder());
         QDir().mkpath(env.programFolder() + "/Preset");
     }
@@ -395,71 +439,45 @@ private Q_SLOTS:
     {
         const QString shipped = env.programFolder() + "/Preset/";
         const QString own = files.filePath("data/Quenzal/Preset");
-        w->setUserPresetFolder(own);
+        const QStringList both = {shipped, own};
+        const auto startedIn = [this](const QString& folder) {
+            return desk.dialogs.last().folder == folder;
+        };
+        w = make(FirstStartOptions(), own);
 
         // A Preset/ folder Quenzal may write to keeps the presets; the user's is only offered.
-        w->cmdSauver->click();
-        QCOMPARE(desk.dialogs.last().folder, shipped);
-        QVERIFY(!QFileInfo::exists(own));
-        w->cmdOuvrir->click();
-        QCOMPARE(desk.dialogs.last().folder, shipped);
-        QCOMPARE(desk.dialogs.last().places, QStringList({shipped, own}));
+        find<QPushButton>("cmdSauver")->click();
+        QVERIFY(startedIn(shipped) && !QFileInfo::exists(own));
+        find<QPushButton>("cmdOuvrir")->click();
+        QVERIFY(startedIn(shipped) && desk.dialogs.last().places == both);
 
         // Read-only (its owner-write bit off counts for root too): Ouvrir keeps to the
         // shipped presets while the user has none, Sauver makes the user's folder and
         // starts there, and from then on Ouvrir starts there too.
         SetWritable(shipped, false);
-        w->cmdOuvrir->click();
-        QCOMPARE(desk.dialogs.last().folder, shipped);
+        find<QPushButton>("cmdOuvrir")->click();
+        QVERIFY(startedIn(shipped));
         desk.saveAnswers << own + "/mine.qzo";
-        w->sldBitrate[0]->setValue(KbpsToIndex(160));
-        w->cmdSauver->click();
-        QCOMPARE(desk.dialogs.last().folder, own + '/');
-        QVERIFY(QFileInfo::exists(own + "/mine.qzo"));
+        find<QSlider>("sldBitrate_0")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+        find<QPushButton>("cmdSauver")->click();
+        QVERIFY(startedIn(own + '/') && QFileInfo::exists(own + "/mine.qzo"));
         desk.openAnswers << own + "/mine.qzo";
-        w->sldBitrate[0]->setValue(KbpsToIndex(64));
-        w->cmdOuvrir->click();
-        QCOMPARE(desk.dialogs.last().folder, own + '/');
-        QCOMPARE(desk.dialogs.last().places, QStringList({shipped, own}));
-        QCOMPARE(opts.Bitrate, 160);
+        find<QSlider>("sldBitrate_0")->triggerAction(QAbstractSlider::SliderToMinimum);
+        find<QPushButton>("cmdOuvrir")->click();
+        QVERIFY(startedIn(own + '/') && desk.dialogs.last().places == both);
+        QVERIFY(preview().startsWith("-b 144 "));
 
-        // A user's folder that cannot be made: Sauver starts in the shipped folder, whose
-        // write then fails plainly.
+        // A user's folder that cannot be made: Sauver starts in the shipped folder.
         QTemporaryDir locked;
         SetWritable(locked.path(), false);
-        w->setUserPresetFolder(locked.path() + "/Quenzal/Preset");
+        w = make(FirstStartOptions(), locked.path() + "/Quenzal/Preset");
         {
             NoFileAccessOverride asOwner;
-            w->cmdSauver->click();
+            find<QPushButton>("cmdSauver")->click();
         }
-        QCOMPARE(desk.dialogs.last().folder, shipped);
+        QVERIFY(startedIn(shipped));
         SetWritable(locked.path(), true);
         SetWritable(shipped, true);
-    }
-
-    void badPresetFilesNeverCrash()
-    {
-        w->txtdescription->setText("mine");
-        QByteArray garbage(70000, '\0');
-        for (int i = 0; i < garbage.size(); ++i)
-            garbage[i] = char((i * 7919) % 251);
-        const QByteArray huge = "[General]\nDescription=big\nBitrate=" + QByteArray(2 << 20, '9');
-        // {file, content, what the description box holds afterwards}: a huge file is not read.
-        const std::tuple<QString, QByteArray, QString> cases[] = {{"garbage.qzo", garbage, ""},
-                                                                  {"empty.qzo", {}, ""},
-                                                                  {"huge.qzo", huge, "mine"},
-                                                                  {"missing.qzo", "-", ""}};
-        for (const auto& [name, content, description] : cases) {
-            w->txtdescription->setText("mine");
-            if (content != "-")
-                writeBytes(preset(name), content);
-            const LameOptions before = opts;
-            desk.openAnswers << preset(name);
-            w->cmdOuvrir->click();
-            QCOMPARE(w->txtdescription->text(), description);
-            QVERIFY(opts == before);
-            QVERIFY(!ReadPresetIntoOptions(opts, preset(name)).ok);
-        }
     }
 
     void shippedPresetsAreAcceptedByLame()
@@ -468,105 +486,126 @@ private Q_SLOTS:
         const QStringList names = shipped.entryList({"*.qzo"}, QDir::Files);
         QVERIFY(names.size() >= 3);
         for (const QString& name : names) {
-            opts = {};
             w = make();
             desk.openAnswers << shipped.filePath(name);
-            w->cmdOuvrir->click();
-            QVERIFY2(ReadPresetIntoOptions(opts, shipped.filePath(name)).ok, qPrintable(name));
-            QVERIFY2(!CheckLameSwitches(QUENZAL_LAME, w->txtOption->text()), qPrintable(name));
+            find<QPushButton>("cmdOuvrir")->click();
+            const LameVerdict verdict = CheckLameSwitches(QUENZAL_LAME, preview());
+            QVERIFY2(!verdict.refusal && verdict.warnings.isEmpty(), qPrintable(name));
             // Written exactly as Quenzal writes presets.
-            QVERIFY(WritePresetFile(*w, preset(name)).ok);
+            KeptOptions read;
+            QVERIFY(ReadPresetFile(shipped.filePath(name), read).ok);
+            QVERIFY(WritePresetFile(read, preset(name)).ok);
             QCOMPARE(readBytes(preset(name)), readBytes(shipped.filePath(name)));
         }
+        // The voice preset filters at 8 kHz, as its description says.
+        QVERIFY(lameSummary(preview()).contains("22.05 kHz single-ch"));
+        QVERIFY(preview().contains("--lowpass 8 "));
     }
 
     void okAndItsChecks()
     {
         QSignalSpy confirmed(w.get(), &frmOptionLame::confirmed);
         w->open();
-        // A chosen folder that does not exist is reported, and OK goes on.
-        w->optChoixDossier->click();
-        w->cmdOK->click();
+        // A chosen folder that does not exist is reported, and OK goes on; "~/" is the home
+        // folder, as a run takes it.
+        find<QRadioButton>("optChoixDossier")->click();
+        find<QPushButton>("cmdOK")->click();
+        find<QRadioButton>("optChoixDossier")->click();
+        find<QLineEdit>("txtDossierSortie")->setText("~/");
+        find<QPushButton>("cmdOK")->click();
         QCOMPARE(desk.messages.size(), 1);
         QCOMPARE(desk.messages[0].text, "The chosen output folder does not exist.");
-        QCOMPARE(desk.messages[0].icon, Desktop::Icon::Warning);
-        QCOMPARE(confirmed.size(), 1);
-        QCOMPARE(confirmed[0][0].toString(), QString("-b 0 -m s -f -q 2 "));
+        QVERIFY(desk.messages[0].icon == Desktop::Icon::Warning && confirmed.size() == 2);
+        const auto kept = confirmed[1][0].value<KeptOptions>();
+        QVERIFY(kept.switches == "-b 128 -m s -f -q 2 " && kept.outputFolder == "~/");
+        QVERIFY(kept == w->kept());
         QCOMPARE(w->result(), int(QDialog::Accepted));
         QVERIFY(!w->isVisible());
         QCOMPARE(Stored("Bitrate"), QString("128"));
-        QCOMPARE(Stored("Commande LAME"), QString("-b 0 -m s -f -q 2 "));
+        QCOMPARE(Stored("Commande LAME"), QString("-b 128 -m s -f -q 2 "));
 
         // The ABR rate must lie from the minimum to the maximum, both allowed, VBR or not.
-        w->optMemeDossier->click();
         desk.messages.clear();
-        frmOptionLame::SetBoxState(w->chkABR, 1);
-        opts.Bitrate = 128;
-        opts.BitrateVBR = 256;
-        for (const int abr : {127, 128, 256, 257}) {
-            opts.BitrateABR = abr;
-            w->cmdOK->click();
+        KeptOptions abr = FirstStartOptions();
+        abr.options.ABR = 1;
+        abr.options.BitrateVBR = 256;
+        for (const int rate : {127, 128, 256, 257}) {
+            abr.options.BitrateABR = rate;
+            w->setKept(abr);
+            find<QPushButton>("cmdOK")->click();
         }
-        QCOMPARE(confirmed.size(), 3);
+        QCOMPARE(confirmed.size(), 4);
         QCOMPARE(desk.messages.size(), 2);
         QCOMPARE(
             desk.messages[0].text,
             "The ABR bit rate must lie between the minimum bit rate and the maximum VBR bit rate.");
         QCOMPARE(desk.messages[0].icon, Desktop::Icon::Critical);
-        frmOptionLame::SetBoxState(w->chkABR, 2);
-        w->cmdOK->click();
-        QCOMPARE(confirmed.size(), 4);
+        frmOptionLame::SetBoxState(find<QCheckBox>("chkABR"), 2);
+        find<QPushButton>("cmdOK")->click();
+        QCOMPARE(confirmed.size(), 5);
 
         // Enter from a text box, and from a list, runs OK.
         w->open();
-        QTest::keyClick(w->txtdescription, Qt::Key_Return);
-        QCOMPARE(confirmed.size(), 5);
+        QTest::keyClick(find("txtdescription"), Qt::Key_Return);
+        QCOMPARE(confirmed.size(), 6);
         QVERIFY(!w->isVisible());
         w->open();
-        QTest::keyClick(w->cmbATH, Qt::Key_Enter);
-        QCOMPARE(confirmed.size(), 6);
+        QTest::keyClick(find("cmbATH"), Qt::Key_Enter);
+        QCOMPARE(confirmed.size(), 7);
+
+        // A settings file that cannot be written is said, naming it; the old file stays whole
+        // and is written once per OK, all values at once.
+        const QByteArray before = readBytes(env.settingsFile());
+        QFile::setPermissions(env.settingsFile(), QFileDevice::ReadOwner);
+        find<QComboBox>("cmbMode")->setCurrentIndex(3);
+        {
+            const NoFileAccessOverride asOwner;
+            find<QPushButton>("cmdOK")->click();
+        }
+        QCOMPARE(readBytes(env.settingsFile()), before);
+        QFile::setPermissions(env.settingsFile(), QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+        {
+            const FileSizeLimit full(before.size() / 2);
+            find<QPushButton>("cmdOK")->click();
+        }
+        QCOMPARE(readBytes(env.settingsFile()), before);
+        QCOMPARE(desk.messages.size(), 4);
+        for (const auto& message : desk.messages.mid(2)) {
+            QVERIFY(message.text.endsWith("\n\n" + env.settingsFile()));
+            QCOMPARE(message.icon, Desktop::Icon::Critical);
+        }
+        QCOMPARE(confirmed.size(), 9); // the options still hold until Quenzal closes
     }
 
-    void annulerEscapeAndRecreation()
+    void annulerAndEscapePutBackWhatWasKept()
     {
-        w->chkActiveVBR->click();
-        QTest::keyClick(w->sldBitrate[0], Qt::Key_Right);
-        SaveLameOptions(*w);
+        // A kept output folder, and a preset opened then cancelled on a first start.
+        KeptOptions kept = FirstStartOptions();
+        kept.outputFolder = files.path();
+        w = make(kept);
+        const QStringList shown = snapshot(*w);
+        QVERIFY(find<QRadioButton>("optChoixDossier")->isChecked());
         w->show();
-        QTest::keyClick(w->sldBitrate[0], Qt::Key_Home);
-        w->chkCopie->click();
-        w->cmbMode->setCurrentIndex(2);
-        w->cmdAnnuler->click();
+        QTest::keyClick(find("sldBitrate_0"), Qt::Key_Home);
+        find<QCheckBox>("chkCopie")->click();
+        find<QRadioButton>("optMemeDossier")->click();
+        desk.openAnswers << QStringLiteral(QUENZAL_BUILD_DIR) + "/Preset/Voix mono.qzo";
+        find<QPushButton>("cmdOuvrir")->click();
+        QVERIFY(preview().contains("-m m"));
+        find<QPushButton>("cmdAnnuler")->click();
         QVERIFY(w->isVisible());
-        QCOMPARE(w->sldBitrate[0]->value(), 12);
-        QCOMPARE(w->lblBitrateActuel->text(), QString("144 kbps"));
-        QCOMPARE(opts.Bitrate, 144);
-        QCOMPARE(opts.Copie, 0);
-        QCOMPARE(w->txtOption->text(), BuildLameCommand(opts) + ' ');
+        QCOMPARE(snapshot(*w), shown);
 
-        // Escape from any control reverts and ends the dialog; a new window starts from the
-        // design values and sets only its five lists in the record.
+        // Escape from any control puts back the same and ends the dialog.
         QSignalSpy confirmed(w.get(), &frmOptionLame::confirmed);
         w->open();
-        w->cmbMode->setCurrentIndex(4);
-        w->chkISO->click();
-        QTest::keyClick(w->chkISO, Qt::Key_Escape);
+        find<QComboBox>("cmbMode")->setCurrentIndex(4);
+        find<QRadioButton>("optMemeDossier")->click();
+        QTest::keyClick(find("chkISO"), Qt::Key_Escape);
         QCOMPARE(w->result(), int(QDialog::Rejected));
-        QVERIFY(!w->isVisible());
-        QCOMPARE(opts.ISO, 0);
-        QCOMPARE(opts.Mode, 0);
-        QVERIFY(confirmed.isEmpty());
-        opts.Mode = 3;
-        opts.Optimisation = 2;
-        w = make();
-        QCOMPARE(w->sldBitrate[0]->value(), 11);
-        QCOMPARE(w->sldBitrateABR->value(), 250);
-        QVERIFY(!w->chkActiveVBR->isChecked());
-        QCOMPARE(opts.Mode, 0);
-        QCOMPARE(opts.Optimisation, 1);
-        QCOMPARE(opts.Bitrate, 144);
-        QCOMPARE(opts.ActiveVBR, 1);
-
+        QVERIFY(!w->isVisible() && confirmed.isEmpty());
+        QCOMPARE(snapshot(*w), shown);
+        QCOMPARE(w->kept().outputFolder, files.path());
         // The close box is Escape too.
         w->open();
         w->close();
@@ -575,26 +614,52 @@ private Q_SLOTS:
 
     void lameHasTheLastWord()
     {
-        QVERIFY(!CheckLameSwitches(QUENZAL_LAME, "-b 128 -m j -h "));
-        QVERIFY(!CheckLameSwitches(env.programFolder() + "/none", "--bogus"));
-        const auto refused = CheckLameSwitches(QUENZAL_LAME, "-b 128 --lowpass 0 ");
+        QVERIFY(!CheckLameSwitches(env.programFolder() + "/none", "--bogus").refusal);
+        const auto refused = CheckLameSwitches(QUENZAL_LAME, "-b 128 --lowpass 0 ").refusal;
         QVERIFY(refused && refused->contains("lowpass"));
+        // The words a run passes: a quoted title is one word.
+        const LameVerdict titled = CheckLameSwitches(QUENZAL_LAME, "-b 128 --tt \"My Song\" ");
+        QVERIFY(!titled.refusal && titled.warnings.isEmpty());
+        QVERIFY(CheckLameSwitches(QUENZAL_LAME, "-d --noath").warnings ==
+                QStringList({"WARNING: -d is obsolete.",
+                             "WARNING: ignoring developer-only switch --noath"}));
 
         // A ticked filter left at 0: lame's own line, then the user decides.
         QSignalSpy confirmed(w.get(), &frmOptionLame::confirmed);
-        w->chkFiltrerLowpass->click();
+        find<QCheckBox>("chkFiltrerLowpass")->click();
         w->open();
         desk.askAnswers << false << true;
-        w->cmdOK->click();
-        QCOMPARE(desk.questions.size(), 1);
-        QVERIFY(desk.questions[0].startsWith("LAME refuses these options:"));
-        QVERIFY(desk.questions[0].contains(*refused));
-        QVERIFY(desk.questions[0].endsWith(
-            "Keep these options anyway? Every file of the conversion will fail."));
+        find<QPushButton>("cmdOK")->click();
+        QCOMPARE(
+            desk.questions,
+            QStringList("LAME refuses these options:\n\n" + *refused +
+                        "\n\nKeep these options anyway? Every file of the conversion will fail."));
         QVERIFY(w->isVisible() && confirmed.isEmpty());
-        w->cmdOK->click();
+        find<QPushButton>("cmdOK")->click();
         QCOMPARE(confirmed.size(), 1);
-        QVERIFY(!w->isVisible());
+
+        // lame's warnings, and values lame would take otherwise than the box says, at OK.
+        find<QLineEdit>("txtLowpass")->setText("100");
+        find<QCheckBox>("chkFiltrerHighpass")->click();
+        find<QLineEdit>("txtHighpass")->setText("0.01");
+        find<QCheckBox>("chkDesactiveBlocCourt")->click();
+        w->open();
+        find<QPushButton>("cmdOK")->click();
+        QCOMPARE(desk.questions.size(), 3);
+        QVERIFY(desk.questions[2].startsWith("LAME will not do everything these options say:"));
+        for (const char* said : {"--lowpass 100", "highpass frequency too small", "--noshort"})
+            QVERIFY(desk.questions[2].contains(said));
+        QVERIFY(w->isVisible() && confirmed.size() == 1);
+
+        // A lame that hangs is ended, with what it started, within the limit.
+        QTemporaryDir hanging;
+        const QString pids = hanging.filePath("pids");
+        StandInLame(hanging.path(), "sleep 600 & echo $! > '" + pids.toUtf8() + "'; wait\n");
+        // The limit leaves the stand-in time to start its child even on a loaded machine.
+        QVERIFY(!CheckLameSwitches(hanging.path() + "/lame", "-b 128", 1000).refusal);
+        const QByteArray child = readBytes(pids).trimmed();
+        QTRY_VERIFY(!child.isEmpty() && (!QFileInfo::exists("/proc/" + child) ||
+                                         readBytes("/proc/" + child + "/stat").contains(") Z ")));
     }
 };
 

@@ -197,9 +197,10 @@ private Q_SLOTS:
         // The options window's OK hands its switches over; the run's MP3s carry them.
         frmOptionLame* options = program->optionLameWindow();
         QTimer::singleShot(0, [options] {
-            options->sldBitrate[0]->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
-            options->cmbMode->setCurrentIndex(3);
-            QTest::keyClick(options->txtdescription, Qt::Key_Return);
+            options->findChild<QSlider*>("sldBitrate_0")
+                ->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
+            options->findChild<QComboBox*>("cmbMode")->setCurrentIndex(3);
+            QTest::keyClick(options->findChild<QWidget*>("txtdescription"), Qt::Key_Return);
         });
         main->cmdBouton[4]->click();
         QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
@@ -215,8 +216,8 @@ private Q_SLOTS:
         QTimer::singleShot(
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
         main->cmdBouton[4]->click();
-        QCOMPARE(program->optionLameWindow()->sldBitrate[0]->value(), 16);
-        QCOMPARE(program->optionLameWindow()->cmbMode->currentIndex(), 3);
+        QCOMPARE(program->optionLameWindow()->findChild<QSlider*>("sldBitrate_0")->value(), 16);
+        QCOMPARE(program->optionLameWindow()->findChild<QComboBox*>("cmbMode")->currentIndex(), 3);
     }
 
     void filesEncodedSideBySide()
@@ -249,7 +250,8 @@ private Q_SLOTS:
     {
         // Asked to, a run removes a source once its own MP3 is there; never a source whose
         // output is the same file (here through a hard link), never one that failed.
-        program->optionLameWindow()->chkSupp->setChecked(true);
+        program->optionLameWindow()->findChild<QCheckBox*>("chkSupp")->setChecked(true);
+        program->optionLameWindow()->findChild<QPushButton*>("cmdOK")->click();
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
         QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed"));
         const QString good = wav("good.wav"), linked = wav("linked.mp3");

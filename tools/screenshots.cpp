@@ -152,10 +152,10 @@ int main(int argc, char* argv[])
 
     // The options of a shipped preset, opened as a user opens one.
     frmOptionLame* options = program.optionLameWindow();
-    options->cmdOuvrir->click();
-    main->lblRegistre->setText(options->txtOption->text());
+    options->findChild<QPushButton*>("cmdOuvrir")->click();
+    main->lblRegistre->setText(options->findChild<QLineEdit*>("txtOption")->text());
     options->show();
-    options->TabOption->setFocus();
+    options->findChild<QWidget*>("TabOption")->setFocus();
 
     bool ok = save(main, output + QStringLiteral("/main-window.png"));
     ok = save(options, output + QStringLiteral("/lame-options.png")) && ok;
