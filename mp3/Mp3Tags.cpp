@@ -15,6 +15,7 @@
 
 #include <array>
 #include <cstdio>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -184,6 +185,12 @@ TagWriteResult writeThroughCopy(const QString& path, const Id3v1Tag& id3v1,
     if (!sameBytes(target, audioRange(target, oldId3v2Size), copyPath,
                    audioRange(copyPath, newId3v2Size)))
         return TagWriteResult::Failed;
+    // The copy takes the file's owner where it may (run as root, for one), so that its owner
+    // can still write it.
+    struct stat original {};
+    if (::stat(QFile::encodeName(target).constData(), &original) == 0 &&
+        ::chown(QFile::encodeName(copyPath).constData(), original.st_uid, original.st_gid) != 0)
+        (void)::chown(QFile::encodeName(copyPath).constData(), uid_t(-1), original.st_gid);
     if (!QFile::setPermissions(copyPath, QFile::permissions(target)) || !syncToDisk(copyPath) ||
         std::rename(QFile::encodeName(copyPath).constData(),
                     QFile::encodeName(target).constData()) != 0)

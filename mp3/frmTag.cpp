@@ -7,6 +7,7 @@
 #include "settings/Desktop.h"
 #include "settings/TextCodec.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
@@ -377,8 +378,12 @@ void frmTag::cmdOK_Click()
     const QString path = selectedFilePath();
     const Id3v1Tag tag{ui->txtTitre->text(), ui->txtArtiste->text(),     ui->txtAlbum->text(),
                        ui->txtAnnee->text(), ui->txtCommentaire->text(), ui->genre->currentIndex()};
+    // Writing an ID3v2 tag copies the whole file.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const TagWriteResult result = WriteTags(path, tag, id3v2Changes());
+    QApplication::restoreOverrideCursor();
     const char* error = nullptr;
-    switch (WriteTags(path, tag, id3v2Changes())) {
+    switch (result) {
     case TagWriteResult::Written:
         // What is now in the file is what the next OK compares with.
         m_id3v2 = ReadId3v2(path);
