@@ -86,6 +86,7 @@ public Q_SLOTS:
         updates << app + '|' + properties.value("progress").toString() + '|' +
                        properties.value("progress-visible").toString();
     }
+    void Invoked(uint id, const QString& action) { updates << QString::number(id) + action; }
 };
 
 } // namespace
@@ -165,20 +166,30 @@ private Q_SLOTS:
         QTRY_COMPARE(service.shown.size(), 1);
         QCOMPARE(service.shown.first(), "Quenzal|0|quenzal|Conversion finished|3 converted, 1 "
                                         "failed|default,Conversion finished|org.orvanel.Quenzal");
-        // A click on another program's notification is not ours; a click on ours brings
-        // Quenzal forward.
+        // A click on ours brings Quenzal forward (once the service has told its number); a
+        // click on another program's notification is not ours.
         const auto invoke = [&](uint id) {
             QDBusMessage signal = QDBusMessage::createSignal(
                 "/org/freedesktop/Notifications", "org.freedesktop.Notifications", "ActionInvoked");
             signal << id << QString("default");
             bus.send(signal);
         };
-        QTRY_VERIFY(QTest::qWaitFor([&] {
-            invoke(3);
+        LauncherListener seen; // what reached this connection, ours included
+        QVERIFY(bus.connect(QString(), QString(), "org.freedesktop.Notifications", "ActionInvoked",
+                            &seen, SLOT(Invoked(uint, QString))));
+        int sent = 0;
+        QVERIFY(QTest::qWaitFor([&] {
             invoke(7);
-            return clicked.size() > 0;
+            ++sent;
+            return !clicked.isEmpty();
         }));
-        QCOMPARE(clicked.size(), 1);
+        QTRY_COMPARE(seen.updates.size(), sent);
+        clicked.clear();
+        invoke(3);
+        QTRY_COMPARE(seen.updates.size(), sent + 1);
+        QCOMPARE(clicked.size(), 0);
+        invoke(7);
+        QTRY_COMPARE(clicked.size(), 1);
         bus.unregisterService("org.freedesktop.Notifications");
         bus.unregisterObject("/org/freedesktop/Notifications");
     }
