@@ -31,12 +31,6 @@ public:
     static std::span<const CaptionEntry> captionTable();
     static std::span<const char* const> fontControls();
 
-    // "Auto" or a number of files encoded at once, as stored under "Encodages simultanés".
-    static QString storedJobs();
-    // The number of files to encode at once for a stored choice: "Auto" is one per processor
-    // core; anything unreadable is 1.
-    static int jobCount(const QString& stored);
-
     void cmbLangue_Click();
     void cmbPolice_Click();
     void cmdOK_Click();
