@@ -1,7 +1,9 @@
 #include "conversion/ConversionRun.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
@@ -12,6 +14,21 @@ namespace {
 
 constexpr char kBeginMarker[] = "QUENZAL:begin ";
 constexpr char kDoneMarker[] = "QUENZAL:done ";
+
+// How long an encoder has to end after SIGTERM before its whole process group gets SIGKILL.
+constexpr int kGraceMs = 3000;
+
+// SIGTERM to a script's process group now, SIGKILL after the grace period: an encoder that
+// ignores SIGTERM, or goes on writing for a moment, cannot outlive the run. The group outlives
+// its leader (the shell), so the escalation does not wait for the leader's end.
+void endGroup(qint64 pid)
+{
+    if (pid <= 0)
+        return;
+    ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    QTimer::singleShot(kGraceMs, QCoreApplication::instance(),
+                       [pid] { ::kill(-static_cast<pid_t>(pid), SIGKILL); });
+}
 
 } // namespace
 
@@ -85,12 +102,17 @@ ConversionRun::ConversionRun(ConversionPlan plan, QString scriptPath, int jobs, 
 
 ConversionRun::~ConversionRun()
 {
+    // Nothing waits for the scripts here: each is ended as a stop ends it and reaped once it
+    // has, by the application.
     for (const auto& job : m_jobs) {
-        disconnect(job->process, nullptr, this, nullptr);
-        const qint64 pid = job->process->processId();
-        if (pid > 0)
-            ::kill(-static_cast<pid_t>(pid), SIGTERM);
-        job->process->waitForFinished(5000);
+        QProcess* process = job->process;
+        disconnect(process, nullptr, this, nullptr);
+        endGroup(process->processId());
+        process->setParent(QCoreApplication::instance());
+        if (process->state() == QProcess::NotRunning)
+            process->deleteLater();
+        else
+            connect(process, &QProcess::finished, process, &QObject::deleteLater);
     }
 }
 
@@ -145,11 +167,8 @@ void ConversionRun::stop()
     if (!isRunning() || m_result.stopped)
         return;
     m_result.stopped = true;
-    for (const auto& job : m_jobs) {
-        const qint64 pid = job->process->processId();
-        if (pid > 0)
-            ::kill(-static_cast<pid_t>(pid), SIGTERM);
-    }
+    for (const auto& job : m_jobs)
+        endGroup(job->process->processId());
 }
 
 void ConversionRun::readStandardError(Job& job, bool markersFirst)

@@ -19,6 +19,7 @@ struct ConversionRequest {
     QString programFolder; // where lame is
     Direction direction = Direction::Encode;
     bool deleteSources = false; // Encode only: remove a source once its MP3 is safely there
+    int jobs = 1;               // files converted at once (1: the script runs as it is written)
 };
 
 struct ScriptLine {

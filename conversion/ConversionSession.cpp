@@ -47,7 +47,7 @@ void ConversionSession::stop()
         m_run->stop();
 }
 
-bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath, int jobs)
+bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath)
 {
     const QString lame = request.programFolder + QStringLiteral("/lame");
     if (!Exists(lame) || !QFileInfo(lame).isExecutable()) {
@@ -83,9 +83,9 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     names.reserve(plan.lines.size());
     for (const ScriptLine& line : plan.lines)
         names << SplitPath(line.source, NameWithExtension);
-    m_console.beginRun(names, notes, jobs);
+    m_console.beginRun(names, notes, request.jobs);
 
-    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath, jobs);
+    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath, request.jobs);
     connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
             [this](int number) { m_console.startFile(number); });
