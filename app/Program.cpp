@@ -145,6 +145,10 @@ void Program::startRun(Direction direction)
     request.direction = direction;
     request.deleteSources = direction == Direction::Encode && m_kept.deleteSources;
     request.jobs = StoredSettings::jobCount();
+    const QString existing = StoredSettings::existingFiles();
+    request.existing = existing == QLatin1String("Passer")            ? ExistingFiles::Skip
+                       : existing == QLatin1String("Garder les deux") ? ExistingFiles::KeepBoth
+                                                                      : ExistingFiles::Replace;
     m_runs->start(request, m_values.scriptPath(), *consoleWindow());
 }
 

@@ -31,8 +31,9 @@ ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
     texts.outputName = text("accOutput");
     texts.fileProgress = text("accFileProgress");
     texts.totalProgress = text("accTotalProgress");
-    texts.rows = {text("colFile"),        text("colState"),  text("stateWaiting"),
-                  text("stateRunning"),   text("stateDone"), text("stateFailed"),
-                  text("stateFailedLine")};
+    texts.rows = {text("colFile"),         text("colState"),      text("stateWaiting"),
+                  text("stateRunning"),    text("stateDone"),     text("stateFailed"),
+                  text("stateFailedLine"), text("stateUpToDate"), text("stateStopped"),
+                  text("stateNotStarted")};
     return texts;
 }

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QWidget>
 
 ConversionSession::ConversionSession(Desktop& desktop, const Language& language,
@@ -74,6 +75,13 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
         }
     }
 
+    // Temporary files of runs that were killed in these folders: never anyone's output.
+    QSet<QString> folders;
+    for (const ScriptLine& line : plan.lines)
+        folders.insert(line.output.left(line.output.lastIndexOf(QLatin1Char('/'))));
+    for (const QString& folder : folders)
+        RemoveLeftovers(folder);
+
     static const char* const skipKeys[] = {"msgSkipDecode", "msgSkipSame", "msgSkipRepeated",
                                            "msgSkipNotAudio"};
     QStringList notes;
@@ -84,8 +92,12 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     for (const ScriptLine& line : plan.lines)
         names << SplitPath(line.source, NameWithExtension);
     m_console.beginRun(names, notes, request.jobs);
+    for (int i = 0; i < plan.lines.size(); ++i) {
+        if (plan.lines.at(i).upToDate)
+            m_console.markUpToDate(i + 1);
+    }
 
-    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath, request.jobs);
+    m_run = std::make_unique<ConversionRun>(std::move(plan), request.jobs);
     connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
             [this](int number) { m_console.startFile(number); });

@@ -175,10 +175,9 @@ void frmConsole::appendOutput(int number, QByteArrayView bytes)
     // Files side by side would mix their progress displays: each keeps its own output.
     if (number > 0)
         m_rows->appendOutput(number - 1, bytes);
-    if (number == 0 || !sideBySide()) {
+    if (number == 0 || !sideBySide())
         m_screen.feed(bytes);
-        scheduleRedraw();
-    }
+    scheduleRedraw(); // side by side too: the rows show each file's progress
 }
 
 void frmConsole::startFile(int number)
@@ -210,6 +209,13 @@ void frmConsole::finishFile(int number, bool ok, int exitCode)
                              QStringLiteral(" — ") +
                              m_rows->data(m_rows->index(row, ConsoleRows::StateColumn)).toString());
     }
+    scheduleRedraw();
+}
+
+void frmConsole::markUpToDate(int number)
+{
+    m_rows->markUpToDate(number - 1);
+    m_filesDone = m_rows->doneCount();
     scheduleRedraw();
 }
 
@@ -248,6 +254,8 @@ void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopp
     }
 
     m_outcome = stopped ? Outcome::Stopped : Outcome::Failed;
+    if (stopped)
+        m_rows->markStopped();
     QStringList summary;
     if (stopped)
         summary << m_texts.stopped;

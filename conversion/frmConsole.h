@@ -38,6 +38,8 @@ public:
     void appendOutput(int number, QByteArrayView bytes);
     void startFile(int number);
     void finishFile(int number, bool ok, int exitCode = 0);
+    // "Passer": the file's output was already there.
+    void markUpToDate(int number);
     // A clean end (0, no failed file, not stopped) closes the window. Otherwise it stays open
     // with a summary naming the failed files or saying the run was stopped, until the user
     // closes it.

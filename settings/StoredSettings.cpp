@@ -74,4 +74,17 @@ int jobCount(const QString& value)
     return ok && count >= 1 ? std::min(count, 64) : 1;
 }
 
+QString existingFiles()
+{
+    const QString value = stored("Fichiers existants");
+    return value == QLatin1String("Passer") || value == QLatin1String("Garder les deux")
+               ? value
+               : QStringLiteral("Remplacer");
+}
+
+void setExistingFiles(const QString& choice)
+{
+    store("Fichiers existants", choice);
+}
+
 } // namespace StoredSettings

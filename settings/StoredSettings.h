@@ -30,4 +30,9 @@ inline int jobCount()
     return jobCount(jobs());
 }
 
+// "Fichiers existants": what a run does with an output already there: "Remplacer" (also when
+// missing or unknown), "Passer" or "Garder les deux".
+QString existingFiles();
+void setExistingFiles(const QString& choice);
+
 } // namespace StoredSettings

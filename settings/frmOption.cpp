@@ -31,6 +31,10 @@ const CaptionEntry kCaptions[] = {
     {"Option", "frmJobs", "frmEncodage"},
     {"Option", "lblJobs", "lblEncodages"},
     {"Option", "cmbJobsAuto", "cmbEncodages", CaptionKind::ListEntry, 0},
+    {"Option", "lblExisting", "lblFichiersExistants"},
+    {"Option", "cmbExistingReplace", "cmbFichiersExistants", CaptionKind::ListEntry, 0},
+    {"Option", "cmbExistingSkip", "cmbFichiersExistants", CaptionKind::ListEntry, 1},
+    {"Option", "cmbExistingKeepBoth", "cmbFichiersExistants", CaptionKind::ListEntry, 2},
 };
 
 const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
@@ -81,6 +85,14 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
         QStringLiteral("Police :"), cmbPolice, "cmbPolice");
     box(frmEncodage, "frmEncodage", QStringLiteral("Conversion"), lblEncodages, "lblEncodages",
         QStringLiteral("Encodages simultanés :"), cmbEncodages, "cmbEncodages");
+
+    lblFichiersExistants = new QLabel(QStringLiteral("Fichiers existants :"), frmEncodage);
+    lblFichiersExistants->setObjectName(QStringLiteral("lblFichiersExistants"));
+    cmbFichiersExistants = new QComboBox(frmEncodage);
+    cmbFichiersExistants->setObjectName(QStringLiteral("cmbFichiersExistants"));
+    lblFichiersExistants->setBuddy(cmbFichiersExistants);
+    frmEncodage->layout()->addWidget(lblFichiersExistants);
+    frmEncodage->layout()->addWidget(cmbFichiersExistants);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -133,6 +145,12 @@ void frmOption::Form_Load(const QString& currentFace)
         cmbEncodages->addItem(QString::number(n), QString::number(n));
     const int jobs = cmbEncodages->findData(StoredSettings::jobs());
     cmbEncodages->setCurrentIndex(jobs < 0 ? 1 : jobs);
+
+    // The stored choices are these French words, whatever the language shows.
+    for (const char* choice : {"Remplacer", "Passer", "Garder les deux"})
+        cmbFichiersExistants->addItem(QString::fromUtf8(choice), QString::fromUtf8(choice));
+    cmbFichiersExistants->setCurrentIndex(
+        cmbFichiersExistants->findData(StoredSettings::existingFiles()));
 }
 
 void frmOption::cmbLangue_Click()
@@ -153,6 +171,7 @@ void frmOption::cmdOK_Click()
     StoredSettings::setLanguage(
         m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
     StoredSettings::setJobs(cmbEncodages->currentData().toString());
+    StoredSettings::setExistingFiles(cmbFichiersExistants->currentData().toString());
     m_desktop.showMessage(this, MessageText(m_language, "Option", "msgFonts"),
                           QStringLiteral("Quenzal"), Desktop::Icon::Information);
     accept();

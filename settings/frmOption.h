@@ -15,10 +15,11 @@ class QLabel;
 class QPushButton;
 
 // The general options window: the language of the captions, the font of the windows' text
-// controls and how many files are encoded at once. A choice of language or font takes effect
-// at once, through the signals; OK stores the three choices for the next start and hides the
-// window (the program keeps it). Annuler and Escape end the window as rejected: the program
-// discards it, keeps the language chosen meanwhile and goes back to the default font.
+// controls, how many files are encoded at once and what a run does with existing outputs. A choice
+// of language or font takes effect at once, through the signals; OK stores the three choices for
+// the next start and hides the window (the program keeps it). Annuler and Escape end the window as
+// rejected: the program discards it, keeps the language chosen meanwhile and goes back to the
+// default font.
 class frmOption final : public QDialog {
     Q_OBJECT
 
@@ -44,6 +45,8 @@ public:
     QGroupBox* frmEncodage = nullptr;
     QLabel* lblEncodages = nullptr;
     QComboBox* cmbEncodages = nullptr;
+    QLabel* lblFichiersExistants = nullptr;
+    QComboBox* cmbFichiersExistants = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 
