@@ -1,5 +1,7 @@
 #include "app/Program.h"
 
+#include "app/FileListModel.h"
+#include "app/RunController.h"
 #include "app/frmDossier.h"
 #include "app/frmMain.h"
 #include "conversion/frmConsole.h"
@@ -8,15 +10,17 @@
 #include "mp3/frmTag.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/QtDesktop.h"
+#include "settings/StoredSettings.h"
 #include "settings/frmInfo.h"
 #include "settings/frmOption.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QIcon>
-#include <QLabel>
 #include <QLibraryInfo>
 #include <QStandardPaths>
 #include <QTranslator>
@@ -45,6 +49,36 @@ void Program::setDesktop(std::unique_ptr<Desktop> desktop)
     m_desktop = std::move(desktop);
 }
 
+void Program::Form_Load()
+{
+    m_kept = LoadKeptOptions();
+    // The stored switches are what runs use, also when the options stored before them stopped
+    // the load (a store written by hand, or by an older Quenzal).
+    if (const QString command = StoredSettings::lameCommand(); !command.isEmpty())
+        m_kept.switches = command;
+
+    // A font that is no longer installed is not applied: Qt would stand another one in.
+    const QString font = StoredSettings::fontName();
+    if (!font.isEmpty() && QFontDatabase::families().contains(font))
+        setFontName(font);
+
+    QString langue = StoredSettings::language();
+    if (!langue.isEmpty()) {
+        // A program folder that moved still finds its language file by name. A language file
+        // that is gone is not applied at all: every caption would be empty.
+        if (!QFileInfo::exists(langue)) {
+            const QString moved =
+                m_values.langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
+            langue = QFileInfo::exists(moved) ? moved : QString();
+        }
+        if (!langue.isEmpty()) {
+            if (langue.endsWith(QLatin1String(".lng")))
+                langue.chop(4);
+            setLanguage(langue);
+        }
+    }
+}
+
 void Program::unloadWindows()
 {
     delete m_dossier.data();
@@ -56,27 +90,66 @@ void Program::unloadWindows()
 
 frmMain* Program::mainWindow()
 {
-    if (!m_main) {
-        m_main = new frmMain(*this);
-        dress(m_main);
-    }
+    if (m_main)
+        return m_main;
+    m_main = new frmMain(*m_desktop, m_values.language);
+    m_runs = new RunController(*m_desktop, m_values.language, m_main, m_main);
+    connect(m_main, &frmMain::runRequested, this, &Program::startRun);
+    connect(m_main, &frmMain::folderSearchRequested, this, &Program::showFolderWindow);
+    connect(m_main, &frmMain::tagRequested, this, &Program::showTagWindow);
+    connect(m_main, &frmMain::optionLameRequested, this, &Program::showOptionLameWindow);
+    connect(m_main, &frmMain::optionRequested, this, &Program::showOptionWindow);
+    connect(m_main, &frmMain::infoRequested, this, &Program::showInfoWindow);
+    connect(m_main, &frmMain::manualRequested, this,
+            [this] { OpenDocument(*m_desktop, manualPath()); });
+    connect(m_main, &frmMain::closeWhileBusyRequested, m_runs, &RunController::closeWhileBusy);
+    connect(m_main, &frmMain::closing, this, [this] {
+        if (m_console) // a notice still to come goes with the window
+            m_console->hide();
+        unloadWindows();
+    });
+    connect(m_runs, &RunController::busyChanged, m_main, &frmMain::setBusy);
+    connect(m_runs, &RunController::quitRequested, m_main, &QWidget::close, Qt::QueuedConnection);
+    dress(m_main, frmMain::captionTable(), frmMain::fontControls());
+    connect(this, &Program::appearanceChanged, m_main, [this](Change change) {
+        if (change == Change::Language)
+            m_main->showHints();
+    });
+    m_main->showHints();
     return m_main;
+}
+
+RunController& Program::runs()
+{
+    mainWindow();
+    return *m_runs;
+}
+
+void Program::startRun(Direction direction)
+{
+    ConversionRequest request;
+    request.sources = m_main->fileList().paths();
+    request.optionsText = m_kept.switches;
+    request.outputFolder = NormaliseOutputFolder(m_kept.outputFolder);
+    request.programFolder = m_values.programFolder;
+    request.direction = direction;
+    request.deleteSources = direction == Direction::Encode && m_kept.deleteSources;
+    request.jobs = StoredSettings::jobCount();
+    const QString existing = StoredSettings::existingFiles();
+    request.existing = existing == QLatin1String("Passer")            ? ExistingFiles::Skip
+                       : existing == QLatin1String("Garder les deux") ? ExistingFiles::KeepBoth
+                                                                      : ExistingFiles::Replace;
+    m_runs->start(request, m_values.scriptPath(), *consoleWindow());
 }
 
 frmOptionLame* Program::optionLameWindow()
 {
     if (!m_optionLame) {
-        const KeptOptions kept = LoadKeptOptions();
-        m_values.options = kept.options;
-        m_optionLame = new frmOptionLame(mainWindow(), kept, *m_desktop, m_values.language,
+        m_optionLame = new frmOptionLame(mainWindow(), m_kept, *m_desktop, m_values.language,
                                          m_values.programFolder, m_values.userPresetFolder());
-        QObject::connect(m_optionLame, &frmOptionLame::confirmed, m_main,
-                         [this](const KeptOptions& confirmed) {
-                             m_values.options = confirmed.options;
-                             m_values.CommandeLame = confirmed.switches;
-                             m_main->lblRegistre->setText(confirmed.switches);
-                         });
-        dress(m_optionLame);
+        connect(m_optionLame, &frmOptionLame::confirmed, this,
+                [this](const KeptOptions& kept) { m_kept = kept; });
+        dress(m_optionLame, frmOptionLame::captionTable(), frmOptionLame::fontControls());
     }
     return m_optionLame;
 }
@@ -86,11 +159,9 @@ frmOption* Program::optionWindow()
     if (!m_option) {
         m_option = new frmOption(mainWindow(), *m_desktop, m_values.language,
                                  m_values.langueFolder(), m_values.fontName);
-        QObject::connect(m_option, &frmOption::languageChosen, m_main,
-                         [this](const QString& path) { setLanguage(path); });
-        QObject::connect(m_option, &frmOption::fontChosen, m_main,
-                         [this](const QString& face) { setFontName(face); });
-        dress(m_option);
+        connect(m_option, &frmOption::languageChosen, this, &Program::setLanguage);
+        connect(m_option, &frmOption::fontChosen, this, &Program::setFontName);
+        dress(m_option, frmOption::captionTable(), frmOption::fontControls());
     }
     return m_option;
 }
@@ -99,7 +170,7 @@ frmDossier* Program::folderWindow()
 {
     if (!m_dossier) {
         m_dossier = new frmDossier(mainWindow(), *m_desktop, m_values.language);
-        dress(m_dossier);
+        dress(m_dossier, frmDossier::captionTable(), frmDossier::fontControls());
     }
     return m_dossier;
 }
@@ -113,7 +184,7 @@ frmTag* Program::tagWindow()
 {
     if (!m_tag) {
         m_tag = new frmTag(mainWindow(), *m_desktop, m_values.language);
-        dress(m_tag);
+        dress(m_tag, frmTag::captionTable(), {});
     }
     return m_tag;
 }
@@ -122,7 +193,7 @@ frmInfo* Program::infoWindow()
 {
     if (!m_info) {
         m_info = new frmInfo(mainWindow());
-        dress(m_info);
+        dress(m_info, frmInfo::captionTable(), {});
     }
     return m_info;
 }
@@ -131,21 +202,18 @@ frmConsole* Program::consoleWindow()
 {
     if (!m_console) {
         m_console = new frmConsole(mainWindow());
-        applyConsoleTexts();
+        m_console->setTexts(ConsoleTexts::fromLanguage(m_values.language));
+        connect(this, &Program::appearanceChanged, m_console, [this](Change change) {
+            if (change == Change::Language)
+                m_console->setTexts(ConsoleTexts::fromLanguage(m_values.language));
+        });
     }
     return m_console;
 }
 
-void Program::LoadLameOptions()
-{
-    const KeptOptions kept = LoadKeptOptions();
-    m_values.options = kept.options;
-    optionLameWindow()->setKept(kept);
-}
-
 void Program::showOptionLameWindow()
 {
-    // Escape puts the kept options back itself: the window stays as it is.
+    // Annuler and Escape put the kept options back themselves: the window stays.
     optionLameWindow()->exec();
     ApplyFont();
 }
@@ -174,21 +242,13 @@ void Program::showInfoWindow()
     delete m_info.data();
 }
 
-QString Program::outputFolderText()
+void Program::showFolderWindow()
 {
-    return optionLameWindow()->kept().outputFolder;
-}
-
-void Program::setOutputFolderText(const QString& folder)
-{
-    KeptOptions kept = optionLameWindow()->kept();
-    kept.outputFolder = folder;
-    m_optionLame->setKept(kept);
-}
-
-bool Program::deleteSourcesAfterEncoding()
-{
-    return optionLameWindow()->kept().deleteSources;
+    frmDossier* window = folderWindow();
+    if (window->exec() == QDialog::Accepted)
+        m_main->addRows(window->foundRows());
+    delete window;
+    ApplyFont();
 }
 
 QString Program::text(const QString& section, const QString& key) const
@@ -196,38 +256,22 @@ QString Program::text(const QString& section, const QString& key) const
     return MessageText(m_values.language, section, key);
 }
 
-std::vector<Program::Dressing> Program::windows() const
+void Program::dress(QWidget* window, std::span<const CaptionEntry> captions,
+                    std::span<const char* const> fontControls)
 {
-    std::vector<Dressing> list;
-    if (m_main)
-        list.push_back({m_main, frmMain::captionTable(), frmMain::fontControls()});
-    if (m_info)
-        list.push_back({m_info, frmInfo::captionTable(), {}});
-    if (m_dossier)
-        list.push_back({m_dossier, frmDossier::captionTable(), frmDossier::fontControls()});
-    if (m_option)
-        list.push_back({m_option, frmOption::captionTable(), frmOption::fontControls()});
-    if (m_tag)
-        list.push_back({m_tag, frmTag::captionTable(), {}});
-    if (m_optionLame)
-        list.push_back(
-            {m_optionLame, frmOptionLame::captionTable(), frmOptionLame::fontControls()});
-    return list;
-}
-
-void Program::dress(QWidget* window) const
-{
-    for (const Dressing& d : windows()) {
-        if (d.window != window)
-            continue;
-        if (!m_values.language.path().isEmpty())
-            ApplyCaptions(window, m_values.language, d.captions);
-        if (!d.fontControls.empty())
-            ApplyFontFace(window, d.fontControls, m_values.fontName);
-        if (window == m_main)
-            m_main->showHints();
-        NameControls(window);
-    }
+    const auto apply = [this, window, captions, fontControls](Change change) {
+        if (change == Change::Language) {
+            // No language chosen: the built-in captions stay (every lookup would be empty).
+            if (!m_values.language.path().isEmpty())
+                ApplyCaptions(window, m_values.language, captions);
+            NameControls(window);
+        } else if (!fontControls.empty()) {
+            ApplyFontFace(window, fontControls, m_values.fontName);
+        }
+    };
+    apply(Change::Language);
+    apply(Change::Font);
+    connect(this, &Program::appearanceChanged, window, apply);
 }
 
 void Program::setLanguage(const QString& pathWithoutLng)
@@ -239,22 +283,8 @@ void Program::setLanguage(const QString& pathWithoutLng)
 
 void Program::ApplyLanguage()
 {
-    // No language chosen: the built-in captions stay (every lookup would give empty text).
-    if (m_values.language.path().isEmpty())
-        return;
-    for (const Dressing& d : windows()) {
-        ApplyCaptions(d.window, m_values.language, d.captions);
-        NameControls(d.window);
-    }
-    if (m_main)
-        m_main->showHints();
-    applyConsoleTexts();
-}
-
-void Program::applyConsoleTexts()
-{
-    if (m_console)
-        m_console->setTexts(ConsoleTexts::fromLanguage(m_values.language));
+    if (!m_values.language.path().isEmpty())
+        Q_EMIT appearanceChanged(Change::Language);
 }
 
 void Program::setFontName(const QString& face)
@@ -265,10 +295,7 @@ void Program::setFontName(const QString& face)
 
 void Program::ApplyFont()
 {
-    for (const Dressing& d : windows()) {
-        if (!d.fontControls.empty())
-            ApplyFontFace(d.window, d.fontControls, m_values.fontName);
-    }
+    Q_EMIT appearanceChanged(Change::Font);
 }
 
 void Program::loadQtTranslation()

@@ -1,18 +1,21 @@
 #pragma once
 
 #include "app/ProgramValues.h"
+#include "conversion/ConversionScript.h"
+#include "lame/KeptOptions.h"
 #include "settings/Captions.h"
 #include "settings/Desktop.h"
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <memory>
 #include <span>
-#include <vector>
 
 class QTranslator;
 class QWidget;
+class RunController;
 class frmConsole;
 class frmDossier;
 class frmInfo;
@@ -21,19 +24,18 @@ class frmOption;
 class frmOptionLame;
 class frmTag;
 
-// The one program: its program-wide values, the desktop seam and the windows. This is the only
-// place that knows every window: it makes them, dresses them in the chosen language and font,
-// loops over them when either changes, and passes results from one to another. Windows never
-// reach back into it.
-class Program {
+// The one program: its program-wide values, the desktop seam, the windows and the run's owner.
+// It makes the windows and wires their signals; nothing calls back up into it. The language
+// and the font reach every window through `appearanceChanged`, to which each window is
+// connected, with its own caption table and font controls, when it is made.
+class Program final : public QObject {
+    Q_OBJECT
+
 public:
     // `dataFolder` is the user's own folder for what the program folder cannot take (empty: the
     // desktop's usual place for Quenzal's data, ~/.local/share/Orvanel/Quenzal).
     explicit Program(const QString& programFolder, const QString& dataFolder = QString());
-    ~Program();
-
-    Program(const Program&) = delete;
-    Program& operator=(const Program&) = delete;
+    ~Program() override;
 
     ProgramValues& values() { return m_values; }
     const ProgramValues& values() const { return m_values; }
@@ -41,6 +43,11 @@ public:
     Desktop& desktop() { return *m_desktop; }
     // Tests put in a stand-in that records messages and answers dialogs.
     void setDesktop(std::unique_ptr<Desktop> desktop);
+
+    // The start sequence: the LAME options, the stored switches, the font and the language.
+    // Each step restores one stored value; a value that is missing or empty leaves its part
+    // as it is, and the other steps still run.
+    void Form_Load();
 
     // Each window is made on first use, hidden, and dressed at once. The main, LAME options
     // and general options windows are kept; the others are discarded once closed, so every
@@ -53,9 +60,12 @@ public:
     frmInfo* infoWindow();
     frmConsole* consoleWindow();
     frmDossier* existingFolderWindow() const;
+    RunController& runs();
 
-    // The LAME options window shown modally; after Escape it is made afresh and loaded from
-    // the settings store again, so that OK never stores the design values by accident.
+    // What the LAME options window last kept: the one value runs read of the LAME options.
+    const KeptOptions& keptOptions() const { return m_kept; }
+
+    // The LAME options window shown modally; Annuler and Escape put back what was kept.
     void showOptionLameWindow();
     // The general options window shown modally; Annuler discards it and the controls go back
     // to the default font.
@@ -63,17 +73,9 @@ public:
     // The tag editor, on `file` when it is an MP3 (empty: where it opens by default).
     void showTagWindow(const QString& file);
     void showInfoWindow();
+    void showFolderWindow();
     // Discards every window but the main one, in the order the program closes them.
     void unloadWindows();
-
-    // Makes the LAME options window and loads the stored options into it and the record.
-    void LoadLameOptions();
-
-    // The output folder of conversion runs (empty: beside each source) and the choice to
-    // delete sources after encoding, both kept by the LAME options window.
-    QString outputFolderText();
-    void setOutputFolderText(const QString& folder);
-    bool deleteSourcesAfterEncoding();
 
     // A message or hint in the current language, with the built-in text as a fallback.
     QString text(const QString& section, const QString& key) const;
@@ -89,21 +91,20 @@ public:
     // The manual in the current language.
     QString manualPath() const;
 
+    enum class Change { Language, Font };
+
+Q_SIGNALS:
+    void appearanceChanged(Program::Change change);
+
 private:
-    struct Dressing {
-        QWidget* window;
-        std::span<const CaptionEntry> captions;
-        std::span<const char* const> fontControls;
-    };
-    // The windows that exist, in the order the language reaches them, each with its caption
-    // table and the controls that follow the font choice.
-    std::vector<Dressing> windows() const;
-    // Sets the captions and the font of one window just made: the same tables as the loops.
-    void dress(QWidget* window) const;
-    void applyConsoleTexts();
+    // Dresses a window just made in the current language and font, and keeps it dressed.
+    void dress(QWidget* window, std::span<const CaptionEntry> captions,
+               std::span<const char* const> fontControls);
+    void startRun(Direction direction);
     void loadQtTranslation();
 
     ProgramValues m_values;
+    KeptOptions m_kept;
     std::unique_ptr<Desktop> m_desktop;
     std::unique_ptr<QTranslator> m_qtTranslation;
     QPointer<frmMain> m_main;
@@ -113,4 +114,5 @@ private:
     QPointer<frmTag> m_tag;
     QPointer<frmOptionLame> m_optionLame;
     QPointer<frmConsole> m_console;
+    QPointer<RunController> m_runs;
 };

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "lame/LameOptions.h"
 #include "settings/Language.h"
 
 #include <QString>
@@ -11,10 +10,8 @@ struct ProgramValues {
     // The user's own folder, for what an installed program folder cannot take: Quenzal.sh and
     // the user's presets (in Preset/).
     QString dataFolder;
-    LameOptions options;  // the one option record, zero-filled at start
-    QString CommandeLame; // the switches last built from `options`
-    Language language;    // the current language file
-    QString fontName;     // the face of the controls that follow the font choice; empty: default
+    Language language; // the current language file
+    QString fontName;  // the face of the controls that follow the font choice; empty: default
 
     QString langueFolder() const { return programFolder + QStringLiteral("/Langue"); }
     QString userPresetFolder() const { return dataFolder + QStringLiteral("/Preset"); }

@@ -1,5 +1,6 @@
 #include "app/ScreenSaver.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
@@ -16,6 +17,13 @@ QDBusMessage screenSaverCall(const QString& method)
     return QDBusMessage::createMethodCall(kService, kPath, kInterface, method);
 }
 
+void releaseCookie(uint cookie)
+{
+    QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
+    call << cookie;
+    QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+}
+
 } // namespace
 
 ScreenSaverInhibitor::ScreenSaverInhibitor(QObject* parent)
@@ -26,6 +34,19 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor()
 {
     if (m_haveCookie)
         release(m_cookie);
+    // A request still on its way outlives the switch: the inhibition it brings back is
+    // released as soon as it comes, or it would last as long as the desktop session.
+    for (QDBusPendingCallWatcher* watcher : findChildren<QDBusPendingCallWatcher*>()) {
+        disconnect(watcher, nullptr, this, nullptr);
+        watcher->setParent(QCoreApplication::instance());
+        connect(watcher, &QDBusPendingCallWatcher::finished, watcher,
+                [](QDBusPendingCallWatcher* call) {
+                    call->deleteLater();
+                    const QDBusPendingReply<uint> reply = *call;
+                    if (!reply.isError())
+                        releaseCookie(reply.value());
+                });
+    }
 }
 
 void ScreenSaverInhibitor::setInhibited(bool inhibited)
@@ -84,7 +105,5 @@ void ScreenSaverInhibitor::onInhibitReply(QDBusPendingCallWatcher* watcher)
 
 void ScreenSaverInhibitor::release(uint cookie)
 {
-    QDBusMessage call = screenSaverCall(QStringLiteral("UnInhibit"));
-    call << cookie;
-    QDBusConnection::sessionBus().call(call, QDBus::NoBlock);
+    releaseCookie(cookie);
 }

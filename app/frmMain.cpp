@@ -2,13 +2,9 @@
 
 #include "app/FileListModel.h"
 #include "app/MainLayout.h"
-#include "app/Program.h"
 #include "app/ScreenSaver.h"
-#include "app/frmDossier.h"
-#include "conversion/ConversionSession.h"
-#include "conversion/frmConsole.h"
-#include "settings/SettingsStore.h"
-#include "settings/frmOption.h"
+#include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
 #include "settings/mdlFichier.h"
 #include "settings/mdlMain.h"
 
@@ -18,7 +14,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QFontDatabase>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -129,8 +124,9 @@ std::span<const char* const> frmMain::fontControls()
     return kFontControls;
 }
 
-frmMain::frmMain(Program& program)
-    : m_program(program)
+frmMain::frmMain(Desktop& desktop, const Language& language)
+    : m_desktop(desktop)
+    , m_language(language)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Quenzal"));
@@ -202,9 +198,9 @@ void frmMain::createMenus()
     connect(mnuVeile, &QAction::triggered, this, &frmMain::mnuVeile_Click);
     connect(mnuDoc, &QAction::triggered, this, &frmMain::mnuDoc_Click);
     connect(mnuTag, &QAction::triggered, this, &frmMain::mnuTag_Click);
-    connect(mnuOptionLame, &QAction::triggered, this, [this] { m_program.showOptionLameWindow(); });
-    connect(mnuOption, &QAction::triggered, this, [this] { m_program.showOptionWindow(); });
-    connect(mnuInfo, &QAction::triggered, this, [this] { m_program.showInfoWindow(); });
+    connect(mnuOptionLame, &QAction::triggered, this, &frmMain::optionLameRequested);
+    connect(mnuOption, &QAction::triggered, this, &frmMain::optionRequested);
+    connect(mnuInfo, &QAction::triggered, this, &frmMain::infoRequested);
     connect(mnuAccueil, &QAction::triggered, this, &frmMain::mnuAccueil_Click);
     connect(mnuMail, &QAction::triggered, this, &frmMain::mnuMail_Click);
 }
@@ -258,13 +254,6 @@ void frmMain::createControls()
         cmdBouton[i] = button;
     }
 
-    lblRegistre = new QLabel(client);
-    lblRegistre->setObjectName(QStringLiteral("lblRegistre"));
-    lblRegistre->hide();
-    guille = new QLabel(QStringLiteral("\""), client);
-    guille->setObjectName(QStringLiteral("guille"));
-    guille->hide();
-
     stbMain = statusBar();
     stbMain->setObjectName(QStringLiteral("stbMain"));
     stbMain->setSizeGripEnabled(true);
@@ -277,37 +266,9 @@ void frmMain::createControls()
     stbMain->addWidget(stbPanel2, 1);
 }
 
-void frmMain::Form_Load()
+QString frmMain::text(const char* key) const
 {
-    // Each step restores one stored value; one that is missing leaves the others to run.
-    m_program.LoadLameOptions();
-    const auto stored = [](const char* name) {
-        return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QLatin1String(name));
-    };
-    const QString command = stored("Commande LAME");
-    if (!command.isEmpty())
-        lblRegistre->setText(command);
-
-    // A font that is no longer installed is not applied: Qt would stand another one in.
-    const QString font = stored("Police");
-    if (!font.isEmpty() && QFontDatabase::families().contains(font))
-        m_program.setFontName(font);
-
-    QString langue = stored("Langue");
-    if (!langue.isEmpty()) {
-        // A program folder that moved still finds its language file by name. A language file
-        // that is gone is not applied at all: every caption would be empty.
-        if (!QFileInfo::exists(langue)) {
-            const QString moved =
-                m_program.values().langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
-            langue = QFileInfo::exists(moved) ? moved : QString();
-        }
-        if (!langue.isEmpty()) {
-            if (langue.endsWith(QLatin1String(".lng")))
-                langue.chop(4);
-            m_program.setLanguage(langue);
-        }
-    }
+    return MessageText(m_language, QStringLiteral("Main"), QLatin1String(key));
 }
 
 void frmMain::Form_Resize()
@@ -343,22 +304,12 @@ void frmMain::resizeEvent(QResizeEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
-    if (m_session && m_session->isRunning()) {
+    if (m_busy) {
         event->ignore();
-        if (m_quitWhenIdle)
-            return; // already asked: the run is stopping
-        if (m_program.desktop().ask(
-                this, m_program.text(QStringLiteral("Main"), QStringLiteral("msgQuitRunning")),
-                QStringLiteral("Quenzal"))) {
-            m_quitWhenIdle = true;
-            m_session->stop();
-        }
+        Q_EMIT closeWhileBusyRequested();
         return;
     }
-    // A notice still to come (the console of a failed run is open) goes with the window.
-    if (frmConsole* console = m_program.consoleWindow(); console->isVisible())
-        console->hide();
-    m_program.unloadWindows();
+    Q_EMIT closing();
     event->accept();
 }
 
@@ -408,13 +359,12 @@ void frmMain::showHints()
 {
     for (int i = 0; i < 5; ++i) {
         const QString hint =
-            m_program.text(QStringLiteral("Main"), QStringLiteral("stb%1").arg(i + 1));
+            MessageText(m_language, QStringLiteral("Main"), QStringLiteral("stb%1").arg(i + 1));
         cmdBouton[i]->setToolTip(hint);
         cmdBouton[i]->setAccessibleName(hint);
     }
-    lstMain->setAccessibleName(m_program.text(QStringLiteral("Main"), QStringLiteral("accList")));
-    stbPanel1->setAccessibleName(
-        m_program.text(QStringLiteral("Main"), QStringLiteral("accRowCount")));
+    lstMain->setAccessibleName(text("accList"));
+    stbPanel1->setAccessibleName(text("accRowCount"));
     stbPanel2->clear(); // a hint in the language before would stay there
 }
 
@@ -437,8 +387,8 @@ void frmMain::ShowRowCount()
 
 void frmMain::mnuAjoutFichier_Click()
 {
-    const QStringList chosen = m_program.desktop().openFileNames(
-        this, m_program.text(QStringLiteral("Main"), QStringLiteral("dlgAddFiles")), QString(),
+    const QStringList chosen = m_desktop.openFileNames(
+        this, text("dlgAddFiles"), QString(),
         QStringLiteral(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
     QList<FileEntry> rows;
     for (const QString& path : chosen) {
@@ -452,14 +402,14 @@ void frmMain::mnuAjoutFichier_Click()
 
 void frmMain::mnuAjoutDossier_Click()
 {
-    frmDossier* window = m_program.folderWindow();
-    if (window->exec() == QDialog::Accepted) {
-        m_files->append(window->foundRows());
-        fitSizeColumn();
-        ShowRowCount();
-    }
-    delete window;
-    m_program.ApplyFont();
+    Q_EMIT folderSearchRequested();
+}
+
+void frmMain::addRows(const QList<FileEntry>& rows)
+{
+    m_files->append(rows);
+    fitSizeColumn();
+    ShowRowCount();
 }
 
 bool frmMain::removeSelectedRows()
@@ -500,66 +450,12 @@ void frmMain::mnuEffacer_Click()
 
 void frmMain::mnuEncode_Click()
 {
-    startRun(Direction::Encode);
+    Q_EMIT runRequested(Direction::Encode);
 }
 
 void frmMain::mnuDecode_Click()
 {
-    startRun(Direction::Decode);
-}
-
-void frmMain::startRun(Direction direction)
-{
-    if (m_busy)
-        return; // one run at a time, however the action was reached
-    ConversionRequest request;
-    request.sources = m_files->paths();
-    request.optionsText = lblRegistre->text();
-    request.outputFolder = NormaliseOutputFolder(m_program.outputFolderText());
-    request.programFolder = m_program.values().programFolder;
-    request.direction = direction;
-    request.deleteSources =
-        direction == Direction::Encode && m_program.deleteSourcesAfterEncoding();
-    m_program.setOutputFolderText(request.outputFolder);
-
-    m_session = std::make_unique<ConversionSession>(
-        m_program.desktop(), m_program.values().language, *m_program.consoleWindow(), this);
-    connect(m_session.get(), &ConversionSession::ended, this, &frmMain::onRunEnded);
-    setBusy(true);
-    if (!m_session->start(request, m_program.values().scriptPath(),
-                          frmOption::jobCount(frmOption::storedJobs()))) {
-        setBusy(false);
-        Q_EMIT runEnded(false);
-    }
-}
-
-void frmMain::onRunEnded(bool succeeded)
-{
-    if (succeeded || m_quitWhenIdle) {
-        setBusy(false);
-        Q_EMIT runEnded(succeeded);
-        if (m_quitWhenIdle)
-            close();
-        return;
-    }
-    Q_EMIT runEnded(false);
-    // The console window stays open on the failure; the notice follows once it is closed.
-    frmConsole* console = m_program.consoleWindow();
-    if (!console->isVisible()) {
-        showEndNotice();
-        return;
-    }
-    connect(console, &frmConsole::closed, this, &frmMain::showEndNotice, Qt::SingleShotConnection);
-}
-
-void frmMain::showEndNotice()
-{
-    m_program.desktop().showMessage(
-        this,
-        m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeA")) + QLatin1Char('\n') +
-            m_program.text(QStringLiteral("Main"), QStringLiteral("msgTimeB")),
-        QStringLiteral("Quenzal"), Desktop::Icon::Information);
-    setBusy(false);
+    Q_EMIT runRequested(Direction::Decode);
 }
 
 void frmMain::setBusy(bool busy)
@@ -581,7 +477,7 @@ void frmMain::mnuVeile_Click()
 
 void frmMain::mnuDoc_Click()
 {
-    OpenDocument(m_program.desktop(), m_program.manualPath());
+    Q_EMIT manualRequested();
 }
 
 void frmMain::mnuTag_Click()
@@ -590,17 +486,17 @@ void frmMain::mnuTag_Click()
     const QModelIndex current = lstMain->selectionModel()->currentIndex();
     const bool selected =
         current.isValid() && lstMain->selectionModel()->isRowSelected(current.row());
-    m_program.showTagWindow(selected ? m_files->entry(current.row()).fullPath() : QString());
+    Q_EMIT tagRequested(selected ? m_files->entry(current.row()).fullPath() : QString());
 }
 
 void frmMain::mnuAccueil_Click()
 {
-    OpenDocument(m_program.desktop(), kHomePage);
+    OpenDocument(m_desktop, kHomePage);
 }
 
 void frmMain::mnuMail_Click()
 {
-    OpenDocument(m_program.desktop(),
+    OpenDocument(m_desktop,
                  QStringLiteral("mailto:") + kMailAddress + QStringLiteral("?Subject=Quenzal"));
 }
 
@@ -640,7 +536,7 @@ void frmMain::cmdBouton_Click(int index)
 void frmMain::cmdBouton_MouseMove(int index)
 {
     stbPanel2->setText(
-        m_program.text(QStringLiteral("Main"), QStringLiteral("stb%1").arg(index + 1)));
+        MessageText(m_language, QStringLiteral("Main"), QStringLiteral("stb%1").arg(index + 1)));
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

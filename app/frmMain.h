@@ -7,12 +7,12 @@
 #include <QStringList>
 
 #include <array>
-#include <memory>
 #include <span>
 
-class ConversionSession;
+class Desktop;
 class FileListModel;
-class Program;
+class Language;
+struct FileEntry;
 class QAction;
 class QLabel;
 class QMenu;
@@ -22,23 +22,23 @@ class QTreeView;
 class ScreenSaverInhibitor;
 
 // The start window: the file list, the five image buttons, the status bar and the menus that
-// lead to every other window. The only window that is not modal.
+// lead to every other window. The only window that is not modal. It shows the list and says
+// by signals what the user asked for; the program answers.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit frmMain(Program& program);
+    // `language` gives the hints and messages; `desktop` the dialogs and links.
+    frmMain(Desktop& desktop, const Language& language);
     ~frmMain() override;
-
-    // The start sequence: each step restores one stored value; a value that is missing or
-    // empty leaves its label, font or language as it is, and the other steps still run.
-    void Form_Load();
 
     // Adds one file given by its full path; files that are not admitted are ignored.
     // The caller refreshes the row count.
     void AddFile(const QString& path);
     // Adds dropped files and folders (a folder adds its admitted files one level deep).
     void DropPaths(const QStringList& paths);
+    // Rows found elsewhere (the folder search window).
+    void addRows(const QList<FileEntry>& rows);
     // The picture buttons' hints as their tooltips and accessible names, and the list's name,
     // in the current language.
     void showHints();
@@ -70,10 +70,8 @@ public:
     std::array<QToolButton*, 5> cmdBouton{};
     QLabel* lblBouton = nullptr;
     QStatusBar* stbMain = nullptr;
-    QLabel* stbPanel1 = nullptr;   // row count
-    QLabel* stbPanel2 = nullptr;   // button hints
-    QLabel* lblRegistre = nullptr; // the LAME switches for Encode runs
-    QLabel* guille = nullptr;      // the quote character of script lines
+    QLabel* stbPanel1 = nullptr; // row count
+    QLabel* stbPanel2 = nullptr; // button hints
 
     QMenu* mnuFichier = nullptr;
     QAction* mnuAjoutFichier = nullptr;
@@ -107,17 +105,25 @@ public:
     static std::span<const char* const> fontControls();
 
     // A conversion run or its end-of-run notice is under way: the window and its actions
-    // are disabled meanwhile.
+    // are disabled meanwhile, and files handed over wait for the end.
     bool isBusy() const { return m_busy; }
+    void setBusy(bool busy);
 
 Q_SIGNALS:
-    // A run is over: every file converted, or not. A run refused by its checks (the user was
-    // told why) ends at once, unsuccessfully.
-    void runEnded(bool succeeded);
+    void runRequested(Direction direction);
+    void folderSearchRequested();
+    void tagRequested(const QString& file); // the selected MP3, or empty
+    void optionLameRequested();
+    void optionRequested();
+    void infoRequested();
+    void manualRequested();
+    // Closing while busy: the owner of the run decides; the window stays meanwhile.
+    void closeWhileBusyRequested();
+    // The window is closing: Quenzal ends.
+    void closing();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Closing during a run asks whether to stop it; Quenzal then ends once the run has.
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -130,18 +136,15 @@ private:
     // Shows a menu as a popup at `where`, with some of its items hidden for the time it is
     // open; they are shown again as soon as it closes.
     void popup(QMenu* menu, const QList<QAction*>& hidden, const QPoint& where);
-    void startRun(Direction direction);
-    void onRunEnded(bool succeeded);
-    void showEndNotice();
-    void setBusy(bool busy);
     // The size column as wide as the largest size listed.
     void fitSizeColumn();
 
-    Program& m_program;
+    QString text(const char* key) const;
+
+    Desktop& m_desktop;
+    const Language& m_language;
     FileListModel* m_files = nullptr;
     ScreenSaverInhibitor* m_screenSaver = nullptr;
-    std::unique_ptr<ConversionSession> m_session;
     bool m_busy = false;
-    bool m_quitWhenIdle = false; // the user closed the window during the run
-    QStringList m_waitingPaths;  // handed over during a run
+    QStringList m_waitingPaths; // handed over during a run
 };

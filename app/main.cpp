@@ -1,5 +1,6 @@
 #include "app/FileListModel.h"
 #include "app/Program.h"
+#include "app/RunController.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 
@@ -64,7 +65,7 @@ int main(int argc, char* argv[])
 
     Program program(QCoreApplication::applicationDirPath());
     frmMain* main = program.mainWindow();
-    main->Form_Load();
+    program.Form_Load();
     main->show();
     QObject::connect(&instance, &SingleInstance::pathsReceived, main, &frmMain::receivePaths);
     main->DropPaths(paths);
@@ -82,7 +83,7 @@ int main(int argc, char* argv[])
     // A run that fails keeps its console window open, naming what was not converted; Quenzal
     // then ends when the user closes it, with exit code 1.
     bool succeeded = false;
-    QObject::connect(main, &frmMain::runEnded, main, [main, &succeeded](bool ok) {
+    QObject::connect(&program.runs(), &RunController::ended, main, [main, &succeeded](bool ok) {
         succeeded = ok;
         if (ok)
             main->close();

@@ -8,7 +8,7 @@
 #include "app/FileListModel.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
-#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 
 #include "../tests/TestFiles.h"
 
@@ -102,23 +102,24 @@ int main(int argc, char* argv[])
     for (int i = 0; i < 20; ++i)
         WriteSineWav(music + QString("track %1.wav").arg(i, 2, 10, QChar('0')), 30.0);
 
+    StoredSettings::setLameCommand("-b 128 -m j -q 3 ");
     Program program(folder);
     frmMain* main = program.mainWindow();
+    program.Form_Load();
     main->show();
     for (int i = 0; i < 20; ++i)
         main->AddFile(music + QString("track %1.wav").arg(i, 2, 10, QChar('0')));
-    main->lblRegistre->setText("-b 128 -m j -q 3 ");
     QCoreApplication::processEvents(); // the list is on screen before Encode is chosen
 
     // The script's lines one per line, for xargs, and its shared part, which each line needs.
     const QString script = folder + "/Quenzal.sh";
     std::vector<double> one, oneCpu, autoWall, autoCpu, xargs, sh;
     for (int round = 0; round < rounds; ++round) {
-        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "1");
+        StoredSettings::setJobs("1");
         const Cost sequential = encode(main);
         one.push_back(sequential.wall);
         oneCpu.push_back(sequential.cpuShare);
-        WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, "Encodages simultanés", "Auto");
+        StoredSettings::setJobs("Auto");
         const Cost parallel = encode(main);
         autoWall.push_back(parallel.wall);
         autoCpu.push_back(parallel.cpuShare);

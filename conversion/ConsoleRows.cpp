@@ -53,6 +53,12 @@ QString ConsoleRows::stateText(const Row& row) const
     case State::Failed:
         return row.lastLine.isEmpty() ? m_texts.failed.arg(row.exitCode)
                                       : m_texts.failedLine.arg(row.exitCode).arg(row.lastLine);
+    case State::UpToDate:
+        return m_texts.upToDate;
+    case State::Stopped:
+        return m_texts.stopped;
+    case State::NotStarted:
+        return m_texts.notStarted;
     }
     return {};
 }
@@ -133,6 +139,33 @@ void ConsoleRows::finish(int row, bool ok, int exitCode)
     }
     m_scanned.erase(row);
     changed(row);
+}
+
+void ConsoleRows::markUpToDate(int row)
+{
+    if (row < 0 || row >= m_rows.size() || m_rows[row].state != State::Waiting)
+        return;
+    m_rows[row].state = State::UpToDate;
+    m_rows[row].percent = 100;
+    ++m_done;
+    changed(row);
+}
+
+void ConsoleRows::markStopped()
+{
+    for (int row = 0; row < m_rows.size(); ++row) {
+        Row& r = m_rows[row];
+        if (r.state == State::Running) {
+            r.state = State::Stopped;
+            --m_running;
+        } else if (r.state == State::Waiting) {
+            r.state = State::NotStarted;
+        } else {
+            continue;
+        }
+        m_scanned.erase(row);
+        changed(row);
+    }
 }
 
 void ConsoleRows::findLastLine(Row& r, int row)

@@ -18,13 +18,14 @@ class ConsoleRows : public QAbstractTableModel {
     Q_OBJECT
 
 public:
-    enum class State { Waiting, Running, Done, Failed };
+    enum class State { Waiting, Running, Done, Failed, UpToDate, Stopped, NotStarted };
     enum Column { NameColumn, StateColumn, ColumnCount };
 
     // The texts of the states and columns; %1 is the percentage, the exit code, or the exit
     // code then the error line.
     struct Texts {
-        QString file, state, waiting, running, done, failed, failedLine;
+        QString file, state, waiting, running, done, failed, failedLine, upToDate, stopped,
+            notStarted;
     };
 
     explicit ConsoleRows(QObject* parent = nullptr);
@@ -45,6 +46,10 @@ public:
     void appendOutput(int row, QByteArrayView bytes);
     void setProgress(int row, int percent);
     void finish(int row, bool ok, int exitCode);
+    // "Passer": the file's output was already there; it counts as done.
+    void markUpToDate(int row);
+    // After a stop: a running file was stopped, a waiting one never started.
+    void markStopped();
     // Reads the progress every running file showed since the last call (ownProgress only),
     // and tells the view about every row that changed.
     void refresh();

@@ -1,17 +1,34 @@
 #include "conversion/ConversionRun.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <csignal>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
 constexpr char kBeginMarker[] = "QUENZAL:begin ";
 constexpr char kDoneMarker[] = "QUENZAL:done ";
+
+// How long an encoder has to end after SIGTERM before its whole process group gets SIGKILL.
+constexpr int kGraceMs = 3000;
+
+// SIGTERM to a script's process group now, SIGKILL after the grace period: an encoder that
+// ignores SIGTERM, or goes on writing for a moment, cannot outlive the run. The group outlives
+// its leader (the shell), so the escalation does not wait for the leader's end.
+void endGroup(qint64 pid)
+{
+    if (pid <= 0)
+        return;
+    ::kill(-static_cast<pid_t>(pid), SIGTERM);
+    QTimer::singleShot(kGraceMs, QCoreApplication::instance(),
+                       [pid] { ::kill(-static_cast<pid_t>(pid), SIGKILL); });
+}
 
 } // namespace
 
@@ -64,40 +81,36 @@ QList<RunOutputParser::Event> RunOutputParser::finish()
     return events;
 }
 
-QByteArray FileState(const QString& path)
-{
-    struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
-        return "none";
-    return QByteArray::number(quint64(st.st_ino)) + ' ' + QByteArray::number(qint64(st.st_size)) +
-           ' ' + QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
-           QByteArray::number(qint64(st.st_mtim.tv_nsec)).rightJustified(9, '0');
-}
-
-ConversionRun::ConversionRun(ConversionPlan plan, QString scriptPath, int jobs, QObject* parent)
+ConversionRun::ConversionRun(ConversionPlan plan, int jobs, QObject* parent)
     : QObject(parent)
     , m_plan(std::move(plan))
-    , m_scriptPath(std::move(scriptPath))
     , m_jobCount(std::max(jobs, 1))
 {
     m_done.fill(false, m_plan.lines.size());
+    for (int i = 0; i < m_plan.lines.size(); ++i)
+        m_done[i] = m_plan.lines.at(i).upToDate; // nothing to run
 }
 
 ConversionRun::~ConversionRun()
 {
+    // Nothing waits for the scripts here: each is ended as a stop ends it and reaped once it
+    // has, by the application.
     for (const auto& job : m_jobs) {
-        disconnect(job->process, nullptr, this, nullptr);
-        const qint64 pid = job->process->processId();
-        if (pid > 0)
-            ::kill(-static_cast<pid_t>(pid), SIGTERM);
-        job->process->waitForFinished(5000);
+        QProcess* process = job->process;
+        disconnect(process, nullptr, this, nullptr);
+        endGroup(process->processId());
+        process->setParent(QCoreApplication::instance());
+        if (process->state() == QProcess::NotRunning)
+            process->deleteLater();
+        else
+            connect(process, &QProcess::finished, process, &QObject::deleteLater);
     }
 }
 
 void ConversionRun::start()
 {
     if (m_jobCount == 1) {
-        startJob({m_scriptPath}, -1);
+        startJob({QStringLiteral("-s")}, -1);
         return;
     }
     startMoreLines();
@@ -110,6 +123,8 @@ void ConversionRun::startMoreLines()
     while (!m_result.stopped && int(m_jobs.size()) < m_jobCount &&
            m_nextLine < m_plan.lines.size()) {
         const int index = static_cast<int>(m_nextLine++);
+        if (m_plan.lines.at(index).upToDate)
+            continue;
         startJob({QStringLiteral("-c"), ScriptText({m_plan.lines.at(index)})}, index);
     }
 }
@@ -125,8 +140,9 @@ void ConversionRun::startJob(const QStringList& arguments, int line)
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
     process->setProcessEnvironment(environment);
-    process->setWorkingDirectory(QFileInfo(m_scriptPath).absolutePath());
+    process->setWorkingDirectory(QDir::homePath());
     Job& ref = *job;
+    connect(process, &QProcess::started, this, [&ref] { ref.pid = ref.process->processId(); });
     connect(process, &QProcess::readyReadStandardError, this,
             [this, &ref] { readStandardError(ref, true); });
     connect(process, &QProcess::readyReadStandardOutput, this,
@@ -138,6 +154,10 @@ void ConversionRun::startJob(const QStringList& arguments, int line)
     });
     m_jobs.push_back(std::move(job));
     process->start(QStringLiteral("/bin/sh"), arguments);
+    if (line < 0) { // the whole script, read by the shell as it goes
+        process->write(m_plan.script.toUtf8());
+        process->closeWriteChannel();
+    }
 }
 
 void ConversionRun::stop()
@@ -145,11 +165,8 @@ void ConversionRun::stop()
     if (!isRunning() || m_result.stopped)
         return;
     m_result.stopped = true;
-    for (const auto& job : m_jobs) {
-        const qint64 pid = job->process->processId();
-        if (pid > 0)
-            ::kill(-static_cast<pid_t>(pid), SIGTERM);
-    }
+    for (const auto& job : m_jobs)
+        endGroup(job->process->processId());
 }
 
 void ConversionRun::readStandardError(Job& job, bool markersFirst)
@@ -173,7 +190,6 @@ void ConversionRun::handle(Job& job, const QList<RunOutputParser::Event>& events
             if (index < 0 || index >= m_plan.lines.size() || m_done[index])
                 break; // not ours
             job.current = index;
-            job.before = event.before;
             Q_EMIT fileStarted(event.line, m_plan.lines.at(index).source);
             break;
         case RunOutputParser::Event::Done: {
@@ -191,6 +207,10 @@ void ConversionRun::handle(Job& job, const QList<RunOutputParser::Event>& events
             const bool ok = event.exitCode == 0 && event.written;
             if (!ok)
                 m_result.failedLines.append(index);
+            else if (const ScriptLine& line = m_plan.lines.at(index);
+                     line.deleteSource && !SameFile(line.output, line.source))
+                QFile::remove(line.source); // its output is whole and in place
+
             Q_EMIT fileFinished(event.line, ok, event.exitCode);
             break;
         }
@@ -237,9 +257,6 @@ void ConversionRun::removeInterruptedOutput(Job& job)
 {
     if (job.current < 0)
         return;
-    const QString output = m_plan.lines.at(job.current).output;
-    // Only what this line wrote: a file that is as it was before the line is someone's.
-    if (FileState(output) != job.before && QFileInfo(output).isFile())
-        QFile::remove(output);
+    QFile::remove(TemporaryOutput(m_plan.lines.at(job.current).output, job.pid, job.current + 1));
     job.current = -1;
 }

@@ -50,23 +50,25 @@ struct RunResult {
 
 Q_DECLARE_METATYPE(RunResult)
 
-// Runs a written conversion script and follows it line by line: which file is being converted
-// and which ones failed. With one job the script itself runs, /bin/sh reading it line by line;
+// Runs a conversion plan's script and follows it line by line: which file is being converted
+// and which ones failed. With one job /bin/sh reads the whole script from a pipe, line by line;
 // with more, Quenzal runs the script's lines itself, each through /bin/sh -c with the same
-// prologue, at most `jobs` at a time, starting them in list order. Every /bin/sh and the lame
-// it starts run in a session of their own, so that a stop ends both. Everything is reported
-// by signals; nothing waits.
+// prologue, at most `jobs` at a time, starting them in list order. Either way the run executes
+// exactly its own lines: no file that someone else could change in between is run. Every
+// /bin/sh and the lame it starts run in a session of their own, so that a stop ends both.
+// A source to delete is removed by Quenzal once the line's end said its output is in place.
+// Everything is reported by signals; nothing waits.
 class ConversionRun : public QObject {
     Q_OBJECT
 
 public:
-    ConversionRun(ConversionPlan plan, QString scriptPath, int jobs = 1, QObject* parent = nullptr);
+    explicit ConversionRun(ConversionPlan plan, int jobs = 1, QObject* parent = nullptr);
     ~ConversionRun() override;
 
     // Starts the run; `finished` follows in every case, also when /bin/sh cannot start.
     void start();
-    // Ends the scripts and their lame. An interrupted line's output is removed only when that
-    // line wrote it: a file that was there before the line is never touched.
+    // Ends the scripts and their lame (SIGTERM, then SIGKILL after a grace period). Only an
+    // interrupted line's temporary file goes: no output and no source is ever touched.
     void stop();
     bool isRunning() const { return !m_jobs.empty(); }
 
@@ -84,9 +86,9 @@ private:
     struct Job {
         QProcess* process = nullptr;
         RunOutputParser parser;
-        int line = -1;     // the one line it runs, when lines run on their own
-        int current = -1;  // 0-based line that began and has not ended
-        QByteArray before; // its output's state before it began
+        int line = -1;    // the one line it runs, when lines run on their own
+        qint64 pid = 0;   // the shell's, which names the temporary files
+        int current = -1; // 0-based line that began and has not ended
         // A line run on its own reports its end once its process has ended, when all that lame
         // wrote on the other pipe has been read too.
         std::optional<RunOutputParser::Event> done;
@@ -102,13 +104,9 @@ private:
     void removeInterruptedOutput(Job& job);
 
     ConversionPlan m_plan;
-    QString m_scriptPath;
     int m_jobCount = 1;
     std::vector<std::unique_ptr<Job>> m_jobs;
     qsizetype m_nextLine = 0; // the next line to start, when the lines run on their own
     RunResult m_result;
     QList<bool> m_done; // per line: its end was reported
 };
-
-// The state of a file as the script's quenzal_state writes it: "inode size mtime", or "none".
-QByteArray FileState(const QString& path);

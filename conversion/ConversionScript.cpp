@@ -10,37 +10,39 @@
 
 #include <algorithm>
 
+#include <cerrno>
+#include <csignal>
+
 #include <sys/stat.h>
 
 namespace {
 
 // Shared by every script: what happens around each line, and the exit code of the whole run.
 const char kPrologue[] = R"sh(#!/bin/sh
-# Written by Quenzal for one conversion run: one lame command line per file.
+# Written by Quenzal for one conversion run: one lame command line per file. lame writes to a
+# hidden temporary file beside the output, which replaces the output only once lame has ended
+# well: an output appears whole or not at all.
 rc=0
-quenzal_state() {
-    stat -c '%i %s %.9Y' -- "$1" 2>/dev/null || echo none
-}
 quenzal_begin() {
-    # $1 line number, $2 output: how the output was before this line (so that an older file
-    # of the same name is never taken for this line's work).
-    before=$(quenzal_state "$2")
-    echo "QUENZAL:begin $1 $before"
+    # $1 line number, $2 output
+    tmp="${2%/*}/.quenzal-$$-$1.part"
+    echo "QUENZAL:begin $1"
 }
 quenzal_done() {
-    # $1 lame's exit code, $2 line number, $3 output, $4 source, $5 1 to delete the source
+    # $1 lame's exit code, $2 line number, $3 output
     written=0
-    if [ -s "$3" ] && [ "$(quenzal_state "$3")" != "$before" ]; then
+    if [ "$1" -eq 0 ] && [ -s "$tmp" ] && mv -f -- "$tmp" "$3"; then
         written=1
-    fi
-    if [ "$1" -ne 0 ] || [ "$written" -ne 1 ]; then
+    else
+        rm -f -- "$tmp"
         rc=1
-    elif [ "$5" = 1 ] && [ ! "$3" -ef "$4" ]; then
-        rm -f -- "$4"
     fi
     echo "QUENZAL:done $2 $1 $written"
 }
 )sh";
+
+const QLatin1String kTemporaryPrefix(".quenzal-");
+const QLatin1String kTemporarySuffix(".part");
 
 bool isOptionCharacter(QChar c)
 {
@@ -58,26 +60,39 @@ QString asArgument(const QString& path)
     return path.startsWith(QLatin1Char('/')) ? path : QStringLiteral("./") + path;
 }
 
-// The same file, also through a symbolic or a hard link.
-bool sameFile(const QString& a, const QString& b)
+// The file's identity, empty when there is no such file.
+QString fileId(const QString& path)
 {
-    if (QDir::cleanPath(a) == QDir::cleanPath(b))
-        return true;
-    struct stat sa {
-    }, sb{};
-    return ::stat(QFile::encodeName(a).constData(), &sa) == 0 &&
-           ::stat(QFile::encodeName(b).constData(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return QString::number(st.st_dev) + QLatin1Char(':') + QString::number(st.st_ino);
 }
 
-// "name.mp3", then "name (2).mp3", "name (3).mp3"... until no other row uses it.
+// "name.mp3", then "name (2).mp3", "name (3).mp3"... until the name is free: no other row uses
+// it, it is no source of the run (also through a link), and with `keepExisting` nothing is there.
 QString uniqueOutput(const QString& folder, const QString& base, const QString& extension,
-                     const QSet<QString>& taken)
+                     const QSet<QString>& taken, const QSet<QString>& sourceIds, bool keepExisting)
 {
+    const auto occupied = [&](const QString& candidate) {
+        if (taken.contains(candidate))
+            return true;
+        const QString id = fileId(candidate);
+        if (!id.isEmpty() && sourceIds.contains(id))
+            return true;
+        return keepExisting && (!id.isEmpty() || QFileInfo(candidate).isSymLink());
+    };
     QString candidate = folder + base + extension;
-    for (int n = 2; taken.contains(candidate); ++n)
+    for (int n = 2; occupied(candidate); ++n)
         candidate = folder + base + QStringLiteral(" (%1)").arg(n) + extension;
     return candidate;
+}
+
+// "Passer": an output that is there, not empty and newer than its source.
+bool isUpToDate(const QString& output, const QString& source)
+{
+    const QFileInfo out(output), in(source);
+    return out.isFile() && out.size() > 0 && out.lastModified() > in.lastModified();
 }
 
 } // namespace
@@ -174,9 +189,38 @@ bool IsAudioFile(const QString& path)
     return mp3.Bitrate() != 0 && mp3.Frequency() != 0 && mp3.Frequency() != 99999;
 }
 
+bool SameFile(const QString& a, const QString& b)
+{
+    if (QDir::cleanPath(a) == QDir::cleanPath(b))
+        return true;
+    const QString id = fileId(a);
+    return !id.isEmpty() && id == fileId(b);
+}
+
+QString TemporaryOutput(const QString& output, qint64 pid, int number)
+{
+    return output.left(output.lastIndexOf(QLatin1Char('/')) + 1) + kTemporaryPrefix +
+           QString::number(pid) + QLatin1Char('-') + QString::number(number) + kTemporarySuffix;
+}
+
+void RemoveLeftovers(const QString& folder)
+{
+    const QStringList names =
+        QDir(folder).entryList({kTemporaryPrefix + QStringLiteral("*") + kTemporarySuffix},
+                               QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        bool ok = false;
+        const qint64 pid =
+            name.mid(kTemporaryPrefix.size()).section(QLatin1Char('-'), 0, 0).toLongLong(&ok);
+        // A shell that still lives (also another user's) is still writing it.
+        if (ok && pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM))
+            continue;
+        QFile::remove(QDir(folder).filePath(name));
+    }
+}
+
 QString ScriptCommand(int number, const QString& programFolder, Direction direction,
-                      const QString& optionsText, const QString& source, const QString& output,
-                      bool deleteSource)
+                      const QString& optionsText, const QString& source, const QString& output)
 {
     const QString middle = direction == Direction::Encode
                                ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
@@ -185,16 +229,17 @@ QString ScriptCommand(int number, const QString& programFolder, Direction direct
     const QString quotedOutput = ShellQuote(asArgument(output));
     const QString quotedSource = ShellQuote(asArgument(source));
     return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput + QStringLiteral("; ") +
-           lame + middle + quotedSource + QLatin1Char(' ') + quotedOutput +
-           QStringLiteral("; quenzal_done $? %1 ").arg(number) + quotedOutput + QLatin1Char(' ') +
-           quotedSource + (deleteSource ? QStringLiteral(" 1") : QStringLiteral(" 0"));
+           lame + middle + quotedSource +
+           QStringLiteral(" \"$tmp\" 2>&1; quenzal_done $? %1 ").arg(number) + quotedOutput;
 }
 
 QString ScriptText(const QList<ScriptLine>& lines)
 {
     QString script = QLatin1String(kPrologue);
-    for (const ScriptLine& line : lines)
-        script += line.command + QLatin1Char('\n');
+    for (const ScriptLine& line : lines) {
+        if (!line.command.isEmpty())
+            script += line.command + QLatin1Char('\n');
+    }
     script += QStringLiteral("exit $rc\n");
     return script;
 }
@@ -208,9 +253,13 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
         request.outputFolder.isEmpty() ? QString() : NormaliseOutputFolder(request.outputFolder);
 
     ConversionPlan plan;
-    QSet<QString> taken; // no output may replace a listed source or another output
-    for (const QString& source : request.sources)
+    QSet<QString> taken;     // no output may replace a listed source or another output
+    QSet<QString> sourceIds; // nor a source through a link
+    for (const QString& source : request.sources) {
         taken.insert(QDir::cleanPath(source));
+        if (const QString id = fileId(source); !id.isEmpty())
+            sourceIds.insert(id);
+    }
     QSet<QString> seenSources, subfolders;
     for (int r = 0; r < request.sources.size(); ++r) {
         const QString& source = request.sources.at(r);
@@ -237,7 +286,7 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
         if (folder.isEmpty())
             folder = source.left(source.size() - name.size()) + subfolderName;
         const QString base = SplitPath(name, BaseName);
-        if (sameFile(folder + base + outExtension, source)) {
+        if (SameFile(folder + base + outExtension, source)) {
             plan.skipped.append({r, source, SkippedRow::SameAsSource});
             continue;
         }
@@ -245,14 +294,21 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
             subfolders.insert(folder);
             plan.subfolders.append(folder);
         }
-        const QString output = uniqueOutput(folder, base, outExtension, taken);
+        const QString first = folder + base + outExtension;
+        const bool upToDate = request.existing == ExistingFiles::Skip && !taken.contains(first) &&
+                              isUpToDate(first, source) && !sourceIds.contains(fileId(first));
+        const QString output = upToDate ? first
+                                        : uniqueOutput(folder, base, outExtension, taken, sourceIds,
+                                                       request.existing == ExistingFiles::KeepBoth);
         taken.insert(QDir::cleanPath(output));
 
         const int number = static_cast<int>(plan.lines.size()) + 1;
         const QString command =
-            ScriptCommand(number, request.programFolder, request.direction, request.optionsText,
-                          source, output, encode && request.deleteSources);
-        plan.lines.append({r, source, output, command});
+            upToDate ? QString()
+                     : ScriptCommand(number, request.programFolder, request.direction,
+                                     request.optionsText, source, output);
+        plan.lines.append(
+            {r, source, output, command, encode && request.deleteSources && !upToDate, upToDate});
     }
     plan.script = ScriptText(plan.lines);
     return plan;

@@ -5,10 +5,20 @@
 #include <QStringList>
 
 // The conversion script: one lame command line per listed file, run by /bin/sh. Each line is
-//   quenzal_begin N "<output>"; "<program folder>/lame" <switches> "<source>" "<output>";
-//   quenzal_done $? N "<output>" "<source>" 0|1
-// (on one line): the calls around the encoder tell Quenzal when a file starts and how it ended,
-// so that a failed file is never reported as a success. The script can be run again by hand.
+//   quenzal_begin N "<output>"; "<program folder>/lame" <switches> "<source>" "$tmp" 2>&1;
+//   quenzal_done $? N "<output>"
+// (on one line): lame writes to a hidden temporary file beside the output (".quenzal-PID-N.part",
+// PID the shell's), which becomes the output only once lame has ended well, so that an output
+// appears whole or not at all and an earlier file of that name stays until then. The calls
+// around the encoder tell Quenzal when a file starts and how it ended, so that a failed file is
+// never reported as a success. The script can be run again by hand, with the same guarantees.
+
+// What a run does with an output that is already there ("Fichiers existants").
+enum class ExistingFiles {
+    Replace,  // "Remplacer": replaced, once the new one is whole
+    Skip,     // "Passer": a non-empty output newer than its source is left alone
+    KeepBoth, // "Garder les deux": the new output gets the next free "name (N).mp3"
+};
 
 enum class Direction { Encode, Decode };
 
@@ -19,13 +29,17 @@ struct ConversionRequest {
     QString programFolder; // where lame is
     Direction direction = Direction::Encode;
     bool deleteSources = false; // Encode only: remove a source once its MP3 is safely there
+    int jobs = 1;               // files converted at once (1: the script runs as it is written)
+    ExistingFiles existing = ExistingFiles::Replace;
 };
 
 struct ScriptLine {
     int row = 0; // index in ConversionRequest::sources
     QString source;
     QString output;
-    QString command; // the whole script line, without its line feed
+    QString command; // the whole script line, without its line feed; empty when up to date
+    bool deleteSource = false; // Quenzal removes the source once it knows the output is kept
+    bool upToDate = false;     // "Passer": the output is already there and newer
 };
 
 struct SkippedRow {
@@ -68,8 +82,17 @@ QStringList OptionWords(const QString& optionsText);
 // One line of the script (without its line feed): the call before, the lame command (the
 // switches for Encode, --decode for Decode) and the check after. `number` counts from 1.
 QString ScriptCommand(int number, const QString& programFolder, Direction direction,
-                      const QString& optionsText, const QString& source, const QString& output,
-                      bool deleteSource);
+                      const QString& optionsText, const QString& source, const QString& output);
+
+// The temporary file a line's lame writes before it becomes `output`, for the shell `pid`.
+QString TemporaryOutput(const QString& output, qint64 pid, int number);
+
+// Removes the temporary files that runs which no longer live left in `folder` (a run that was
+// killed); those of a run still under way stay.
+void RemoveLeftovers(const QString& folder);
+
+// The same file, also through a symbolic or a hard link.
+bool SameFile(const QString& a, const QString& b);
 
 // True when the file's first bytes are those of a WAV ("RIFF"…"WAVE"), an AIFF
 // ("FORM"…"AIFF"/"AIFC") or an MP3 (an ID3v2 tag, or a frame header the MP3 reader accepts).
@@ -78,5 +101,6 @@ bool IsAudioFile(const QString& path);
 
 ConversionPlan PlanConversion(const ConversionRequest& request);
 
-// The script's whole text for some lines: the shared prologue, the lines, the exit code.
+// The script's whole text for some lines: the shared prologue, the lines (but those up to
+// date), the exit code.
 QString ScriptText(const QList<ScriptLine>& lines);

@@ -10,6 +10,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 #include <QWidget>
 
 ConversionSession::ConversionSession(Desktop& desktop, const Language& language,
@@ -47,7 +48,7 @@ void ConversionSession::stop()
         m_run->stop();
 }
 
-bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath, int jobs)
+bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath)
 {
     const QString lame = request.programFolder + QStringLiteral("/lame");
     if (!Exists(lame) || !QFileInfo(lame).isExecutable()) {
@@ -74,6 +75,13 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
         }
     }
 
+    // Temporary files of runs that were killed in these folders: never anyone's output.
+    QSet<QString> folders;
+    for (const ScriptLine& line : plan.lines)
+        folders.insert(line.output.left(line.output.lastIndexOf(QLatin1Char('/'))));
+    for (const QString& folder : folders)
+        RemoveLeftovers(folder);
+
     static const char* const skipKeys[] = {"msgSkipDecode", "msgSkipSame", "msgSkipRepeated",
                                            "msgSkipNotAudio"};
     QStringList notes;
@@ -83,9 +91,13 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     names.reserve(plan.lines.size());
     for (const ScriptLine& line : plan.lines)
         names << SplitPath(line.source, NameWithExtension);
-    m_console.beginRun(names, notes, jobs);
+    m_console.beginRun(names, notes, request.jobs);
+    for (int i = 0; i < plan.lines.size(); ++i) {
+        if (plan.lines.at(i).upToDate)
+            m_console.markUpToDate(i + 1);
+    }
 
-    m_run = std::make_unique<ConversionRun>(std::move(plan), scriptPath, jobs);
+    m_run = std::make_unique<ConversionRun>(std::move(plan), request.jobs);
     connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
             [this](int number) { m_console.startFile(number); });

@@ -27,9 +27,8 @@ public:
 
     // The checks (the encoder is there, the list is not empty), the script and the default
     // sub-folders, then the start. False when the run was refused: the user was told why and
-    // nothing was started or created. `scriptPath` is where Quenzal.sh goes; `jobs` is how many
-    // files are converted at once (1: the script runs as it is written).
-    bool start(const ConversionRequest& request, const QString& scriptPath, int jobs = 1);
+    // nothing was started or created. `scriptPath` is where Quenzal.sh goes.
+    bool start(const ConversionRequest& request, const QString& scriptPath);
     void stop();
     bool isRunning() const;
 

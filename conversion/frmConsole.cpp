@@ -1,8 +1,5 @@
 #include "conversion/frmConsole.h"
 
-#include "settings/BuiltInTexts.h"
-#include "settings/Language.h"
-
 #include <QCloseEvent>
 #include <QDialog>
 #include <QFontDatabase>
@@ -40,40 +37,6 @@ void setBarValue(QProgressBar* bar, int value)
 }
 
 } // namespace
-
-ConsoleTexts ConsoleTexts::builtIn()
-{
-    return fromLanguage(Language());
-}
-
-ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
-{
-    const auto text = [&language](const char* key) {
-        return MessageText(language, QStringLiteral("Console"), QLatin1String(key));
-    };
-    ConsoleTexts texts;
-    texts.title = text("title");
-    texts.titleFile = text("titleFile");
-    texts.titleStopped = text("titleStopped");
-    texts.titleFailed = text("titleFailed");
-    texts.stop = text("cmdStop");
-    texts.close = text("cmdClose");
-    texts.stopped = text("msgStopped");
-    texts.failedCount = text("msgFailedCount");
-    texts.failedList = text("msgFailedList");
-    texts.failedExitCode = text("msgFailedExitCode");
-    texts.running = text("msgRunning");
-    texts.timeLeft = text("msgTimeLeft");
-    texts.output = text("titleOutput");
-    texts.files = text("accFiles");
-    texts.outputName = text("accOutput");
-    texts.fileProgress = text("accFileProgress");
-    texts.totalProgress = text("accTotalProgress");
-    texts.rows = {text("colFile"),        text("colState"),  text("stateWaiting"),
-                  text("stateRunning"),   text("stateDone"), text("stateFailed"),
-                  text("stateFailedLine")};
-    return texts;
-}
 
 frmConsole::frmConsole(QWidget* parent)
     : QWidget(parent, Qt::Window)
@@ -212,10 +175,9 @@ void frmConsole::appendOutput(int number, QByteArrayView bytes)
     // Files side by side would mix their progress displays: each keeps its own output.
     if (number > 0)
         m_rows->appendOutput(number - 1, bytes);
-    if (number == 0 || !sideBySide()) {
+    if (number == 0 || !sideBySide())
         m_screen.feed(bytes);
-        scheduleRedraw();
-    }
+    scheduleRedraw(); // side by side too: the rows show each file's progress
 }
 
 void frmConsole::startFile(int number)
@@ -247,6 +209,13 @@ void frmConsole::finishFile(int number, bool ok, int exitCode)
                              QStringLiteral(" — ") +
                              m_rows->data(m_rows->index(row, ConsoleRows::StateColumn)).toString());
     }
+    scheduleRedraw();
+}
+
+void frmConsole::markUpToDate(int number)
+{
+    m_rows->markUpToDate(number - 1);
+    m_filesDone = m_rows->doneCount();
     scheduleRedraw();
 }
 
@@ -285,6 +254,8 @@ void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopp
     }
 
     m_outcome = stopped ? Outcome::Stopped : Outcome::Failed;
+    if (stopped)
+        m_rows->markStopped();
     QStringList summary;
     if (stopped)
         summary << m_texts.stopped;

@@ -2,6 +2,7 @@
 
 #include "conversion/ConsoleRows.h"
 #include "conversion/ConsoleScreen.h"
+#include "conversion/ConsoleTexts.h"
 
 #include <QByteArrayView>
 #include <QElapsedTimer>
@@ -9,38 +10,12 @@
 #include <QStringList>
 #include <QWidget>
 
-class Language;
 class QLabel;
 class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTimer;
 class QTreeView;
-
-// Every text the console window shows of its own, in one place, so that the language files
-// can replace them. The built-in texts are French.
-struct ConsoleTexts {
-    QString title;          // before the first file
-    QString titleFile;      // %1 the file's number, %2 the number of files
-    QString titleStopped;   // the run was stopped
-    QString titleFailed;    // the run ended with errors
-    QString stop;           // cmdStop
-    QString close;          // cmdFermer
-    QString stopped;        // summary: the run was stopped
-    QString failedCount;    // %1 how many files were not converted
-    QString failedList;     // heads the names of the failed files
-    QString failedExitCode; // %1 the exit code, when no file is named
-    QString running;        // %1 how many files are being converted at once
-    QString timeLeft;       // %1 the time left, as m:ss or h:mm:ss
-    QString output;         // the title of a file's own output
-    // Accessible names: the file list, the output, the file's and the run's progress bars.
-    QString files, outputName, fileProgress, totalProgress;
-    ConsoleRows::Texts rows;
-    static ConsoleTexts builtIn();
-    // The texts of section "Console" of a language file; a text the file lacks is the
-    // built-in one.
-    static ConsoleTexts fromLanguage(const Language& language);
-};
 
 // The console window of a conversion run: the script's output live, the encoder's progress
 // redrawn in place, the list of the run's files with the state of each, a progress bar for the
@@ -63,6 +38,8 @@ public:
     void appendOutput(int number, QByteArrayView bytes);
     void startFile(int number);
     void finishFile(int number, bool ok, int exitCode = 0);
+    // "Passer": the file's output was already there.
+    void markUpToDate(int number);
     // A clean end (0, no failed file, not stopped) closes the window. Otherwise it stays open
     // with a summary naming the failed files or saying the run was stopped, until the user
     // closes it.

@@ -3,7 +3,7 @@
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
 #include "settings/Language.h"
-#include "settings/SettingsStore.h"
+#include "settings/StoredSettings.h"
 #include "settings/mdlMain.h"
 
 #include <QApplication>
@@ -31,23 +31,16 @@ const CaptionEntry kCaptions[] = {
     {"Option", "frmJobs", "frmEncodage"},
     {"Option", "lblJobs", "lblEncodages"},
     {"Option", "cmbJobsAuto", "cmbEncodages", CaptionKind::ListEntry, 0},
+    {"Option", "lblExisting", "lblFichiersExistants"},
+    {"Option", "cmbExistingReplace", "cmbFichiersExistants", CaptionKind::ListEntry, 0},
+    {"Option", "cmbExistingSkip", "cmbFichiersExistants", CaptionKind::ListEntry, 1},
+    {"Option", "cmbExistingKeepBoth", "cmbFichiersExistants", CaptionKind::ListEntry, 2},
 };
 
 const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
                                      "cmbLangue"};
 
-const QString kJobsValue = QStringLiteral("Encodages simultanés");
 const QString kAuto = QStringLiteral("Auto");
-
-QString stored(const QString& name)
-{
-    return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name);
-}
-
-void store(const QString& name, const QString& value)
-{
-    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
-}
 
 } // namespace
 
@@ -59,21 +52,6 @@ std::span<const CaptionEntry> frmOption::captionTable()
 std::span<const char* const> frmOption::fontControls()
 {
     return kFontControls;
-}
-
-QString frmOption::storedJobs()
-{
-    const QString value = stored(kJobsValue);
-    return value.isEmpty() ? QStringLiteral("1") : value;
-}
-
-int frmOption::jobCount(const QString& value)
-{
-    if (value == kAuto)
-        return std::max(1, QThread::idealThreadCount());
-    bool ok = false;
-    const int count = value.toInt(&ok);
-    return ok && count >= 1 ? std::min(count, 64) : 1;
 }
 
 frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language,
@@ -107,6 +85,14 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
         QStringLiteral("Police :"), cmbPolice, "cmbPolice");
     box(frmEncodage, "frmEncodage", QStringLiteral("Conversion"), lblEncodages, "lblEncodages",
         QStringLiteral("Encodages simultanés :"), cmbEncodages, "cmbEncodages");
+
+    lblFichiersExistants = new QLabel(QStringLiteral("Fichiers existants :"), frmEncodage);
+    lblFichiersExistants->setObjectName(QStringLiteral("lblFichiersExistants"));
+    cmbFichiersExistants = new QComboBox(frmEncodage);
+    cmbFichiersExistants->setObjectName(QStringLiteral("cmbFichiersExistants"));
+    lblFichiersExistants->setBuddy(cmbFichiersExistants);
+    frmEncodage->layout()->addWidget(lblFichiersExistants);
+    frmEncodage->layout()->addWidget(cmbFichiersExistants);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -151,14 +137,20 @@ void frmOption::Form_Load(const QString& currentFace)
             cmbLangue->addItem(name,
                                file.absolutePath() + QLatin1Char('/') + file.fileName().chopped(4));
     }
-    const QString langue = QFileInfo(stored(QStringLiteral("Langue"))).fileName();
+    const QString langue = QFileInfo(StoredSettings::language()).fileName();
     cmbLangue->setCurrentIndex(langue.isEmpty() ? -1 : cmbLangue->findText(StripExtension(langue)));
 
     cmbEncodages->addItem(kAuto, kAuto);
     for (int n = 1; n <= 2 * std::max(1, QThread::idealThreadCount()); ++n)
         cmbEncodages->addItem(QString::number(n), QString::number(n));
-    const int jobs = cmbEncodages->findData(storedJobs());
+    const int jobs = cmbEncodages->findData(StoredSettings::jobs());
     cmbEncodages->setCurrentIndex(jobs < 0 ? 1 : jobs);
+
+    // The stored choices are these French words, whatever the language shows.
+    for (const char* choice : {"Remplacer", "Passer", "Garder les deux"})
+        cmbFichiersExistants->addItem(QString::fromUtf8(choice), QString::fromUtf8(choice));
+    cmbFichiersExistants->setCurrentIndex(
+        cmbFichiersExistants->findData(StoredSettings::existingFiles()));
 }
 
 void frmOption::cmbLangue_Click()
@@ -175,10 +167,11 @@ void frmOption::cmbPolice_Click()
 
 void frmOption::cmdOK_Click()
 {
-    store(QStringLiteral("Police"), cmbPolice->currentText());
-    store(QStringLiteral("Langue"),
-          m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
-    store(kJobsValue, cmbEncodages->currentData().toString());
+    StoredSettings::setFontName(cmbPolice->currentText());
+    StoredSettings::setLanguage(
+        m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
+    StoredSettings::setJobs(cmbEncodages->currentData().toString());
+    StoredSettings::setExistingFiles(cmbFichiersExistants->currentData().toString());
     m_desktop.showMessage(this, MessageText(m_language, "Option", "msgFonts"),
                           QStringLiteral("Quenzal"), Desktop::Icon::Information);
     accept();

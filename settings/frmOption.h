@@ -15,10 +15,11 @@ class QLabel;
 class QPushButton;
 
 // The general options window: the language of the captions, the font of the windows' text
-// controls and how many files are encoded at once. A choice of language or font takes effect
-// at once, through the signals; OK stores the three choices for the next start and hides the
-// window (the program keeps it). Annuler and Escape end the window as rejected: the program
-// discards it, keeps the language chosen meanwhile and goes back to the default font.
+// controls, how many files are encoded at once and what a run does with existing outputs. A choice
+// of language or font takes effect at once, through the signals; OK stores the three choices for
+// the next start and hides the window (the program keeps it). Annuler and Escape end the window as
+// rejected: the program discards it, keeps the language chosen meanwhile and goes back to the
+// default font.
 class frmOption final : public QDialog {
     Q_OBJECT
 
@@ -30,12 +31,6 @@ public:
 
     static std::span<const CaptionEntry> captionTable();
     static std::span<const char* const> fontControls();
-
-    // "Auto" or a number of files encoded at once, as stored under "Encodages simultanés".
-    static QString storedJobs();
-    // The number of files to encode at once for a stored choice: "Auto" is one per processor
-    // core; anything unreadable is 1.
-    static int jobCount(const QString& stored);
 
     void cmbLangue_Click();
     void cmbPolice_Click();
@@ -50,6 +45,8 @@ public:
     QGroupBox* frmEncodage = nullptr;
     QLabel* lblEncodages = nullptr;
     QComboBox* cmbEncodages = nullptr;
+    QLabel* lblFichiersExistants = nullptr;
+    QComboBox* cmbFichiersExistants = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 

@@ -16,7 +16,7 @@ inline std::unique_ptr<Program> StartProgram(const QString& programFolder, FakeD
     auto fake = std::make_unique<FakeDesktop>();
     desktop = fake.get();
     program->setDesktop(std::move(fake));
-    program->mainWindow()->Form_Load();
+    program->Form_Load();
     program->mainWindow()->show();
     return program;
 }

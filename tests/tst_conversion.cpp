@@ -20,13 +20,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The lame command of each line, without the calls around it.
+// The lame command of each line, without the calls around it, with the line's output in place
+// of the temporary file lame writes first.
 QStringList commands(const ConversionPlan& plan)
 {
     QStringList result;
     for (const ScriptLine& line : plan.lines) {
         const qsizetype begin = line.command.indexOf("; ") + 2;
-        result << line.command.mid(begin, line.command.indexOf("; quenzal_done ") - begin);
+        result << line.command.mid(begin, line.command.indexOf("; quenzal_done ") - begin)
+                      .replace("\"$tmp\" 2>&1", ShellQuote(line.output));
     }
     return result;
 }
@@ -54,16 +56,15 @@ QString programFolder(const QTemporaryDir& dir, const QByteArray& standIn = {})
     return folder;
 }
 
-// Writes the plan's script (or another text) and runs it to its end.
-RunResult run(const ConversionPlan& plan, const QString& folder, const QString& script = {},
+// Runs the plan's script (or another text) to its end.
+RunResult run(ConversionPlan plan, const QString& script = {},
               const std::function<void(ConversionRun&)>& during = {}, int jobs = 1)
 {
     for (const QString& sub : plan.subfolders)
         QDir().mkpath(sub);
-    const QString path = folder + "/Quenzal.sh";
-    if (!WriteTextFile(script.isEmpty() ? plan.script : script, path, false))
-        return {};
-    ConversionRun conversion(plan, path, jobs);
+    if (!script.isEmpty())
+        plan.script = script;
+    ConversionRun conversion(plan, jobs);
     QSignalSpy finished(&conversion, &ConversionRun::finished);
     if (during)
         QObject::connect(&conversion, &ConversionRun::output, [&] { during(conversion); });
@@ -235,7 +236,7 @@ private Q_SLOTS:
     void hostileNamesReachLameAsOneArgument()
     {
         const QString folder = programFolder(dir);
-        // Commands in names would run in the script's working folder, the program folder.
+        // Commands in names would run in the script's working folder, the home folder.
         const QString marker = "QZMARK";
         const QStringList names = {
             QString("say \"$(touch %1)\".wav").arg(marker),
@@ -252,9 +253,9 @@ private Q_SLOTS:
         r.optionsText = "--quiet -b 64 --tt \"Été 2 words\"";
         for (const QString& name : names)
             r.sources << wav(name, 1.0);
-        const RunResult result = run(PlanConversion(r), folder);
+        const RunResult result = run(PlanConversion(r));
         QVERIFY(result.succeeded());
-        QVERIFY2(!QFile::exists(folder + '/' + marker), "a file name ran a command");
+        QVERIFY2(!QDir::home().exists(marker), "a file name ran a command");
         QVERIFY(!QFile::exists(marker));
         for (const QString& name : names) {
             const QString mp3 = music + "Mp3/" + SplitPath(name, BaseName) + ".mp3";
@@ -272,17 +273,16 @@ private Q_SLOTS:
         const QString folder = programFolder(dir);
         ConversionRequest r = request({wav("good.wav")});
         r.programFolder = folder;
-        QVERIFY(run(PlanConversion(r), folder).succeeded());
+        QVERIFY(run(PlanConversion(r)).succeeded());
         ConversionRequest d = request({music + "Mp3/good.mp3"}, Direction::Decode);
         d.programFolder = folder;
         d.deleteSources = true;
-        QVERIFY(run(PlanConversion(d), folder).succeeded());
+        QVERIFY(run(PlanConversion(d)).succeeded());
         QVERIFY(QFile::exists(music + "Mp3/good.mp3"));
 
         // Fewer lines ended than were planned: a failure, whatever the exit code says.
         const ConversionPlan plan = PlanConversion(request({wav("x.wav"), wav("y.wav")}));
-        const RunResult result =
-            run(plan, programFolder(dir, "exit 0\n"), ScriptText({plan.lines.first()}));
+        const RunResult result = run(plan, ScriptText({plan.lines.first()}));
         QVERIFY(!result.succeeded() && result.exitCode != 0);
         QCOMPARE(result.unfinishedLines, QList<int>({1}));
     }
@@ -302,7 +302,7 @@ private Q_SLOTS:
         const ConversionPlan plan = PlanConversion(r);
         QList<QByteArray> outputs[2];
         for (const int jobs : {1, 2}) {
-            const RunResult result = run(plan, folder, {}, {}, jobs);
+            const RunResult result = run(plan, {}, {}, jobs);
             QVERIFY(!result.succeeded() && result.exitCode != 0 &&
                     result.unfinishedLines.isEmpty());
             QCOMPARE(result.failedLines, QList<int>({2}));
@@ -327,7 +327,7 @@ private Q_SLOTS:
         r.deleteSources = true;
         const ConversionPlan plan = PlanConversion(r);
         QCOMPARE(plan.lines.first().output, music + "Mp3/a.mp3");
-        const RunResult result = run(plan, folder);
+        const RunResult result = run(plan);
         QCOMPARE(result.failedLines, QList<int>({0}));
         QVERIFY(QFile::exists(source));
         QCOMPARE(readBytes(music + "Mp3/a.mp3"), "an older, finished file");
@@ -346,7 +346,7 @@ private Q_SLOTS:
         const ConversionPlan plan = PlanConversion(r);
         int started = 0;
         const RunResult result = run(
-            plan, folder, {},
+            plan, {},
             [&](ConversionRun& conversion) {
                 if (++started == 2) // both running lines are under way
                     conversion.stop();

@@ -8,6 +8,7 @@
 #include "app/MainLayout.h"
 #include "app/SingleInstance.h"
 #include "app/frmDossier.h"
+#include "conversion/frmConsole.h"
 #include "mp3/frmTag.h"
 
 #include <QApplication>
@@ -43,10 +44,12 @@ class StandInScreenSaver : public QObject {
 
 public:
     QList<uint> active;
+    int calls = 0;
 
 public Q_SLOTS:
     uint Inhibit(const QString&, const QString&)
     {
+        ++calls;
         active << 40 + uint(active.size());
         return active.last();
     }
@@ -124,8 +127,10 @@ private Q_SLOTS:
             QVERIFY2(painted > picture.width() * picture.height() / 4,
                      qPrintable(button->objectName()));
         }
-        QVERIFY(!main->lblRegistre->isVisible() && !main->guille->isVisible());
         QCOMPARE(rowCount(), QString("0"));
+        // Closing makes no window that was never shown.
+        QVERIFY(main->close());
+        QVERIFY(!main->findChild<frmConsole*>());
     }
 
     void layoutFollowsTheWindowSize()
@@ -180,12 +185,12 @@ private Q_SLOTS:
 
     void startRestoresTheSwitchesAndFindsAMovedLanguage()
     {
-        QVERIFY(main->lblRegistre->text().isEmpty()); // a first start
+        QVERIFY(program->keptOptions().switches.isEmpty()); // a first start
         // A program folder that moved finds its language file again by name.
         Store("Commande LAME", "-b 192 -m j ");
         Store("Langue", "/nowhere/old/Langue/English.lng");
         start();
-        QCOMPARE(main->lblRegistre->text(), QString("-b 192 -m j "));
+        QCOMPARE(program->keptOptions().switches, QString("-b 192 -m j "));
         QCOMPARE(main->mnuEffacer->text(), QString("Clear List"));
     }
 
@@ -210,6 +215,13 @@ private Q_SLOTS:
             main->mnuVeile->trigger();
         QTRY_COMPARE(saver.active.size(), 1);
         program.reset(); // leaving releases the screen saver
+        QTRY_COMPARE(saver.active.size(), 0);
+        // Also when Quenzal ends while its request is still on its way.
+        start();
+        const int calls = saver.calls;
+        main->mnuVeile->trigger();
+        program.reset();
+        QTRY_COMPARE(saver.calls, calls + 1);
         QTRY_COMPARE(saver.active.size(), 0);
         bus.unregisterService("org.freedesktop.ScreenSaver");
         QDBusConnection::disconnectFromBus("saver");

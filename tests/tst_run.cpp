@@ -5,6 +5,7 @@
 #include "TestFiles.h"
 
 #include "app/FileListModel.h"
+#include "app/RunController.h"
 #include "conversion/frmConsole.h"
 #include "lame/frmOptionLame.h"
 #include "mp3/clsMP3.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
@@ -24,6 +26,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
+#include <functional>
 #include <memory>
 
 #include <unistd.h>
@@ -69,11 +72,30 @@ class TestRun : public QObject {
         return mp3.refresh();
     }
 
+    // The LAME options window changed as `change` does, then confirmed with Enter.
+    void confirmOptions(const std::function<void(frmOptionLame*)>& change)
+    {
+        frmOptionLame* options = program->optionLameWindow();
+        QTimer::singleShot(0, [options, change] {
+            change(options);
+            QTest::keyClick(options->findChild<QLineEdit*>("txtdescription"), Qt::Key_Return);
+        });
+        main->cmdBouton[4]->click();
+    }
+
     // Quenzal on a program folder whose encoder writes part of its output, says so, and never
     // ends; a run of these files is started and under way.
+    static bool alive(const QString& pidFile)
+    {
+        const QByteArray stat = readBytes("/proc/" + readBytes(pidFile).trimmed() + "/stat");
+        return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
+    }
+
     void startEndlessRun(const QTemporaryDir& folder, const QStringList& names)
     {
-        start(StandInLame(folder.path(), "for last; do :; done\nprintf partial > \"$last\"\n"
+        // It ignores SIGTERM too, as a stuck encoder may.
+        start(StandInLame(folder.path(), "trap '' TERM\nfor last; do :; done\n"
+                                         "printf partial > \"$last\"\necho $$ > \"$0.pid\"\n"
                                          "echo working >&2\nexec sleep 600\n"));
         for (const QString& name : names)
             main->AddFile(wav(name));
@@ -136,7 +158,7 @@ private Q_SLOTS:
         SetWritable(locked.path(), false);
         const QString data = music->filePath("home/share/Quenzal");
         start(locked.path(), data);
-        QSignalSpy ended(main, &frmMain::runEnded);
+        QSignalSpy ended(&program->runs(), &RunController::ended);
         main->AddFile(wav("a.wav"));
         QVERIFY(run(main->mnuEncode));
         QTRY_COMPARE(ended.size(), 1);
@@ -186,24 +208,22 @@ private Q_SLOTS:
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
         QVERIFY(desktop->messages.isEmpty() && isMp3(music->filePath("Mp3/later.mp3")));
         QTemporaryDir out;
-        program->setOutputFolderText(QString(" \r\n%1//./ ").arg(out.path()));
+        confirmOptions([&out](frmOptionLame* options) {
+            options->findChild<QRadioButton*>("optChoixDossier")->setChecked(true);
+            options->findChild<QLineEdit*>("txtDossierSortie")->setText(out.path() + "//./");
+        });
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
-        QCOMPARE(program->outputFolderText(), out.path() + '/');
         QVERIFY(isMp3(out.filePath("one.mp3")) && desktop->messages.isEmpty());
     }
 
     void encodeUsesTheConfirmedOptions()
     {
         // The options window's OK hands its switches over; the run's MP3s carry them.
-        frmOptionLame* options = program->optionLameWindow();
-        QTimer::singleShot(0, [options] {
+        confirmOptions([](frmOptionLame* options) {
             options->findChild<QSlider*>("sldBitrate_0")
                 ->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
             options->findChild<QComboBox*>("cmbMode")->setCurrentIndex(3);
-            QTest::keyClick(options->findChild<QWidget*>("txtdescription"), Qt::Key_Return);
         });
-        main->cmdBouton[4]->click();
-        QCOMPARE(main->lblRegistre->text(), "-b 256 -m m -f -q 2 ");
         main->AddFile(wav("chosen.wav"));
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
         clsMP3 mp3;
@@ -250,8 +270,9 @@ private Q_SLOTS:
     {
         // Asked to, a run removes a source once its own MP3 is there; never a source whose
         // output is the same file (here through a hard link), never one that failed.
-        program->optionLameWindow()->findChild<QCheckBox*>("chkSupp")->setChecked(true);
-        program->optionLameWindow()->findChild<QPushButton*>("cmdOK")->click();
+        confirmOptions([](frmOptionLame* options) {
+            options->findChild<QCheckBox*>("chkSupp")->setChecked(true);
+        });
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
         QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed"));
         const QString good = wav("good.wav"), linked = wav("linked.mp3");
@@ -293,6 +314,7 @@ private Q_SLOTS:
         startEndlessRun(folder, {"long.wav", "next.wav"});
         console->cmdStop->click();
         QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000); // SIGKILL at last
         QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3"))); // the half-written file
         QVERIFY(QFile::exists(music->filePath("long.wav")));
         QVERIFY(console->txtSortie->toPlainText().endsWith(
@@ -322,6 +344,12 @@ private Q_SLOTS:
         QVERIFY(QApplication::topLevelWidgets().size() > 0);
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+
+        // Quenzal gone in the middle of a run: nothing waits for the encoder, which is ended
+        // all the same.
+        startEndlessRun(folder, {"long.wav"});
+        program.reset();
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
     }
 };
 

@@ -4,6 +4,7 @@
 // The settings live in a temporary folder meanwhile: the user's own are never touched.
 #include "app/FileEntry.h"
 #include "app/Program.h"
+#include "app/RunController.h"
 #include "app/frmMain.h"
 #include "conversion/frmConsole.h"
 #include "lame/frmOptionLame.h"
@@ -140,7 +141,7 @@ int main(int argc, char* argv[])
     desktop->preset = programFolder + QStringLiteral("/Preset/CBR 128.qzo");
     program.setDesktop(std::move(desktop));
     frmMain* main = program.mainWindow();
-    main->Form_Load();
+    program.Form_Load();
     program.setLanguage(programFolder + QStringLiteral("/Langue/English"));
     main->resize(700, 400);
     main->show();
@@ -153,13 +154,12 @@ int main(int argc, char* argv[])
     // The options of a shipped preset, opened as a user opens one.
     frmOptionLame* options = program.optionLameWindow();
     options->findChild<QPushButton*>("cmdOuvrir")->click();
-    main->lblRegistre->setText(options->findChild<QLineEdit*>("txtOption")->text());
     options->show();
     options->findChild<QWidget*>("TabOption")->setFocus();
 
     bool ok = save(main, output + QStringLiteral("/main-window.png"));
     ok = save(options, output + QStringLiteral("/lame-options.png")) && ok;
-    options->hide();
+    options->cmdOK_Click(); // the preset's switches for the run below
 
     // The console during a real run: caught in the middle of the second file.
     frmConsole* console = program.consoleWindow();
@@ -171,7 +171,8 @@ int main(int argc, char* argv[])
             ok = save(console, output + QStringLiteral("/console.png")) && ok;
         }
     });
-    QObject::connect(main, &frmMain::runEnded, &app, [&] { QCoreApplication::quit(); });
+    QObject::connect(&program.runs(), &RunController::ended, &app,
+                     [&] { QCoreApplication::quit(); });
     watch.start(5);
     QTimer::singleShot(0, main, &frmMain::mnuEncode_Click);
     QApplication::exec();

@@ -52,9 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QString output = box.dir.filePath("out/") + name(parts.value(2));
     const Direction direction = size > 0 && data[0] % 2 ? Direction::Decode : Direction::Encode;
 
-    const ScriptLine line{
-        0, source, output,
-        ScriptCommand(1, box.dir.path(), direction, options, source, output, false)};
+    const ScriptLine line{0, source, output,
+                          ScriptCommand(1, box.dir.path(), direction, options, source, output)};
     QFile script(box.script);
     const QByteArray text = ScriptText({line}).toUtf8();
     if (!script.open(QIODevice::WriteOnly) || script.write(text) != text.size())
@@ -68,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QStringList expected{QStringLiteral("call")};
     expected += direction == Direction::Encode ? OptionWords(options)
                                                : QStringList{QStringLiteral("--decode")};
-    expected << source << output;
+    expected << source;
     QFile log(box.log);
     if (!log.open(QIODevice::ReadOnly))
         std::abort();
@@ -76,6 +75,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (const QByteArray& argument : log.readAll().split('\0'))
         received << QString::fromUtf8(argument);
     received.removeLast(); // after the last NUL
+    // lame writes to the line's temporary file beside the output.
+    const QString temporary = received.isEmpty() ? QString() : received.takeLast();
+    if (!temporary.startsWith(output.left(output.lastIndexOf(QLatin1Char('/')) + 1) +
+                              QStringLiteral(".quenzal-")) ||
+        !temporary.endsWith(QStringLiteral("-1.part")))
+        std::abort();
     if (received != expected) {
         std::fprintf(stderr, "expected: %s\nreceived: %s\n",
                      qPrintable(expected.join(QStringLiteral("|"))),

@@ -1,0 +1,89 @@
+#include "app/RunController.h"
+
+#include "conversion/ConversionSession.h"
+#include "conversion/frmConsole.h"
+#include "settings/BuiltInTexts.h"
+#include "settings/Desktop.h"
+
+RunController::RunController(Desktop& desktop, const Language& language, QWidget* owner,
+                             QObject* parent)
+    : QObject(parent)
+    , m_desktop(desktop)
+    , m_language(language)
+    , m_owner(owner)
+{}
+
+RunController::~RunController() = default;
+
+bool RunController::isRunning() const
+{
+    return m_session && m_session->isRunning();
+}
+
+void RunController::start(const ConversionRequest& request, const QString& scriptPath,
+                          frmConsole& console)
+{
+    if (m_busy)
+        return; // one run at a time, however it was asked for
+    m_console = &console;
+    m_session = std::make_unique<ConversionSession>(m_desktop, m_language, console, m_owner);
+    connect(m_session.get(), &ConversionSession::ended, this, &RunController::onSessionEnded);
+    setBusy(true);
+    if (!m_session->start(request, scriptPath)) {
+        setBusy(false);
+        Q_EMIT ended(false);
+    }
+}
+
+void RunController::closeWhileBusy()
+{
+    if (isRunning()) {
+        if (m_quitWhenIdle)
+            return; // already asked: the run is stopping
+        if (m_desktop.ask(m_owner, MessageText(m_language, "Main", "msgQuitRunning"),
+                          QStringLiteral("Quenzal"))) {
+            m_quitWhenIdle = true;
+            m_session->stop();
+        }
+        return;
+    }
+    // Only the notice of a failed run is still to come: it goes with the window.
+    if (m_console)
+        disconnect(m_console, &frmConsole::closed, this, &RunController::showEndNotice);
+    setBusy(false);
+    Q_EMIT quitRequested();
+}
+
+void RunController::onSessionEnded(bool succeeded)
+{
+    if (succeeded || m_quitWhenIdle) {
+        setBusy(false);
+        Q_EMIT ended(succeeded);
+        if (std::exchange(m_quitWhenIdle, false))
+            Q_EMIT quitRequested();
+        return;
+    }
+    Q_EMIT ended(false);
+    // The console window stays open on the failure; the notice follows once it is closed.
+    if (!m_console || !m_console->isVisible()) {
+        showEndNotice();
+        return;
+    }
+    connect(m_console, &frmConsole::closed, this, &RunController::showEndNotice,
+            Qt::SingleShotConnection);
+}
+
+void RunController::showEndNotice()
+{
+    m_desktop.showMessage(m_owner,
+                          MessageText(m_language, "Main", "msgTimeA") + QLatin1Char('\n') +
+                              MessageText(m_language, "Main", "msgTimeB"),
+                          QStringLiteral("Quenzal"), Desktop::Icon::Information);
+    setBusy(false);
+}
+
+void RunController::setBusy(bool busy)
+{
+    m_busy = busy;
+    Q_EMIT busyChanged(busy);
+}

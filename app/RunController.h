@@ -1,0 +1,58 @@
+#pragma once
+
+#include "conversion/ConversionScript.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <memory>
+
+class ConversionSession;
+class Desktop;
+class Language;
+class QWidget;
+class frmConsole;
+
+// The one owner of conversion runs: it takes a plain request, starts the session in the
+// console window, keeps the busy state while the run and its end-of-run notice last, and
+// decides what closing Quenzal means meanwhile. Windows only hear of it by signals.
+class RunController final : public QObject {
+    Q_OBJECT
+
+public:
+    // `owner` is the window messages belong to.
+    RunController(Desktop& desktop, const Language& language, QWidget* owner,
+                  QObject* parent = nullptr);
+    ~RunController() override;
+
+    // Starts a run unless one is under way. A run refused by its checks (the user was told
+    // why) ends at once, unsuccessfully.
+    void start(const ConversionRequest& request, const QString& scriptPath, frmConsole& console);
+    bool isBusy() const { return m_busy; }
+    bool isRunning() const;
+
+    // The user closes Quenzal while busy: during the run Quenzal asks whether to stop it, and
+    // quits once it has ended; a notice still to come goes with the window.
+    void closeWhileBusy();
+
+Q_SIGNALS:
+    // The run and its notice are under way: the main window takes no input meanwhile.
+    void busyChanged(bool busy);
+    // A run is over: every file converted, or not.
+    void ended(bool succeeded);
+    // Quenzal may now close, as the user asked during the run.
+    void quitRequested();
+
+private:
+    void onSessionEnded(bool succeeded);
+    void showEndNotice();
+    void setBusy(bool busy);
+
+    Desktop& m_desktop;
+    const Language& m_language;
+    QPointer<QWidget> m_owner;
+    QPointer<frmConsole> m_console;
+    std::unique_ptr<ConversionSession> m_session;
+    bool m_busy = false;
+    bool m_quitWhenIdle = false;
+};

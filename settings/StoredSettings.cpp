@@ -1,0 +1,90 @@
+#include "settings/StoredSettings.h"
+
+#include "settings/SettingsStore.h"
+
+#include <QThread>
+
+#include <algorithm>
+
+namespace {
+
+QString stored(const char* name)
+{
+    return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QString::fromUtf8(name));
+}
+
+void store(const char* name, const QString& value)
+{
+    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, QString::fromUtf8(name), value);
+}
+
+const char kAuto[] = "Auto";
+
+} // namespace
+
+namespace StoredSettings {
+
+QString lameCommand()
+{
+    return stored("Commande LAME");
+}
+
+void setLameCommand(const QString& switches)
+{
+    store("Commande LAME", switches);
+}
+
+QString fontName()
+{
+    return stored("Police");
+}
+
+void setFontName(const QString& face)
+{
+    store("Police", face);
+}
+
+QString language()
+{
+    return stored("Langue");
+}
+
+void setLanguage(const QString& pathWithLng)
+{
+    store("Langue", pathWithLng);
+}
+
+QString jobs()
+{
+    const QString value = stored("Encodages simultanés");
+    return value.isEmpty() ? QStringLiteral("1") : value;
+}
+
+void setJobs(const QString& jobs)
+{
+    store("Encodages simultanés", jobs);
+}
+
+int jobCount(const QString& value)
+{
+    if (value == QLatin1String(kAuto))
+        return std::max(1, QThread::idealThreadCount());
+    bool ok = false;
+    const int count = value.toInt(&ok);
+    return ok && count >= 1 ? std::min(count, 64) : 1;
+}
+
+QString existingFiles()
+{
+    const QString value = stored("Fichiers existants");
+    return value == QLatin1String("Passer") || value == QLatin1String("Garder les deux")
+               ? value
+               : QStringLiteral("Remplacer");
+}
+
+void setExistingFiles(const QString& choice)
+{
+    store("Fichiers existants", choice);
+}
+
+} // namespace StoredSettings

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+
+// Quenzal's own stored values, one typed accessor each, so that a value's name is written in
+// one place. (The LAME options' values are the options table's.) A value never stored reads as
+// its default.
+namespace StoredSettings {
+
+// "Commande LAME": the switches a run uses when the options window was never confirmed.
+QString lameCommand();
+void setLameCommand(const QString& switches);
+
+// "Police": the face of the controls that follow the font choice (empty: the default face).
+QString fontName();
+void setFontName(const QString& face);
+
+// "Langue": the path of the chosen language file, with its ".lng" (empty: built-in captions).
+QString language();
+void setLanguage(const QString& pathWithLng);
+
+// "Encodages simultanés": "Auto" or how many files are encoded at once ("1" when missing).
+QString jobs();
+void setJobs(const QString& jobs);
+// The number of files to encode at once for a stored choice: "Auto" is one per processor
+// core; anything unreadable is 1.
+int jobCount(const QString& stored);
+inline int jobCount()
+{
+    return jobCount(jobs());
+}
+
+// "Fichiers existants": what a run does with an output already there: "Remplacer" (also when
+// missing or unknown), "Passer" or "Garder les deux".
+QString existingFiles();
+void setExistingFiles(const QString& choice);
+
+} // namespace StoredSettings
