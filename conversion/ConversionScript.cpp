@@ -1,5 +1,7 @@
 #include "conversion/ConversionScript.h"
 
+#include "conversion/OutputTree.h"
+#include "mp3/SourceTags.h"
 #include "mp3/clsMP3.h"
 #include "settings/mdlFichier.h"
 
@@ -23,6 +25,9 @@ const char kPrologue[] = R"sh(#!/bin/sh
 # hidden temporary file beside the output, which replaces the output only once lame has ended
 # well: an output appears whole or not at all.
 rc=0
+# lame reads tag texts in the locale's encoding: UTF-8, whatever the caller's locale.
+LC_ALL=C.UTF-8
+export LC_ALL
 quenzal_begin() {
     # $1 line number, $2 output
     tmp="${2%/*}/.quenzal-$$-$1.part"
@@ -220,11 +225,14 @@ void RemoveLeftovers(const QString& folder)
 }
 
 QString ScriptCommand(int number, const QString& programFolder, Direction direction,
-                      const QString& optionsText, const QString& source, const QString& output)
+                      const QString& optionsText, const QString& source, const QString& output,
+                      const QStringList& extraArguments)
 {
-    const QString middle = direction == Direction::Encode
-                               ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
-                               : QStringLiteral(" --decode ");
+    QString middle = direction == Direction::Encode
+                         ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
+                         : QStringLiteral(" --decode ");
+    for (const QString& argument : extraArguments)
+        middle += ShellQuote(argument) + QLatin1Char(' ');
     const QString lame = ShellQuote(programFolder + QStringLiteral("/lame"));
     const QString quotedOutput = ShellQuote(asArgument(output));
     const QString quotedSource = ShellQuote(asArgument(source));
@@ -261,6 +269,14 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
             sourceIds.insert(id);
     }
     QSet<QString> seenSources, subfolders;
+    // The folder tree is rebuilt below the deepest folder that holds every source; only inside
+    // an output folder that is there (a chosen folder is never made).
+    const bool tree = request.keepTree && !outputFolder.isEmpty();
+    QStringList cleanSources;
+    for (const QString& source : request.sources)
+        cleanSources << QDir::cleanPath(source);
+    const QString common = tree ? DeepestCommonFolder(cleanSources) : QString();
+    const bool makeTree = tree && Exists(std::nullopt, outputFolder);
     for (int r = 0; r < request.sources.size(); ++r) {
         const QString& source = request.sources.at(r);
         const QString cleanSource = QDir::cleanPath(source);
@@ -282,7 +298,7 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
             continue;
         }
 
-        QString folder = outputFolder;
+        QString folder = tree ? TreeOutputFolder(outputFolder, common, cleanSource) : outputFolder;
         if (folder.isEmpty())
             folder = source.left(source.size() - name.size()) + subfolderName;
         const QString base = SplitPath(name, BaseName);
@@ -290,7 +306,8 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
             plan.skipped.append({r, source, SkippedRow::SameAsSource});
             continue;
         }
-        if (outputFolder.isEmpty() && !subfolders.contains(folder)) {
+        if ((outputFolder.isEmpty() || (makeTree && folder != outputFolder)) &&
+            !subfolders.contains(folder)) {
             subfolders.insert(folder);
             plan.subfolders.append(folder);
         }
@@ -306,7 +323,11 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
         const QString command =
             upToDate ? QString()
                      : ScriptCommand(number, request.programFolder, request.direction,
-                                     request.optionsText, source, output);
+                                     request.optionsText, source, output,
+                                     encode && request.copyTags
+                                         ? TagSwitches(ReadSourceTags(source),
+                                                       OptionWords(request.optionsText))
+                                         : QStringList());
         plan.lines.append(
             {r, source, output, command, encode && request.deleteSources && !upToDate, upToDate});
     }

@@ -31,6 +31,8 @@ struct ConversionRequest {
     bool deleteSources = false; // Encode only: remove a source once its MP3 is safely there
     int jobs = 1;               // files converted at once (1: the script runs as it is written)
     ExistingFiles existing = ExistingFiles::Replace;
+    bool copyTags = false; // Encode only: the sources' tags become the MP3s' tags
+    bool keepTree = false; // with an output folder: the sources' folder tree is rebuilt in it
 };
 
 struct ScriptLine {
@@ -57,7 +59,9 @@ struct SkippedRow {
 struct ConversionPlan {
     QList<ScriptLine> lines;
     QList<SkippedRow> skipped;
-    QStringList subfolders; // the default output sub-folders the lines need, each once
+    // The output folders the lines need made, each once: the default "Mp3/" or "Wav/" beside
+    // the sources, or the tree kept under a chosen folder.
+    QStringList subfolders;
     QString script;         // the prologue, the lines and the final exit
 };
 
@@ -81,8 +85,11 @@ QStringList OptionWords(const QString& optionsText);
 
 // One line of the script (without its line feed): the call before, the lame command (the
 // switches for Encode, --decode for Decode) and the check after. `number` counts from 1.
+// `extraArguments` (the tags copied from the source) follow the switches, each quoted as one
+// argument.
 QString ScriptCommand(int number, const QString& programFolder, Direction direction,
-                      const QString& optionsText, const QString& source, const QString& output);
+                      const QString& optionsText, const QString& source, const QString& output,
+                      const QStringList& extraArguments = {});
 
 // The temporary file a line's lame writes before it becomes `output`, for the shell `pid`.
 QString TemporaryOutput(const QString& output, qint64 pid, int number);

@@ -69,7 +69,7 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     }
     // Only once the script is written, so that a refused run leaves no empty folders behind.
     for (const QString& folder : plan.subfolders) {
-        if (!Exists(std::nullopt, folder) && !QDir().mkdir(folder)) {
+        if (!Exists(std::nullopt, folder) && !QDir().mkpath(folder)) {
             refuse(QStringLiteral("msgErrSubFolder"), folder);
             return false;
         }

@@ -87,4 +87,24 @@ void setExistingFiles(const QString& choice)
     store("Fichiers existants", choice);
 }
 
+bool copyTags()
+{
+    return stored("Copier les tags") != QLatin1String("0");
+}
+
+void setCopyTags(bool on)
+{
+    store("Copier les tags", on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+bool keepTree()
+{
+    return stored("Garder l'arborescence") == QLatin1String("1");
+}
+
+void setKeepTree(bool on)
+{
+    store("Garder l'arborescence", on ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
 } // namespace StoredSettings

@@ -35,4 +35,13 @@ inline int jobCount()
 QString existingFiles();
 void setExistingFiles(const QString& choice);
 
+// "Copier les tags": a conversion carries the sources' tags over to its MP3s (on when missing).
+bool copyTags();
+void setCopyTags(bool on);
+
+// "Garder l'arborescence": with an output folder, the sources' folder tree is rebuilt under it
+// (off when missing).
+bool keepTree();
+void setKeepTree(bool on);
+
 } // namespace StoredSettings

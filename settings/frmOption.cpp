@@ -7,6 +7,7 @@
 #include "settings/mdlMain.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -35,6 +36,8 @@ const CaptionEntry kCaptions[] = {
     {"Option", "cmbExistingReplace", "cmbFichiersExistants", CaptionKind::ListEntry, 0},
     {"Option", "cmbExistingSkip", "cmbFichiersExistants", CaptionKind::ListEntry, 1},
     {"Option", "cmbExistingKeepBoth", "cmbFichiersExistants", CaptionKind::ListEntry, 2},
+    {"Option", "chkCopyTags", "chkCopierTags"},
+    {"Option", "chkKeepTree", "chkArborescence"},
 };
 
 const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
@@ -93,6 +96,18 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
     lblFichiersExistants->setBuddy(cmbFichiersExistants);
     frmEncodage->layout()->addWidget(lblFichiersExistants);
     frmEncodage->layout()->addWidget(cmbFichiersExistants);
+    // What a library's conversion keeps: its tags, and (with an output folder) its folders.
+    chkCopierTags = new QCheckBox(QStringLiteral("Copier les tags"), frmEncodage);
+    chkCopierTags->setObjectName(QStringLiteral("chkCopierTags"));
+    chkArborescence = new QCheckBox(QStringLiteral("Garder l'arborescence"), frmEncodage);
+    chkArborescence->setObjectName(QStringLiteral("chkArborescence"));
+    chkCopierTags->setChecked(StoredSettings::copyTags());
+    chkArborescence->setChecked(StoredSettings::keepTree());
+    auto* library = new QHBoxLayout;
+    library->addWidget(chkCopierTags);
+    library->addWidget(chkArborescence);
+    library->addStretch(1);
+    qobject_cast<QBoxLayout*>(frmEncodage->layout())->addLayout(library);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -172,6 +187,8 @@ void frmOption::cmdOK_Click()
         m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
     StoredSettings::setJobs(cmbEncodages->currentData().toString());
     StoredSettings::setExistingFiles(cmbFichiersExistants->currentData().toString());
+    StoredSettings::setCopyTags(chkCopierTags->isChecked());
+    StoredSettings::setKeepTree(chkArborescence->isChecked());
     m_desktop.showMessage(this, MessageText(m_language, "Option", "msgFonts"),
                           QStringLiteral("Quenzal"), Desktop::Icon::Information);
     accept();

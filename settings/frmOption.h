@@ -9,6 +9,7 @@
 
 class Desktop;
 class Language;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -47,6 +48,8 @@ public:
     QComboBox* cmbEncodages = nullptr;
     QLabel* lblFichiersExistants = nullptr;
     QComboBox* cmbFichiersExistants = nullptr;
+    QCheckBox* chkCopierTags = nullptr;
+    QCheckBox* chkArborescence = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 

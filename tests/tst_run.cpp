@@ -13,9 +13,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
@@ -25,6 +27,10 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+
+#include <taglib/fileref.h>
+#include <taglib/tpropertymap.h>
+#include <taglib/wavfile.h>
 
 #include <functional>
 #include <memory>
@@ -350,6 +356,79 @@ private Q_SLOTS:
         startEndlessRun(folder, {"long.wav"});
         program.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
+    }
+
+    void libraryRunCarriesTagsAndTree()
+    {
+        // Sources in a tree: an MP3 tagged in UTF-16 and a WAV with an INFO chunk.
+        QVERIFY(QDir().mkpath(music->filePath("A")) && QDir().mkpath(music->filePath("B/C")));
+        const QString tagged = music->filePath("A/tagged.mp3"), info = wav("B/C/info.wav");
+        QCOMPARE(
+            QProcess::execute(QUENZAL_LAME, {"--quiet", "--id3v2-utf16", "--tt", "Ωmega – Été",
+                                             "--ta", "Björk Guðmundsdóttir", "--tl", "Début",
+                                             "--ty", "1993", "--tn", "3/11", "--tg", "Trip-Hop",
+                                             "--tc", "« un »", wav("A/src.wav"), tagged}),
+            0);
+        QFile::remove(music->filePath("A/src.wav"));
+        {
+            TagLib::RIFF::WAV::File file(QFile::encodeName(info).constData());
+            file.InfoTag()->setTitle("Info Title");
+            file.InfoTag()->setArtist("Info Artist");
+            QVERIFY(file.save(TagLib::RIFF::WAV::File::Info));
+        }
+        const auto tags = [](const QString& path) {
+            TagLib::FileRef file(QFile::encodeName(path).constData());
+            if (file.isNull() || !file.tag())
+                return QString("no file");
+            const TagLib::PropertyMap map = file.file()->properties();
+            QStringList fields;
+            for (const char* key :
+                 {"TITLE", "ARTIST", "ALBUM", "DATE", "TRACKNUMBER", "GENRE", "COMMENT"}) {
+                const auto found = map.find(key);
+                fields << (found == map.end()
+                               ? QString()
+                               : QString::fromStdString(found->second.toString().to8Bit(true)));
+            }
+            return fields.join('|');
+        };
+
+        // Into an output folder, the tree kept: every field carried over, text beyond
+        // Latin-1 whole.
+        QTemporaryDir out;
+        Store("Garder l'arborescence", "1");
+        confirmOptions([&out](frmOptionLame* options) {
+            options->findChild<QRadioButton*>("optChoixDossier")->setChecked(true);
+            options->findChild<QLineEdit*>("txtDossierSortie")->setText(out.path());
+        });
+        main->AddFile(tagged);
+        main->AddFile(info);
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QCOMPARE(tags(out.filePath("A/tagged.mp3")),
+                 "Ωmega – Été|Björk Guðmundsdóttir|Début|1993|3/11|Trip-Hop|« un »");
+        QCOMPARE(tags(out.filePath("B/C/info.mp3")), "Info Title|Info Artist|||||");
+
+        // Sources of one folder make no sub-folder.
+        main->mnuEffacer->trigger();
+        main->AddFile(tagged);
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QCOMPARE(tags(out.filePath("tagged.mp3")).section('|', 0, 1),
+                 "Ωmega – Été|Björk Guðmundsdóttir");
+
+        // A title typed in the switches wins over the copied one; the rest is still copied.
+        Store("Commande LAME", "-b 128 --tt \"Typed Title\"");
+        start(env.programFolder());
+        main->AddFile(tagged);
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QCOMPARE(tags(music->filePath("A/Mp3/tagged.mp3")).section('|', 0, 1),
+                 "Typed Title|Björk Guðmundsdóttir");
+
+        // "Copier les tags" off: no tag at all.
+        Store("Copier les tags", "0");
+        Store("Commande LAME", "-b 128");
+        start(env.programFolder());
+        main->AddFile(info);
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QCOMPARE(tags(music->filePath("B/C/Mp3/info.mp3")), "||||||");
     }
 };
 
