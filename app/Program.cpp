@@ -140,6 +140,7 @@ void Program::LoadLameOptions()
 {
     const KeptOptions kept = LoadKeptOptions();
     m_values.options = kept.options;
+    m_values.CommandeLame = kept.switches;
     optionLameWindow()->setKept(kept);
 }
 

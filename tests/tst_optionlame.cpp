@@ -145,10 +145,13 @@ private Q_SLOTS:
         find<QCheckBox>("chkABR")->click();
         QVERIFY(preview().endsWith("-B 128 --abr 250 "));
 
-        // An empty store: the load stops at the first number, everything else stays.
-        KeptOptions kept = FirstStartOptions();
-        const LameLoadResult first = LoadKeptOptions(kept);
-        QVERIFY(first.applied == 1 && first.stoppedAt == "Bitrate" && kept == FirstStartOptions());
+        // An empty store: the load stops at the first number, everything else stays, and a
+        // run would use the switches the window shows.
+        LameLoadResult first;
+        const KeptOptions kept = LoadKeptOptions(&first);
+        QVERIFY(first.applied == 1 && first.stoppedAt == "Bitrate");
+        QVERIFY(kept.options == FirstStartOptions().options &&
+                kept.switches == "-b 128 -m s -f -q 2 ");
 
         w->show();
         auto* tabs = find<QTabBar>("TabOption");
