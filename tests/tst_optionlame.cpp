@@ -547,9 +547,14 @@ private Q_SLOTS:
         find<QPushButton>("cmdOK")->click();
         QCOMPARE(confirmed.size(), 5);
 
-        // Enter from a text box, and from a list, runs OK.
+        // Enter from a text box, and from a list, runs OK; lame is given the words a run
+        // gives it (switches typed into the store with a quoted title).
+        KeptOptions titled = FirstStartOptions();
+        titled.switches = "-b 128 --tt \"My Song\" ";
+        w->setKept(titled);
         w->open();
         QTest::keyClick(find("txtdescription"), Qt::Key_Return);
+        QVERIFY(desk.questions.isEmpty() && w->kept().switches == titled.switches);
         QCOMPARE(confirmed.size(), 6);
         QVERIFY(!w->isVisible());
         w->open();
