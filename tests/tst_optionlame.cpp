@@ -651,11 +651,13 @@ private Q_SLOTS:
         find<QCheckBox>("chkFiltrerHighpass")->click();
         find<QLineEdit>("txtHighpass")->setText("0.01");
         find<QCheckBox>("chkDesactiveBlocCourt")->click();
+        find<QSlider>("sldBitrate_0")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         w->open();
         find<QPushButton>("cmdOK")->click();
         QCOMPARE(desk.questions.size(), 3);
         QVERIFY(desk.questions[2].startsWith("LAME will not do everything these options say:"));
-        for (const char* said : {"--lowpass 100", "highpass frequency too small", "--noshort"})
+        for (const char* said :
+             {"--lowpass 100", "highpass frequency too small", "--noshort", "kbps, not 144 kbps"})
             QVERIFY(desk.questions[2].contains(said));
         QVERIFY(w->isVisible() && confirmed.size() == 1);
 
