@@ -75,7 +75,7 @@ QByteArray withLine(QByteArray text, const QByteArray& key, const QByteArray& li
     return at > 0 ? text.replace(at, text.indexOf('\r', at) - at, line) : text;
 }
 
-// What lame says it does with these switches: its "Encoding as" line.
+// What lame says it does with these switches: its "Using ..." and "Encoding as ..." lines.
 QString lameSummary(const QString& switches)
 {
     const LameVerdict verdict = CheckLameSwitches(QUENZAL_LAME, switches);
