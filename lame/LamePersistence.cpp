@@ -27,6 +27,10 @@ KeptOptions LoadKeptOptions(LameLoadResult* howFar)
     const LameLoadResult result = LoadKeptOptions(kept);
     if (howFar)
         *howFar = result;
+    // Nothing stored yet (or emptied by hand): the switches of the options the window shows,
+    // so that a run uses what the window shows from the very first start.
+    if (kept.switches.isEmpty())
+        kept.switches = BuildLameCommand(kept.options) + QLatin1Char(' ');
     return kept;
 }
 

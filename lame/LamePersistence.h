@@ -18,7 +18,8 @@ struct LameLoadResult {
 // Sets `kept` from the store, row by row (the output folder is not stored and stays).
 LameLoadResult LoadKeptOptions(KeptOptions& kept);
 // The kept options of the last session: the first-start values, then the store's as far as
-// the load got (`howFar`, when given, says how far).
+// the load got (`howFar`, when given, says how far). Without stored switches, the switches
+// are those of the options.
 KeptOptions LoadKeptOptions(LameLoadResult* howFar = nullptr);
 
 // Writes every stored value at once, in one write of the settings file. False when the file

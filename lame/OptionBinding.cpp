@@ -94,7 +94,8 @@ void frmOptionLame::connectRow(const OptionRow& row)
     case OptionKind::Text:
         if (auto* box = findChild<QLineEdit*>(name); box && !box->isReadOnly())
             connect(box, &QLineEdit::textChanged, this, [this, r](const QString& text) {
-                m_edit.*std::get<QString KeptOptions::*>(r->field) = text;
+                if (const auto* member = std::get_if<QString KeptOptions::*>(&r->field))
+                    m_edit.** member = text;
             });
         break;
     case OptionKind::Rate:
@@ -191,8 +192,8 @@ void frmOptionLame::showOptions(const KeptOptions& options)
         const double value = number(m_edit, row);
         switch (row.kind) {
         case OptionKind::Text:
-            static_cast<QLineEdit*>(control)->setText(m_edit.*
-                                                      std::get<QString KeptOptions::*>(row.field));
+            if (const auto* member = std::get_if<QString KeptOptions::*>(&row.field))
+                static_cast<QLineEdit*>(control)->setText(m_edit.**member);
             break;
         case OptionKind::Rate:
             static_cast<QSlider*>(control)->setValue(KbpsToIndex(qint32(value)));

@@ -85,7 +85,8 @@ const DoubtfulSwitch kDoubtful[] = {
 };
 
 // Visits the row's value in the kept options, whatever its type.
-template <class Visit> decltype(auto) withValue(KeptOptions& kept, const OptionRow& row, Visit v)
+template <class Kept, class Visit>
+decltype(auto) withValue(Kept& kept, const OptionRow& row, Visit v)
 {
     return std::visit(
         [&](auto member) -> decltype(auto) {
@@ -163,7 +164,7 @@ KeptOptions FirstStartOptions()
 
 QString OptionText(const KeptOptions& kept, const OptionRow& row)
 {
-    return withValue(const_cast<KeptOptions&>(kept), row, [&](const auto& value) -> QString {
+    return withValue(kept, row, [&](const auto& value) -> QString {
         using V = std::decay_t<decltype(value)>;
         if constexpr (std::is_same_v<V, QString>)
             return value;

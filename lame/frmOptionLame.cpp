@@ -22,6 +22,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 
 namespace {
 
@@ -286,8 +287,18 @@ bool frmOptionLame::lameAccepts(const QString& switches)
         return m_desktop.ask(this, question, QStringLiteral("Quenzal"));
     }
     QStringList warnings = verdict.warnings;
-    if (const QStringList filters = FiltersOutOfRange(m_edit.options); !filters.isEmpty())
-        warnings.prepend(text("msgFilterRange").arg(filters.join(QStringLiteral(", "))));
+    // What the options mean beside what lame does with them (switches typed into the store by
+    // hand have no options to compare with).
+    const LameOptions& o = m_edit.options;
+    if (switches == BuildLameCommand(o) + QLatin1Char(' ')) {
+        if (const QStringList filters = FiltersOutOfRange(o); !filters.isEmpty())
+            warnings.prepend(text("msgFilterRange").arg(filters.join(QStringLiteral(", "))));
+        // A constant rate the output's MPEG version does not have becomes another one.
+        static const QRegularExpression cbr(QStringLiteral("Layer III \\([^)]*\\) +(\\d+) kbps"));
+        const QRegularExpressionMatch rate = cbr.match(verdict.summary);
+        if (o.ActiveVBR != 1 && rate.hasMatch() && rate.captured(1).toInt() != o.Bitrate)
+            warnings.prepend(text("msgLameRate").arg(rate.captured(1), QString::number(o.Bitrate)));
+    }
     if (!warnings.isEmpty()) {
         const QString question = text("msgLameWarns") + QStringLiteral("\n\n") +
                                  warnings.join(QLatin1Char('\n')) + QStringLiteral("\n\n") +

@@ -41,6 +41,8 @@ const MessageKey kMessages[] = {
                                      "protégé, disque plein). Fichier :", true},
     {"OptLame", "msgPresetStopped", "Le réglage %1 n'a pas été ouvert : la clé « %2 » manque ou "
                                     "ne peut pas être lue.", true},
+    {"OptLame", "msgLameRate", "Pour une source à 44,1 kHz, LAME encode à %1 kbps et non à %2 "
+                               "kbps.", true},
     {"OptLame", "msgIgnored", "Sans effet avec ce LAME : %1.", true},
     {"OptLame", "msgQualityWins", "Le niveau de qualité -q %1 l'emporte sur l'optimisation "
                                   "« %2 ».", true},

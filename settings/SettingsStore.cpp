@@ -89,7 +89,8 @@ bool WriteRegistryValues(RegistryRoot, const QString& keyPath,
     if (readBack.status() != QSettings::NoError || readBack.allKeys().size() != wanted.size())
         return false;
     for (auto it = wanted.cbegin(); it != wanted.cend(); ++it) {
-        if (readBack.value(it.key()) != it.value())
+        const QVariant back = readBack.value(it.key());
+        if (back != it.value() && back.toString() != it.value().toString())
             return false;
     }
     QFile made(copy);

@@ -153,11 +153,10 @@ private Q_SLOTS:
                                           Q_ARG(int, options->cmbLangue->currentIndex())));
         frmOptionLame* lame = program->optionLameWindow();
         QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
-        QCOMPARE(lame->findChild<QComboBox*>("cmbMode")->itemText(4),
-                 "Default"); // one key, two lists
+        // One key, two lists; one key, two windows.
+        QCOMPARE(lame->findChild<QComboBox*>("cmbMode")->itemText(4), "Default");
         QCOMPARE(lame->findChild<QComboBox*>("cmbATH")->itemText(0), "Default");
-        QCOMPARE(lame->findChild<QPushButton*>("cmdAnnuler")->text(),
-                 "Cancel"); // one key, two windows
+        QCOMPARE(lame->findChild<QPushButton*>("cmdAnnuler")->text(), "Cancel");
         QCOMPARE(options->cmdAnnuler->text(), "Cancel");
         QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Title:");
         QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");

@@ -75,7 +75,7 @@ QByteArray withLine(QByteArray text, const QByteArray& key, const QByteArray& li
     return at > 0 ? text.replace(at, text.indexOf('\r', at) - at, line) : text;
 }
 
-// What lame says it does with these switches: its "Encoding as" line.
+// What lame says it does with these switches: its "Using ..." and "Encoding as ..." lines.
 QString lameSummary(const QString& switches)
 {
     const LameVerdict verdict = CheckLameSwitches(QUENZAL_LAME, switches);
@@ -145,10 +145,13 @@ private Q_SLOTS:
         find<QCheckBox>("chkABR")->click();
         QVERIFY(preview().endsWith("-B 128 --abr 250 "));
 
-        // An empty store: the load stops at the first number, everything else stays.
-        KeptOptions kept = FirstStartOptions();
-        const LameLoadResult first = LoadKeptOptions(kept);
-        QVERIFY(first.applied == 1 && first.stoppedAt == "Bitrate" && kept == FirstStartOptions());
+        // An empty store: the load stops at the first number, everything else stays, and a
+        // run would use the switches the window shows.
+        LameLoadResult first;
+        const KeptOptions kept = LoadKeptOptions(&first);
+        QVERIFY(first.applied == 1 && first.stoppedAt == "Bitrate");
+        QVERIFY(kept.options == FirstStartOptions().options &&
+                kept.switches == "-b 128 -m s -f -q 2 ");
 
         w->show();
         auto* tabs = find<QTabBar>("TabOption");
@@ -544,9 +547,14 @@ private Q_SLOTS:
         find<QPushButton>("cmdOK")->click();
         QCOMPARE(confirmed.size(), 5);
 
-        // Enter from a text box, and from a list, runs OK.
+        // Enter from a text box, and from a list, runs OK; lame is given the words a run
+        // gives it (switches typed into the store with a quoted title).
+        KeptOptions titled = FirstStartOptions();
+        titled.switches = "-b 128 --tt \"My Song\" ";
+        w->setKept(titled);
         w->open();
         QTest::keyClick(find("txtdescription"), Qt::Key_Return);
+        QVERIFY(desk.questions.isEmpty() && w->kept().switches == titled.switches);
         QCOMPARE(confirmed.size(), 6);
         QVERIFY(!w->isVisible());
         w->open();
@@ -643,11 +651,13 @@ private Q_SLOTS:
         find<QCheckBox>("chkFiltrerHighpass")->click();
         find<QLineEdit>("txtHighpass")->setText("0.01");
         find<QCheckBox>("chkDesactiveBlocCourt")->click();
+        find<QSlider>("sldBitrate_0")->triggerAction(QAbstractSlider::SliderSingleStepAdd);
         w->open();
         find<QPushButton>("cmdOK")->click();
         QCOMPARE(desk.questions.size(), 3);
         QVERIFY(desk.questions[2].startsWith("LAME will not do everything these options say:"));
-        for (const char* said : {"--lowpass 100", "highpass frequency too small", "--noshort"})
+        for (const char* said :
+             {"--lowpass 100", "highpass frequency too small", "--noshort", "kbps, not 144 kbps"})
             QVERIFY(desk.questions[2].contains(said));
         QVERIFY(w->isVisible() && confirmed.size() == 1);
 
