@@ -3,6 +3,7 @@
 #include "conversion/OutputTree.h"
 #include "mp3/SourceTags.h"
 #include "mp3/clsMP3.h"
+#include "settings/SwitchWords.h"
 #include "settings/mdlFichier.h"
 
 #include <QDir>
@@ -102,35 +103,6 @@ bool isUpToDate(const QString& output, const QString& source)
 
 } // namespace
 
-QStringList OptionWords(const QString& text)
-{
-    QStringList words;
-    QString word;
-    bool inWord = false;
-    QChar quote;
-    for (const QChar c : text) {
-        if (!quote.isNull()) {
-            if (c == quote)
-                quote = QChar();
-            else
-                word += c;
-        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
-            quote = c;
-            inWord = true;
-        } else if (c == QLatin1Char(' ') || c == QLatin1Char('\t')) {
-            if (inWord)
-                words << std::exchange(word, QString());
-            inWord = false;
-        } else {
-            word += c;
-            inWord = true;
-        }
-    }
-    if (inWord)
-        words << word;
-    return words;
-}
-
 QString NormaliseOutputFolder(const QString& text)
 {
     QString folder = CleanString(text);
@@ -166,7 +138,7 @@ QString ShellOptions(const QString& optionsText)
     if (std::all_of(optionsText.cbegin(), optionsText.cend(),
                     [](QChar c) { return c == QLatin1Char(' ') || isOptionCharacter(c); }))
         return optionsText;
-    QStringList words = OptionWords(optionsText);
+    QStringList words = SwitchWords(optionsText);
     for (QString& word : words) {
         if (!isPlainWord(word))
             word = ShellQuote(word);
@@ -326,7 +298,7 @@ ConversionPlan PlanConversion(const ConversionRequest& request)
                                      request.optionsText, source, output,
                                      encode && request.copyTags
                                          ? TagSwitches(ReadSourceTags(source),
-                                                       OptionWords(request.optionsText))
+                                                       SwitchWords(request.optionsText))
                                          : QStringList());
         plan.lines.append(
             {r, source, output, command, encode && request.deleteSources && !upToDate, upToDate});

@@ -79,10 +79,6 @@ QString ShellQuote(const QString& text);
 // hand-edited setting can never run a command.
 QString ShellOptions(const QString& optionsText);
 
-// The words a hand-edited options text stands for, as lame receives them: blanks (and tabs)
-// separate words, single or double quotes group them and are dropped.
-QStringList OptionWords(const QString& optionsText);
-
 // One line of the script (without its line feed): the call before, the lame command (the
 // switches for Encode, --decode for Decode) and the check after. `number` counts from 1.
 // `extraArguments` (the tags copied from the source) follow the switches, each quoted as one

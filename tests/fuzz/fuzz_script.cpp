@@ -2,6 +2,7 @@
 // is run by /bin/sh against a stand-in lame that logs its arguments: lame must receive
 // exactly the intended words and paths, once, and nothing else may run.
 #include "conversion/ConversionScript.h"
+#include "settings/SwitchWords.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -65,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::system(command.constData());
 
     QStringList expected{QStringLiteral("call")};
-    expected += direction == Direction::Encode ? OptionWords(options)
+    expected += direction == Direction::Encode ? SwitchWords(options)
                                                : QStringList{QStringLiteral("--decode")};
     expected << source;
     QFile log(box.log);
