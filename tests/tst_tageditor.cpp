@@ -185,10 +185,8 @@ private Q_SLOTS:
         // its Info frame, three seconds of audio; yes and no in the chosen language. The fields
         // are the ID3v2 ones.
         const QString tagged = m_folder + "/tagged.mp3";
-        const unsigned lameFrames = TagLib::MPEG::File(QFile::encodeName(tagged).constData())
-                                        .audioProperties()
-                                        ->xingHeader()
-                                        ->totalFrames();
+        TagLib::MPEG::File mpeg(QFile::encodeName(tagged).constData());
+        const unsigned lameFrames = mpeg.audioProperties()->xingHeader()->totalFrames();
         QCOMPARE(lines(*w),
                  QStringList({QString::number(QFileInfo(tagged).size()), "3 ", "MPEG-1.0 Layer III",
                               QString("128kbit, %1 frames").arg(lameFrames), "44100Hz Joint Stereo",
