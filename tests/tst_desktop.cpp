@@ -62,13 +62,8 @@ public Q_SLOTS:
     uint Notify(const QString& app, uint replaces, const QString& icon, const QString& summary,
                 const QString& body, const QStringList& actions, const QVariantMap& hints, int)
     {
-        shown << QStringList{app,
-                             QString::number(replaces),
-                             icon,
-                             summary,
-                             body,
-                             actions.join(','),
-                             hints.value("desktop-entry").toString()}
+        shown << QStringList({app, QString::number(replaces), icon, summary, body,
+                              actions.join(','), hints.value("desktop-entry").toString()})
                      .join('|');
         return 7;
     }
@@ -151,10 +146,9 @@ private Q_SLOTS:
         progress.show(0.25);
         progress.show(7); // never beyond the whole
         progress.hide();
-        QTRY_COMPARE(listener.updates.size(), 3);
         const QString app = "application://org.orvanel.Quenzal.desktop|";
-        QCOMPARE(listener.updates,
-                 (QStringList{app + "0.25|true", app + "1|true", app + "|false"}));
+        QTRY_COMPARE(listener.updates,
+                     (QStringList{app + "0.25|true", app + "1|true", app + "|false"}));
 
         StandInNotifications service;
         QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,

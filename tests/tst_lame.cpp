@@ -55,13 +55,6 @@ void TestLame::bitrateScale()
 void TestLame::command()
 {
     QCOMPARE(BuildLameCommand({}), "-b 0 -m s");
-    LameOptions o{.Bitrate = 128, .Mode = 1, .Optimisation = 2, .ActiveVBR = 1, .BitrateVBR = 256};
-    o.Qualite = 4;
-    o.NiveauATH = 3;
-    o.FiltrerLowpass = 1;
-    o.Lowpass = 16;
-    QCOMPARE(BuildLameCommand(o), "-b 128 -m j -h -V 4 -B 256 -q 2 --lowpass 16");
-
     // The encoder reads only the point: "0,5" would make it refuse the high-pass and "16,5"
     // would quietly become 16; locale digits would not be read at all.
     const QString all = "-b 32 -m m -f -p -o -c -V 2 -B 320 -t -F --athshort -q 9 -d -k --nores "
@@ -83,8 +76,10 @@ void TestLame::command()
     QCOMPARE(with(&L::Optimisation, 4) + with(&L::ATH, 4) + with(&L::NiveauATH, 11) +
                  with(&L::FrequenceEchantillon, 10) + with(&L::ActiveVBR, 2),
              QString("-b 0 -m s").repeated(5));
-    QCOMPARE(with(&L::Optimisation, 3), "-b 0 -m s --preset voice");
-    QCOMPARE(with(&L::NiveauATH, 1), "-b 0 -m s -q 0");
+    // The list values the options window's own tests do not write.
+    QCOMPARE(with(&L::Optimisation, 2) + '|' + with(&L::Optimisation, 3) + '|' +
+                 with(&L::NiveauATH, 1),
+             "-b 0 -m s -h|-b 0 -m s --preset voice|-b 0 -m s -q 0");
 
     // Only 1 turns a flag on: greyed (2) is off.
     LameOptions greyed = kEverything;
@@ -146,17 +141,14 @@ void TestLame::numbers()
          QStringList{"19,5", "", "inf", "nan", "1e400", "&H" + QString(300, 'F')})
         QVERIFY(!ToLocaleNumber(bad));
     // Too small for a double is 0, not "no number".
-    QCOMPARE(ToLocaleNumber("1e-400"), 0.0);
-    QCOMPARE(ToLocaleNumber("-0.0001e-99999999999999999999"), 0.0);
-    QCOMPARE(ToWholeNumber("1e-400"), 0);
-    QVERIFY(!ToLocaleNumber("1000e99999999999999999999"));
+    QVERIFY(ToLocaleNumber("1e-400") == 0.0 && ToWholeNumber("1e-400") == 0 &&
+            ToLocaleNumber("-0.0001e-99999999999999999999") == 0.0 &&
+            !ToLocaleNumber("1000e99999999999999999999"));
 
     // A comma locale reads its own separator and the point alike.
     QLocale::setDefault(kComma);
-    QCOMPARE(ToLocaleNumber("19,5"), 19.5);
-    QCOMPARE(ToLocaleNumber("19.5"), 19.5);
-    QVERIFY(!ToLocaleNumber("19,5,1"));
-    QCOMPARE(ToWholeNumber("4,5"), 4);
+    QVERIFY(ToLocaleNumber("19,5") == 19.5 && ToLocaleNumber("19.5") == 19.5 &&
+            !ToLocaleNumber("19,5,1") && ToWholeNumber("4,5") == 4);
     QLocale::setDefault(QLocale::c());
 }
 

@@ -263,12 +263,11 @@ void TestMp3::lameFiles()
 {
     const QString wav = m_dir.filePath("tone.wav"), out = m_dir.filePath("lame.mp3");
     QVERIFY(WriteSineWav(wav, 3));
-    QVERIFY(writeBytes(m_dir.filePath("cover.png"), "\x89PNG\r\n\x1a\n" + audio().repeated(12)));
     // lame's switches; version, kbit/s, Hz, mode, frame size, emphasis, CRC, copyright, original,
-    // layer. An ID3v2 tag in front (a UTF-16 title, a 47 KB picture, or padded beyond 4 KiB)
-    // changes nothing. Then the frame count lame wrote in its Info frame (read by TagLib) and
-    // the time it gives, VBR and ABR as VBR; without that frame (-t) the count of the file
-    // before, within a frame.
+    // layer. An ID3v2 tag in front padded beyond 4 KiB changes nothing (lame's UTF-16 tag and
+    // its picture tag: in tst_tageditor). Then the frame count lame wrote in its Info frame (read
+    // by TagLib) and the time it gives, VBR and ABR as VBR; without that frame (-t) the count of
+    // the file before, within a frame.
     qint64 lameFrames = 0;
     const std::pair<QString, QList<int>> runs[] = {
         {"-b 128 -m j", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
@@ -279,8 +278,6 @@ void TestMp3::lameFiles()
         {"-b 64 --resample 22.05 -m s -e c", {2, 64, 22050, 0, 417, 3, 0, 0, 1, 1}},
         {"-b 32 --resample 8 -m j", {0, 32, 8000, 1, 144, 0, 0, 0, 1, 1}},
         {"-b 8 --resample 8 -m m", {0, 8, 8000, 3, 72, 0, 0, 0, 1, 1}},
-        {"-b 128 --add-id3v2 --tt \"small v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
-        {"-b 128 --ti cover.png --tt cover", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
         {"-b 128 --pad-id3v2-size 8000 --tt \"large v2\"", {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
         {"-t -b 128 --pad-id3v2-size 8000 --tt \"large v2\"",
          {3, 128, 44100, 1, 417, 0, 0, 0, 1, 1}},
@@ -289,7 +286,6 @@ void TestMp3::lameFiles()
         {"-b 64 --resample 16 -m m", {2, 64, 16000, 3, 288, 0, 0, 0, 1, 1}}};
     for (const auto& [args, expected] : runs) {
         QProcess lame;
-        lame.setWorkingDirectory(m_dir.path());
         lame.start(QUENZAL_LAME,
                    QStringList{"--quiet"} + QProcess::splitCommand(args) + QStringList{wav, out});
         QVERIFY(lame.waitForFinished(120'000) && lame.exitCode() == 0);

@@ -96,11 +96,6 @@ Id3v2View id3v2Of(const QString& path)
             bytes.mid(start, bytes.size() - start - (file.hasID3v1Tag() ? 128 : 0))};
 }
 
-int px(const frmTag& w, int twips)
-{
-    return TwipsToPixels(twips, w.logicalDpiY());
-}
-
 // The folder's volume from the drive list, then a click on the folder in the tree.
 bool chooseFolder(frmTag& w, const QString& folder)
 {
@@ -182,18 +177,16 @@ private Q_SLOTS:
     {
         auto w = open({"tagged.mp3", "vbr.mp3"}, m_english);
         QVERIFY(!control<QGroupBox>(*w, "frmTags")->isVisible() &&
-                !control<QPushButton>(*w, "cmdOK")->isVisible());
-        QCOMPARE(w->height(), px(*w, 3255));
+                !control<QPushButton>(*w, "cmdOK")->isVisible() && fields(*w) == "|||||Other|");
+        QCOMPARE(w->height(), TwipsToPixels(3255, w->logicalDpiY()));
         QVERIFY(clickFile(*w, "tagged.mp3"));
 
         // The header is read after the ID3v2 tag: MPEG-1 Layer III, the frames lame counted in
         // its Info frame, three seconds of audio; yes and no in the chosen language. The fields
         // are the ID3v2 ones.
         const QString tagged = m_folder + "/tagged.mp3";
-        const unsigned lameFrames = TagLib::MPEG::File(QFile::encodeName(tagged).constData())
-                                        .audioProperties()
-                                        ->xingHeader()
-                                        ->totalFrames();
+        TagLib::MPEG::File mpeg(QFile::encodeName(tagged).constData());
+        const unsigned lameFrames = mpeg.audioProperties()->xingHeader()->totalFrames();
         QCOMPARE(lines(*w),
                  QStringList({QString::number(QFileInfo(tagged).size()), "3 ", "MPEG-1.0 Layer III",
                               QString("128kbit, %1 frames").arg(lameFrames), "44100Hz Joint Stereo",
@@ -205,22 +198,17 @@ private Q_SLOTS:
         QVERIFY(control(*w, "lblBitFrame")->text().startsWith("VBR "));
         QCOMPARE(control<QGroupBox>(*w, "frmTags")->title(), "ID3v1");
 
-        // A screen reader gets every label's text, and a name for the browser's three lists.
+        // A screen reader gets every label's text (no fixed name hides a value).
         NameControls(w.get());
         for (QLabel* label : w->findChildren<QLabel*>())
             QCOMPARE(label->text().isEmpty()
                          ? QString()
                          : QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name),
                      label->text());
-        for (const char* list : {"drvDur", "dirDur", "fleDur"})
-            QVERIFY(!QAccessible::queryAccessibleInterface(control<QWidget>(*w, list))
-                         ->text(QAccessible::Name)
-                         .isEmpty());
-        QVERIFY(!control<QCheckBox>(*w, "chkLectureSeul")->isChecked());
         QVERIFY(control<QGroupBox>(*w, "frmTags")->isVisible() &&
                 control<QGroupBox>(*w, "frmMPEGinfo")->isVisible() &&
                 control<QPushButton>(*w, "cmdOK")->isVisible());
-        QCOMPARE(w->height(), px(*w, 6330));
+        QCOMPARE(w->height(), TwipsToPixels(6330, w->logicalDpiY()));
     }
 
     void okWritesTheTag()
@@ -236,7 +224,6 @@ private Q_SLOTS:
         QVERIFY(clickFile(*w, "cover.mp3"));
         QCOMPARE(fields(*w), "Pavane|||||Classical|32");
         QCOMPARE(control(*w, "lblEmphasis2")->text(), "Aucune");
-        QCOMPARE(control(*w, "lblCopyright")->text(), "Droits d'auteur:");
         const QString title = "Pavane pour une infante défunte (1899)";
         control<QLineEdit>(*w, "txtTitre")->selectAll();
         control<QLineEdit>(*w, "txtTitre")->insert(title); // as typed: no limit for ID3v2
@@ -338,21 +325,20 @@ private Q_SLOTS:
     {
         auto w = open({"plain.mp3"}, m_french);
         QVERIFY(clickFile(*w, "plain.mp3"));
-        auto* title = control<QLineEdit>(*w, "txtTitre");
-        auto* artist = control<QLineEdit>(*w, "txtArtiste");
-        auto* album = control<QLineEdit>(*w, "txtAlbum");
-        auto* year = control<QLineEdit>(*w, "txtAnnee");
-        auto* comment = control<QLineEdit>(*w, "txtCommentaire");
-        QTest::keyClicks(title, QString(35, u'a'));
-        QTest::keyClicks(year, "199945");
-        QVERIFY(title->text() == QString(30, u'a') && year->text() == "1999");
+        const auto box = [&](const char* name) {
+            return control<QLineEdit>(*w, name);
+        };
+        auto* artist = box("txtArtiste");
+        QTest::keyClicks(box("txtTitre"), QString(35, u'a'));
+        QTest::keyClicks(box("txtAnnee"), "199945");
+        QVERIFY(box("txtTitre")->text() == QString(30, u'a') && box("txtAnnee")->text() == "1999");
         // Counted in the tag's bytes: "€" is one, and so is a character the tag holds as "?".
         for (int typed = 0; typed < 31; ++typed)
-            QTest::sendKeyEvent(QTest::Click, album, Qt::Key_unknown, QStringLiteral("€"), {});
-        QCOMPARE(album->text(), QString(30, u'€'));
+            QTest::sendKeyEvent(QTest::Click, box("txtAlbum"), Qt::Key_unknown, "€", {});
+        QCOMPARE(box("txtAlbum")->text(), QString(30, u'€'));
         const QString note = QString::fromUcs4(U"\U0001F3B5");
-        comment->insert(note.repeated(31));
-        QCOMPARE(comment->text(), note.repeated(30));
+        box("txtCommentaire")->insert(note.repeated(31));
+        QCOMPARE(box("txtCommentaire")->text(), note.repeated(30));
         // A paste in the middle keeps what fits, and the text after the cursor.
         artist->setText("0123456789012345678901234");
         artist->setCursorPosition(5);
@@ -393,10 +379,9 @@ private Q_SLOTS:
     void escapeDiscardsAndShowFile()
     {
         auto w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
+        // A caption reaches a control whose name is not ASCII.
         ApplyCaptions(w.get(), m_english, frmTag::captionTable());
-        QVERIFY(control(*w, "lblDurée")->text() == "Length:" &&
-                control(*w, "lblCrc")->text() == "CRC:");
-
+        QCOMPARE(control(*w, "lblDurée")->text(), "Length:");
         QVERIFY(QFile::copy(m_dir.filePath("tagged.mp3"), m_dir.filePath("shown.mp3")));
         w->showFile(m_dir.filePath("shown.mp3"));
         QCOMPARE(control<QListView>(*w, "fleDur")->currentIndex().data().toString(), "shown.mp3");
@@ -414,12 +399,6 @@ private Q_SLOTS:
         QTest::keyClick(control<QLineEdit>(*w, "txtTitre"), Qt::Key_Escape);
         QCOMPARE(rejected.size(), 1);
         QVERIFY(!w->isVisible());
-
-        w = std::make_unique<frmTag>(nullptr, m_desktop, m_english);
-        QCOMPARE(control<QComboBox>(*w, "genre")->currentText(), "Other");
-        QVERIFY(control(*w, "lblDurée")->text() == "Durée:" &&
-                control(*w, "lblChemin")->text().isEmpty());
-        QVERIFY(control<QGroupBox>(*w, "frmTags")->isHidden() && w->height() == px(*w, 3255));
     }
 
 private:

@@ -48,14 +48,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // The file, then "\x01"-separated section, key, value, other section and other key.
     const QByteArray input =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    QList<QByteArray> parts = input.split('\x01');
-    const QByteArray file = parts.takeFirst();
-    while (parts.size() < 5)
-        parts.append(QByteArray());
-    const QString section = QString::fromUtf8(parts[0]), key = QString::fromUtf8(parts[1]);
-    const QString value = QString::fromUtf8(parts[2]);
-    const QString otherSection = QString::fromUtf8(parts[3]),
-                  otherKey = QString::fromUtf8(parts[4]);
+    const QList<QByteArray> parts = input.split('\x01');
+    const QByteArray file = parts.first();
+    const auto text = [&](int i) {
+        return QString::fromUtf8(parts.value(i));
+    };
+    const QString section = text(1), key = text(2), value = text(3), otherSection = text(4),
+                  otherKey = text(5);
     if (!writeFuzzFile(reinterpret_cast<const std::uint8_t*>(file.constData()),
                        std::size_t(file.size())))
         return 0;

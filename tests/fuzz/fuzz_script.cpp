@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
 struct Sandbox {
@@ -65,10 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         "cd " + QFile::encodeName(box.dir.path()) + " && /bin/sh Quenzal.sh >/dev/null 2>&1";
     std::system(command.constData());
 
-    QStringList expected{QStringLiteral("call")};
-    expected += direction == Direction::Encode ? SwitchWords(options)
-                                               : QStringList{QStringLiteral("--decode")};
-    expected << source;
+    const QStringList expected =
+        QStringList{u"call"_s} +
+        (direction == Direction::Encode ? SwitchWords(options) : QStringList{u"--decode"_s}) +
+        QStringList{source};
     QFile log(box.log);
     if (!log.open(QIODevice::ReadOnly))
         std::abort();
@@ -78,22 +80,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     received.removeLast(); // after the last NUL
     // lame writes to the line's temporary file beside the output.
     const QString temporary = received.isEmpty() ? QString() : received.takeLast();
-    if (!temporary.startsWith(output.left(output.lastIndexOf(QLatin1Char('/')) + 1) +
-                              QStringLiteral(".quenzal-")) ||
-        !temporary.endsWith(QStringLiteral("-1.part")))
+    if (!temporary.startsWith(output.left(output.lastIndexOf(u'/') + 1) + u".quenzal-"_s) ||
+        !temporary.endsWith(u"-1.part"_s))
         std::abort();
     if (received != expected) {
-        std::fprintf(stderr, "expected: %s\nreceived: %s\n",
-                     qPrintable(expected.join(QStringLiteral("|"))),
-                     qPrintable(received.join(QStringLiteral("|"))));
+        std::fprintf(stderr, "expected: %s\nreceived: %s\n", qPrintable(expected.join(u'|')),
+                     qPrintable(received.join(u'|')));
         std::abort();
     }
     // Nothing else ran: the sandbox holds what it held.
-    const QStringList entries =
-        QDir(box.dir.path())
-            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    if (entries !=
-        QStringList({QStringLiteral("Quenzal.sh"), QStringLiteral("lame"), QStringLiteral("log")}))
+    if (QDir(box.dir.path())
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name) !=
+        QStringList({u"Quenzal.sh"_s, u"lame"_s, u"log"_s}))
         std::abort();
     return 0;
 }
