@@ -22,6 +22,7 @@
 #include <QFontDatabase>
 #include <QIcon>
 #include <QLibraryInfo>
+#include <QLocale>
 #include <QStandardPaths>
 #include <QTranslator>
 
@@ -64,9 +65,10 @@ void Program::Form_Load()
 
     QString langue = StoredSettings::language();
     if (!langue.isEmpty()) {
-        // A program folder that moved still finds its language file by name. A language file
-        // that is gone is not applied at all: every caption would be empty.
-        if (!QFileInfo::exists(langue)) {
+        // Kept as the file's name in Langue/; a whole path (kept by an older Quenzal) whose
+        // program folder moved is found by name too. A language file that is gone is not
+        // applied at all.
+        if (!langue.startsWith(QLatin1Char('/')) || !QFileInfo::exists(langue)) {
             const QString moved =
                 m_values.langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
             langue = QFileInfo::exists(moved) ? moved : QString();
@@ -222,9 +224,14 @@ void Program::showOptionLameWindow()
 
 void Program::showOptionWindow()
 {
+    const QString font = m_values.fontName;
+    const QString language = m_values.language.path();
     if (optionWindow()->exec() == QDialog::Rejected) {
         delete m_option.data();
-        m_values.fontName.clear();
+        // Annuler leaves everything as it was when the window opened.
+        m_values.fontName = font;
+        if (language != m_values.language.path())
+            setLanguage(language);
     }
     ApplyFont();
 }
@@ -263,9 +270,8 @@ void Program::dress(QWidget* window, std::span<const CaptionEntry> captions,
 {
     const auto apply = [this, window, captions, fontControls](Change change) {
         if (change == Change::Language) {
-            // No language chosen: the built-in captions stay (every lookup would be empty).
-            if (!m_values.language.path().isEmpty())
-                ApplyCaptions(window, m_values.language, captions);
+            // Without a language (or a key) each control keeps its built-in caption.
+            ApplyCaptions(window, m_values.language, captions);
             NameControls(window);
         } else if (!fontControls.empty()) {
             ApplyFontFace(window, fontControls, m_values.fontName);
@@ -285,8 +291,7 @@ void Program::setLanguage(const QString& pathWithoutLng)
 
 void Program::ApplyLanguage()
 {
-    if (!m_values.language.path().isEmpty())
-        Q_EMIT appearanceChanged(Change::Language);
+    Q_EMIT appearanceChanged(Change::Language);
 }
 
 void Program::setFontName(const QString& face)
@@ -303,7 +308,9 @@ void Program::ApplyFont()
 void Program::loadQtTranslation()
 {
     // Qt's own dialogs and buttons speak the language of the captions: French when no
-    // language file is chosen, as the built-in captions are.
+    // language file is chosen, as the built-in captions are. Dates and the file types of the
+    // list follow it too.
+    QLocale::setDefault(QLocale(m_values.language.locale()));
     if (m_qtTranslation) {
         QCoreApplication::removeTranslator(m_qtTranslation.get());
         m_qtTranslation.reset();

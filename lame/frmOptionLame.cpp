@@ -64,6 +64,11 @@ const CaptionEntry kCaptions[] = {
     {"OptLame", "cmbATHOnly", "cmbATH", CaptionKind::ListEntry, 1},
     {"OptLame", "cmbATHDisable", "cmbATH", CaptionKind::ListEntry, 2},
     {"OptLame", "cmbATHShortBlocs", "cmbATH", CaptionKind::ListEntry, 3},
+    {"OptLame", "lblDefault", "cmbNiveauATH", CaptionKind::ListEntry, 0},
+    {"OptLame", "lblDefault", "cmbFrequenceEchantillon", CaptionKind::ListEntry, 0},
+    {"OptLame", "cmbFreq11", "cmbFrequenceEchantillon", CaptionKind::ListEntry, 2},
+    {"OptLame", "cmbFreq22", "cmbFrequenceEchantillon", CaptionKind::ListEntry, 5},
+    {"OptLame", "cmbFreq44", "cmbFrequenceEchantillon", CaptionKind::ListEntry, 8},
     {"OptLame", "chkApplyDifferBlocs", "chkAutoriserBlocDiferer"},
     {"OptLame", "chkFilterDisable", "chkDesactiveFiltrage"},
     {"OptLame", "chkBitReservoirDisable", "chkDesactiveBitReservoir"},
@@ -78,7 +83,7 @@ const CaptionEntry kCaptions[] = {
     {"OptLame", "chkLowpassWidth", "chkLargeurFiltreLowpass"},
     {"Main", "cmdCancel", "cmdAnnuler"},
 };
-static_assert(std::size(kCaptions) == 50);
+static_assert(std::size(kCaptions) == 55);
 
 const char* const kFontControls[] = {
     "TabOption",

@@ -15,7 +15,8 @@ void setLameCommand(const QString& switches);
 QString fontName();
 void setFontName(const QString& face);
 
-// "Langue": the path of the chosen language file, with its ".lng" (empty: built-in captions).
+// "Langue": the name of the chosen language file in Langue/, with its ".lng" (empty: the
+// built-in captions). An older Quenzal kept the whole path.
 QString language();
 void setLanguage(const QString& pathWithLng);
 

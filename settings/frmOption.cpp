@@ -3,6 +3,7 @@
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
 #include "settings/Language.h"
+#include "settings/ProfileFile.h"
 #include "settings/StoredSettings.h"
 #include "settings/mdlMain.h"
 
@@ -146,14 +147,23 @@ void frmOption::Form_Load(const QString& currentFace)
     const QFileInfoList files =
         QDir(m_langueFolder)
             .entryInfoList({QStringLiteral("*.lng")}, QDir::Files, QDir::Name | QDir::IgnoreCase);
+    // Each is listed by the name it gives itself ("Français"; a file name has no accents to
+    // spare), else by its file name.
+    const QString stored = QFileInfo(StoredSettings::language()).fileName();
     for (const QFileInfo& file : files) {
-        const QString name = StripExtension(file.fileName());
-        if (!name.isEmpty() && cmbLangue->findText(name) < 0)
-            cmbLangue->addItem(name,
-                               file.absolutePath() + QLatin1Char('/') + file.fileName().chopped(4));
+        QString name = ProfileFile::readValue(file.absoluteFilePath(), QStringLiteral("Main"),
+                                              QStringLiteral("langName"), 64);
+        if (name.isEmpty())
+            name = StripExtension(file.fileName());
+        if (name.isEmpty() || cmbLangue->findText(name) >= 0)
+            continue;
+        cmbLangue->addItem(name,
+                           file.absolutePath() + QLatin1Char('/') + file.fileName().chopped(4));
+        if (file.fileName() == stored)
+            cmbLangue->setCurrentIndex(cmbLangue->count() - 1);
     }
-    const QString langue = QFileInfo(StoredSettings::language()).fileName();
-    cmbLangue->setCurrentIndex(langue.isEmpty() ? -1 : cmbLangue->findText(StripExtension(langue)));
+    if (stored.isEmpty())
+        cmbLangue->setCurrentIndex(-1);
 
     cmbEncodages->addItem(kAuto, kAuto);
     for (int n = 1; n <= 2 * std::max(1, QThread::idealThreadCount()); ++n)
@@ -183,8 +193,11 @@ void frmOption::cmbPolice_Click()
 void frmOption::cmdOK_Click()
 {
     StoredSettings::setFontName(cmbPolice->currentText());
+    // The file's name only: a program folder that moves keeps its language.
     StoredSettings::setLanguage(
-        m_language.path().isEmpty() ? QString() : m_language.path() + QStringLiteral(".lng"));
+        m_language.path().isEmpty()
+            ? QString()
+            : QFileInfo(m_language.path() + QStringLiteral(".lng")).fileName());
     StoredSettings::setJobs(cmbEncodages->currentData().toString());
     StoredSettings::setExistingFiles(cmbFichiersExistants->currentData().toString());
     StoredSettings::setCopyTags(chkCopierTags->isChecked());
