@@ -49,8 +49,10 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor()
     }
 }
 
-void ScreenSaverInhibitor::setInhibited(bool inhibited)
+void ScreenSaverInhibitor::setInhibited(bool inhibited, const QString& why)
 {
+    if (!why.isEmpty())
+        m_why = why;
     if (inhibited == m_wanted)
         return;
     m_wanted = inhibited;
@@ -75,7 +77,7 @@ void ScreenSaverInhibitor::setInhibited(bool inhibited)
 void ScreenSaverInhibitor::sendInhibit()
 {
     QDBusMessage call = screenSaverCall(QStringLiteral("Inhibit"));
-    call << QStringLiteral("Quenzal") << QStringLiteral("Screen saver switched off by the user");
+    call << QStringLiteral("Quenzal") << m_why;
     auto* watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
     m_pending = true;

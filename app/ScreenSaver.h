@@ -14,10 +14,13 @@ public:
     explicit ScreenSaverInhibitor(QObject* parent = nullptr);
     ~ScreenSaverInhibitor() override;
 
-    void setInhibited(bool inhibited);
+    // `why` is what the desktop shows beside the inhibition, in the user's language.
+    void setInhibited(bool inhibited, const QString& why = QString());
 
 private:
     void sendInhibit();
+
+    QString m_why;
     void onInhibitReply(QDBusPendingCallWatcher* watcher);
     void release(uint cookie);
 

@@ -472,7 +472,7 @@ void frmMain::setBusy(bool busy)
 
 void frmMain::mnuVeile_Click()
 {
-    m_screenSaver->setInhibited(mnuVeile->isChecked());
+    m_screenSaver->setInhibited(mnuVeile->isChecked(), text("msgScreenSaverOff"));
 }
 
 void frmMain::mnuDoc_Click()
