@@ -307,6 +307,22 @@ private Q_SLOTS:
         }
     }
 
+    void progressOfFilesSideBySide()
+    {
+        // Two long files at once, observed mid-way: each row follows lame's own progress.
+        Store("Encodages simultanés", "2");
+        for (const char* name : {"long1.wav", "long2.wav"})
+            main->AddFile(wav(name, 120.0));
+        main->mnuEncode->trigger();
+        const QAbstractItemModel* rows = console->lstFichiers->model();
+        const QRegularExpression running("^Running \\([1-9][0-9]?%\\)$");
+        QTRY_VERIFY_WITH_TIMEOUT(running.match(rows->index(0, 1).data().toString()).hasMatch() &&
+                                     running.match(rows->index(1, 1).data().toString()).hasMatch(),
+                                 60000);
+        console->cmdStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
+    }
+
     void failuresAreNamedThenNotified()
     {
         // Asked to, a run removes a source once its own MP3 is there; never a source whose
