@@ -199,8 +199,7 @@ void frmConsole::startFile(int number)
         m_screen.resetFileProgress();
         m_fileProgress = 0;
     }
-    applyTexts();
-    scheduleRedraw();
+    scheduleRedraw(); // the title too: a fast run starts many files between two frames
 }
 
 void frmConsole::finishFile(int number, bool ok, int exitCode)
@@ -381,6 +380,8 @@ void frmConsole::redraw()
         lblFichier->setText(m_currentName);
     setBarValue(prgFichier, m_fileProgress);
     setBarValue(prgTotal, m_filesDone);
+    if (m_outcome == Outcome::Running)
+        showTitle();
     if (follow)
         bar->setValue(bar->maximum());
 }
@@ -462,6 +463,11 @@ void frmConsole::applyTexts()
     cmdStop->setText(m_texts.stop);
     cmdFermer->setText(m_texts.close);
     cmdReprendre->setText(m_texts.retry);
+    showTitle();
+}
+
+void frmConsole::showTitle()
+{
     switch (m_outcome) {
     case Outcome::Stopped:
         setWindowTitle(m_texts.titleStopped);

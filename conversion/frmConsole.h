@@ -88,6 +88,7 @@ private:
     void showLinesFrom(int first);
     void dropShownTopLines();
     void applyTexts();
+    void showTitle();
 
     bool sideBySide() const { return m_jobs > 1; }
     void closeFileOutputs();

@@ -179,8 +179,8 @@ void tst_Console::windowShowsRealEncoderOutput()
 
         console.startFile(file);
         reference.resetFileProgress();
-        QCOMPARE(console.windowTitle(), QString("Quenzal — fichier %1 sur 3").arg(file));
         QTRY_COMPARE(console.lblFichier->text(), arguments.last());
+        QCOMPARE(console.windowTitle(), QString("Quenzal — fichier %1 sur 3").arg(file));
         QCOMPARE(console.prgFichier->value(), 0); // a new file's bar starts empty
         for (qsizetype at = 0; at < bytes.size(); at += 7) {
             console.appendOutput(file, bytes.mid(at, 7));
