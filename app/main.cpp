@@ -132,20 +132,19 @@ int main(int argc, char* argv[])
     if (!encode)
         return QApplication::exec();
 
-    // Every name given must be listed: one that is not is a failure, said by its name.
-    int refused = 0;
+    // A name given that is not there is a failure, said by its name. A file the list does not
+    // take by its name (as a drop would not) is left out, and said so.
+    int missing = 0;
     for (const QString& argument : parser.positionalArguments()) {
         const QFileInfo file(argument);
-        const QString reason =
-            !file.exists() && !file.isSymLink() ? QStringLiteral("no such file or folder")
-            : file.isDir() || MakeFileEntry(file.absoluteFilePath())
-                ? QString()
-                : QStringLiteral("not taken: only names ending in .wav, .aif or .mp3 (in "
-                                 "small letters) are encoded");
-        if (!reason.isEmpty()) {
-            print(stderr, QStringLiteral("quenzal: ") + argument + QStringLiteral(": ") + reason +
-                              QLatin1Char('\n'));
-            ++refused;
+        if (!file.exists()) {
+            print(stderr, QStringLiteral("quenzal: ") + argument +
+                              QStringLiteral(": no such file or folder\n"));
+            ++missing;
+        } else if (!file.isDir() && !MakeFileEntry(file.absoluteFilePath())) {
+            print(stderr, QStringLiteral("quenzal: ") + argument +
+                              QStringLiteral(": left out: only names ending in .wav, .aif or "
+                                             ".mp3 (in small letters) are encoded\n"));
         }
     }
     const QStringList listed = main->fileList().paths();
@@ -166,7 +165,7 @@ int main(int argc, char* argv[])
         });
     // Ends as soon as the run has: nobody is asked to close anything.
     QObject::connect(&runs, &RunController::ended, main,
-                     [refused](bool ok) { QCoreApplication::exit(ok && refused == 0 ? 0 : 1); });
+                     [missing](bool ok) { QCoreApplication::exit(ok && missing == 0 ? 0 : 1); });
     std::optional<QString> output;
     if (parser.isSet(outputOption))
         output = QFileInfo(parser.value(outputOption)).absoluteFilePath();

@@ -350,6 +350,16 @@ private Q_SLOTS:
         QVERIFY(!QFile::exists(music->filePath("Mp3/text.mp3"))); // no noise from a text file
         QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
         QVERIFY(main->isBusy() && desktop->messages.isEmpty());
+        // One file at a time too, the failed row names lame's error line and opens its output.
+        const QModelIndex failed = console->lstFichiers->model()->index(0, 1);
+        QVERIFY(
+            failed.data().toString().contains(QRegularExpression("^Failed \\(code \\d+\\): .+")));
+        const QRect row = console->lstFichiers->visualRect(failed);
+        QTest::mouseClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
+        auto* output = console->findChild<QPlainTextEdit*>("txtSortieFichier");
+        QVERIFY(output &&
+                output->toPlainText().contains(failed.data().toString().section(": ", 1)));
         // The files that were not converted are named; the repeated row is only noted.
         const QString text = console->txtSortie->toPlainText();
         QVERIFY(text.contains("Skipped (already listed above): " + good));
