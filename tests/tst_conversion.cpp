@@ -28,7 +28,7 @@ QStringList commands(const ConversionPlan& plan)
     for (const ScriptLine& line : plan.lines) {
         const qsizetype begin = line.command.indexOf("; ") + 2;
         result << line.command.mid(begin, line.command.indexOf("; quenzal_done ") - begin)
-                      .replace("\"$tmp\" 2>&1", ShellQuote(line.output));
+                      .replace("\"$tmp\" </dev/null 2>&1", ShellQuote(line.output));
     }
     return result;
 }
@@ -223,8 +223,7 @@ private Q_SLOTS:
             events += parser.finish();
             QString seen;
             for (const RunOutputParser::Event& e : events) {
-                seen += e.kind == RunOutputParser::Event::Begin
-                            ? QString("B%1").arg(e.line)
+                seen += e.kind == RunOutputParser::Event::Begin ? QString("B%1").arg(e.line)
                         : e.kind == RunOutputParser::Event::Done
                             ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
                             : QString::fromUtf8(e.bytes);
@@ -279,6 +278,13 @@ private Q_SLOTS:
         d.deleteSources = true;
         QVERIFY(run(PlanConversion(d)).succeeded());
         QVERIFY(QFile::exists(music + "Mp3/good.mp3"));
+
+        // An encoder that reads its input cannot take the script's next lines: both run.
+        ConversionRequest q = request({wav("r1.wav"), wav("r2.wav")});
+        q.optionsText = QString(20000, ' '); // lines longer than what the shell reads at once
+        q.programFolder =
+            programFolder(dir, "cat >/dev/null\nfor last; do :; done\nprintf x > \"$last\"\n");
+        QVERIFY(run(PlanConversion(q)).succeeded());
 
         // Fewer lines ended than were planned: a failure, whatever the exit code says.
         const ConversionPlan plan = PlanConversion(request({wav("x.wav"), wav("y.wav")}));
