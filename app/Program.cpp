@@ -96,7 +96,7 @@ frmMain* Program::mainWindow()
         return m_main;
     m_main = new frmMain(*m_desktop, m_values.language);
     m_runs = new RunController(*m_desktop, m_values.language, m_main, m_main);
-    connect(m_main, &frmMain::runRequested, this, &Program::startRun);
+    connect(m_main, &frmMain::runRequested, this, [this](Direction d) { startRun(d); });
     connect(m_main, &frmMain::folderSearchRequested, this, &Program::showFolderWindow);
     connect(m_main, &frmMain::tagRequested, this, &Program::showTagWindow);
     connect(m_main, &frmMain::optionLameRequested, this, &Program::showOptionLameWindow);
@@ -127,12 +127,12 @@ RunController& Program::runs()
     return *m_runs;
 }
 
-void Program::startRun(Direction direction)
+void Program::startRun(Direction direction, const std::optional<QString>& outputFolder)
 {
     ConversionRequest request;
     request.sources = m_main->fileList().paths();
     request.optionsText = m_kept.switches;
-    request.outputFolder = NormaliseOutputFolder(m_kept.outputFolder);
+    request.outputFolder = NormaliseOutputFolder(outputFolder.value_or(m_kept.outputFolder));
     request.programFolder = m_values.programFolder;
     request.direction = direction;
     request.deleteSources = direction == Direction::Encode && m_kept.deleteSources;

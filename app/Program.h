@@ -11,6 +11,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <span>
 
 class QTranslator;
@@ -62,6 +63,10 @@ public:
     frmDossier* existingFolderWindow() const;
     RunController& runs();
 
+    // A run of the listed files with the kept options; `outputFolder` replaces the kept one for
+    // this run only.
+    void startRun(Direction direction, const std::optional<QString>& outputFolder = {});
+
     // What the LAME options window last kept: the one value runs read of the LAME options.
     const KeptOptions& keptOptions() const { return m_kept; }
 
@@ -100,7 +105,6 @@ private:
     // Dresses a window just made in the current language and font, and keeps it dressed.
     void dress(QWidget* window, std::span<const CaptionEntry> captions,
                std::span<const char* const> fontControls);
-    void startRun(Direction direction);
     void loadQtTranslation();
 
     ProgramValues m_values;

@@ -25,9 +25,15 @@ void RunController::start(const ConversionRequest& request, const QString& scrip
 {
     if (m_busy)
         return; // one run at a time, however it was asked for
-    m_console = &console;
+    if (m_console != &console) {
+        m_console = &console;
+        connect(&console, &frmConsole::retryRequested, this, &RunController::retryFailures);
+    }
+    m_request = request;
+    m_scriptPath = scriptPath;
     m_session = std::make_unique<ConversionSession>(m_desktop, m_language, console, m_owner);
     connect(m_session.get(), &ConversionSession::ended, this, &RunController::onSessionEnded);
+    connect(m_session.get(), &ConversionSession::fileOutcome, this, &RunController::fileOutcome);
     setBusy(true);
     if (!m_session->start(request, scriptPath)) {
         setBusy(false);
@@ -71,6 +77,18 @@ void RunController::onSessionEnded(bool succeeded)
     }
     connect(m_console, &frmConsole::closed, this, &RunController::showEndNotice,
             Qt::SingleShotConnection);
+}
+
+void RunController::retryFailures()
+{
+    if (!m_session || isRunning() || m_session->notConverted().isEmpty())
+        return;
+    // The notice of the failed run is not needed any more: a new run takes its place.
+    disconnect(m_console, &frmConsole::closed, this, &RunController::showEndNotice);
+    setBusy(false);
+    ConversionRequest again = m_request;
+    again.sources = m_session->notConverted();
+    start(again, m_scriptPath, *m_console);
 }
 
 void RunController::showEndNotice()

@@ -40,11 +40,15 @@ Q_SIGNALS:
     void busyChanged(bool busy);
     // A run is over: every file converted, or not.
     void ended(bool succeeded);
+    // What became of one listed file (`text`: its row's state, or why it was skipped).
+    void fileOutcome(const QString& source, bool ok, const QString& text);
     // Quenzal may now close, as the user asked during the run.
     void quitRequested();
 
 private:
     void onSessionEnded(bool succeeded);
+    // The files of the last run that were not converted, again with the same request.
+    void retryFailures();
     void showEndNotice();
     void setBusy(bool busy);
 
@@ -53,6 +57,8 @@ private:
     QPointer<QWidget> m_owner;
     QPointer<frmConsole> m_console;
     std::unique_ptr<ConversionSession> m_session;
+    ConversionRequest m_request; // the last run's
+    QString m_scriptPath;
     bool m_busy = false;
     bool m_quitWhenIdle = false;
 };

@@ -14,7 +14,7 @@ namespace {
 // start opens a window of its own.
 constexpr int kAnswerMs = 5000;
 // A message larger than this is no list of files: the connection is dropped.
-constexpr quint32 kLargestMessage = 16u << 20;
+constexpr quint32 kLargestMessage = SingleInstance::kBudget;
 constexpr char kAccepted = '\x01';
 
 } // namespace
@@ -49,9 +49,11 @@ SingleInstance::Role SingleInstance::begin(const QStringList& paths)
     QLockFile lock(m_socketPath + QStringLiteral(".lock"));
     lock.setStaleLockTime(30000);
     const bool locked = lock.tryLock(kAnswerMs);
-    if (handOver(paths))
+    const HandOver handed = handOver(paths);
+    if (handed == HandOver::Taken)
         return Role::HandedOver;
-    if (!locked)
+    // A Quenzal that lives but did not answer (stuck, or only slow) keeps its socket.
+    if (!locked || handed == HandOver::NoAnswer)
         return Role::Alone;
 
     m_server = new QLocalServer(this);
@@ -68,28 +70,37 @@ SingleInstance::Role SingleInstance::begin(const QStringList& paths)
     return Role::Alone;
 }
 
-bool SingleInstance::handOver(const QStringList& paths)
+SingleInstance::HandOver SingleInstance::handOver(const QStringList& paths)
 {
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     if (!socket.waitForConnected(kAnswerMs))
-        return false;
-    socket.write(encode(paths));
-    if (socket.bytesToWrite() > 0 && !socket.waitForBytesWritten(kAnswerMs))
-        return false;
+        return socket.error() == QLocalSocket::SocketTimeoutError ? HandOver::NoAnswer
+                                                                  : HandOver::NobodyListens;
+    // A large list goes out piece by piece as the other side reads it.
+    const QByteArray message = encode(paths);
+    socket.write(message);
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(kAnswerMs))
+            return HandOver::NoAnswer;
+    }
     // Taken only once the running Quenzal says so: one that dies meanwhile loses nothing.
     while (socket.bytesAvailable() == 0) {
         if (!socket.waitForReadyRead(kAnswerMs))
-            return false;
+            return HandOver::NoAnswer;
     }
     char answer = 0;
-    return socket.getChar(&answer) && answer == kAccepted;
+    return socket.getChar(&answer) && answer == kAccepted ? HandOver::Taken : HandOver::NoAnswer;
 }
 
 void SingleInstance::onNewConnection()
 {
     while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        // Nothing more than the length is read until the length is known to fit the budget.
+        socket->setReadBufferSize(4);
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QObject::destroyed, this,
+                [this, socket] { m_held -= socket->property("held").toLongLong(); });
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { onReadyRead(socket); });
     }
 }
@@ -101,14 +112,21 @@ void SingleInstance::onReadyRead(QLocalSocket* socket)
     char head[4];
     socket->peek(head, 4);
     const quint32 size = qFromBigEndian<quint32>(head);
-    if (size > kLargestMessage) {
-        socket->abort();
-        return;
+    if (!socket->property("held").isValid()) {
+        if (size > kLargestMessage || m_held + size > kBudget) {
+            socket->abort();
+            return;
+        }
+        m_held += size;
+        socket->setProperty("held", qint64(size));
+        socket->setReadBufferSize(4 + qint64(size));
     }
     if (socket->bytesAvailable() < 4 + static_cast<qint64>(size))
         return;
     socket->skip(4);
     const QByteArray body = socket->read(size);
+    m_held -= size;
+    socket->setProperty("held", qint64(0));
     // Read once: more bytes on the same connection are not part of the protocol.
     disconnect(socket, &QLocalSocket::readyRead, this, nullptr);
     QStringList paths;

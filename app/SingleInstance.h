@@ -10,7 +10,8 @@ class QLocalSocket;
 
 // One Quenzal window per user: the first start listens on a local socket of the user's own; a
 // later start hands its files over to it and ends. A socket left behind by a Quenzal that
-// crashed is taken over.
+// crashed is taken over; the socket of one that lives but does not answer never is. What the
+// connections may hold at once is bounded.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
@@ -36,15 +37,21 @@ public:
     // paths in UTF-8 separated by NUL (the one character no path holds).
     static QByteArray encode(const QStringList& paths);
 
+    // What all connections together may hold before they are read: a connection that would
+    // need more is dropped.
+    static constexpr qint64 kBudget = 64 << 20;
+
 Q_SIGNALS:
     // A later start handed these over (possibly none: it only asked for the window).
     void pathsReceived(const QStringList& paths);
 
 private:
-    bool handOver(const QStringList& paths);
+    enum class HandOver { Taken, NobodyListens, NoAnswer };
+    HandOver handOver(const QStringList& paths);
     void onNewConnection();
     void onReadyRead(QLocalSocket* socket);
 
     QString m_socketPath;
     QLocalServer* m_server = nullptr;
+    qint64 m_held = 0; // declared by the connections under way
 };

@@ -24,6 +24,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
 
@@ -374,10 +375,28 @@ void frmMain::receivePaths(const QStringList& paths)
         showNormal();
     raise();
     activateWindow();
-    if (m_busy)
+    if (m_busy) {
         m_waitingPaths << paths;
-    else if (!paths.isEmpty())
-        DropPaths(paths);
+        return;
+    }
+    // A long list is added a share at a time, so that the window keeps answering meanwhile.
+    const bool idle = m_arriving.isEmpty();
+    m_arriving << paths;
+    if (idle && !m_arriving.isEmpty())
+        QTimer::singleShot(0, this, &frmMain::addArriving);
+}
+
+void frmMain::addArriving()
+{
+    constexpr qsizetype kShare = 2000;
+    if (m_busy) { // a run began meanwhile: the rest waits for its end
+        m_waitingPaths << std::exchange(m_arriving, {});
+        return;
+    }
+    DropPaths(m_arriving.mid(0, kShare));
+    m_arriving.remove(0, std::min(kShare, m_arriving.size()));
+    if (!m_arriving.isEmpty())
+        QTimer::singleShot(0, this, &frmMain::addArriving);
 }
 
 void frmMain::ShowRowCount()

@@ -147,4 +147,6 @@ private:
     ScreenSaverInhibitor* m_screenSaver = nullptr;
     bool m_busy = false;
     QStringList m_waitingPaths; // handed over during a run
+    QStringList m_arriving;     // handed over, added a share at a time
+    void addArriving();
 };

@@ -1,10 +1,15 @@
-// Encodes 20 WAVs of 30 s through Quenzal (main window, script, console window, all headless):
-// one file at a time, then one per processor core ("Auto"), then the very same lines run by
-// `xargs -P <cores>` and the very same script run by sh alone, in the same run.
-// Prints the wall times, the speed-up of "Auto", its ratio to xargs and to sh, and Quenzal's
-// own CPU time as a share of its wall time.
+// Two measures of what a run costs beyond lame's own work.
 //
-// Usage: bench_conversion [rounds]   (default 3; medians are printed)
+// bench_conversion short [files] (default 300): Quenzal's cost per file. That many WAVs of
+// 0.3 s, one at a time: `quenzal --encode` (headless) and an Encode through the main window
+// (offscreen), each against `sh` running the very script that run wrote. Prints the wall times
+// and Quenzal's overhead per file.
+//
+// bench_conversion long [rounds] (default 3): encodes 20 WAVs of 30 s through Quenzal (main
+// window, script, console window, all offscreen): one file at a time, then one per processor
+// core ("Auto"), then the very same lines run by `xargs -P <cores>` and the very same script
+// run by sh alone, in the same run. Prints the wall times, the speed-up of "Auto", its ratio to
+// xargs and to sh, and Quenzal's own CPU time as a share of its wall time (medians).
 #include "app/FileListModel.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
@@ -82,12 +87,82 @@ double runShell(const QString& folder, const QString& command)
 
 } // namespace
 
+// Quenzal's cost per short file, headless and through the window, against sh.
+int shortFiles(int count)
+{
+    QTemporaryDir settings, dir;
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    const QString folder = dir.filePath("program");
+    QDir().mkpath(folder);
+    QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
+    // The program itself runs from the build folder, its program folder, where it writes its
+    // script.
+    const QString built = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
+    const QString music = dir.filePath("music/");
+    QDir().mkpath(music);
+    std::printf("writing %d WAVs of 0.3 s...\n", count);
+    QStringList files;
+    const QByteArray wav = SineWav(0.3);
+    for (int i = 0; i < count; ++i) {
+        files << music + QString("short %1.wav").arg(i, 4, 10, QChar('0'));
+        writeBytes(files.last(), wav);
+    }
+    const auto sh = [&](const QString& script) {
+        QFile::copy(script, folder + "/copy.sh");
+        const double seconds = runShell(folder, "sh copy.sh");
+        QFile::remove(folder + "/copy.sh");
+        return seconds;
+    };
+
+    // Headless, as a script calls it.
+    QProcess quenzal;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(name);
+    environment.insert("XDG_CONFIG_HOME", settings.filePath("xdg"));
+    quenzal.setProcessEnvironment(environment);
+    quenzal.setStandardOutputFile(QProcess::nullDevice());
+    quenzal.setStandardErrorFile(QProcess::nullDevice());
+    QElapsedTimer t;
+    t.start();
+    quenzal.start(built + "/quenzal", QStringList{"--encode"} + files);
+    quenzal.waitForFinished(-1);
+    const double headless = t.nsecsElapsed() / 1e9;
+    const double headlessSh = sh(built + "/Quenzal.sh");
+
+    // Through the window, one file at a time.
+    StoredSettings::setJobs("1");
+    Program program(folder);
+    frmMain* main = program.mainWindow();
+    program.Form_Load();
+    main->show();
+    main->DropPaths(files);
+    QCoreApplication::processEvents();
+    const Cost window = encode(main);
+    const double windowSh = sh(folder + "/Quenzal.sh");
+
+    std::printf("%d files of 0.3 s, one at a time\n", count);
+    std::printf("quenzal --encode: %.2f s; sh on its script: %.2f s; %.2f ms more per file "
+                "(%+.1f%%)\n",
+                headless, headlessSh, 1000 * (headless - headlessSh) / count,
+                100 * (headless / headlessSh - 1));
+    std::printf("through the window: %.2f s; sh on its script: %.2f s; %.2f ms more per file "
+                "(%+.1f%%); Quenzal's own CPU %.1f%% of the wall time\n",
+                window.wall, windowSh, 1000 * (window.wall - windowSh) / count,
+                100 * (window.wall / windowSh - 1), 100 * window.cpuShare);
+    return 0;
+}
+
 int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const int rounds = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
+    const QByteArray mode = argc > 1 ? QByteArray(argv[1]) : QByteArray("short");
+    if (mode == "short")
+        return shortFiles(argc > 2 ? std::max(1, atoi(argv[2])) : 300);
+    const int rounds = argc > 2 ? std::max(1, atoi(argv[2])) : 3;
     const int cores = std::max(1, QThread::idealThreadCount());
 
     QTemporaryDir settings, dir;

@@ -20,6 +20,8 @@ ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
     texts.titleFailed = text("titleFailed");
     texts.stop = text("cmdStop");
     texts.close = text("cmdClose");
+    texts.retry = text("cmdRetry");
+    texts.closeRunning = text("msgCloseRunning");
     texts.stopped = text("msgStopped");
     texts.failedCount = text("msgFailedCount");
     texts.failedList = text("msgFailedList");

@@ -15,6 +15,8 @@ struct ConsoleTexts {
     QString titleFailed;    // the run ended with errors
     QString stop;           // cmdStop
     QString close;          // cmdFermer
+    QString retry;          // cmdReprendre
+    QString closeRunning;   // the question when the window is closed during the run
     QString stopped;        // summary: the run was stopped
     QString failedCount;    // %1 how many files were not converted
     QString failedList;     // heads the names of the failed files

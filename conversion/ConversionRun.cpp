@@ -42,11 +42,8 @@ QList<RunOutputParser::Event> RunOutputParser::feed(const QByteArray& bytes)
         start = end + 1;
         Event event;
         if (line.startsWith(kBeginMarker)) {
-            const QByteArray rest = line.mid(sizeof(kBeginMarker) - 1).trimmed();
-            const qsizetype blank = rest.indexOf(' ');
             event.kind = Event::Begin;
-            event.line = rest.left(blank).toInt();
-            event.before = blank < 0 ? QByteArray() : rest.mid(blank + 1);
+            event.line = line.mid(sizeof(kBeginMarker) - 1).trimmed().toInt();
         } else if (line.startsWith(kDoneMarker)) {
             const QList<QByteArray> fields = line.mid(sizeof(kDoneMarker) - 1).trimmed().split(' ');
             if (fields.size() == 3) {

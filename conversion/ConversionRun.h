@@ -19,7 +19,6 @@ public:
     struct Event {
         enum Kind { Begin, Done, Output } kind = Output;
         int line = 0;         // 1-based, Begin and Done
-        QByteArray before;    // Begin: the output's state before the line ("none": missing)
         int exitCode = 0;     // Done: lame's exit code
         bool written = false; // Done: the output exists, is not empty and is this line's work
         QByteArray bytes;     // Output

@@ -210,7 +210,8 @@ QString ScriptCommand(int number, const QString& programFolder, Direction direct
     const QString quotedSource = ShellQuote(asArgument(source));
     return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput + QStringLiteral("; ") +
            lame + middle + quotedSource +
-           QStringLiteral(" \"$tmp\" 2>&1; quenzal_done $? %1 ").arg(number) + quotedOutput;
+           QStringLiteral(" \"$tmp\" </dev/null 2>&1; quenzal_done $? %1 ").arg(number) +
+           quotedOutput;
 }
 
 QString ScriptText(const QList<ScriptLine>& lines)

@@ -5,13 +5,15 @@
 #include <QStringList>
 
 // The conversion script: one lame command line per listed file, run by /bin/sh. Each line is
-//   quenzal_begin N "<output>"; "<program folder>/lame" <switches> "<source>" "$tmp" 2>&1;
-//   quenzal_done $? N "<output>"
+//   quenzal_begin N "<output>"; "<program folder>/lame" <switches> "<source>" "$tmp" </dev/null
+//   2>&1; quenzal_done $? N "<output>"
 // (on one line): lame writes to a hidden temporary file beside the output (".quenzal-PID-N.part",
 // PID the shell's), which becomes the output only once lame has ended well, so that an output
 // appears whole or not at all and an earlier file of that name stays until then. The calls
 // around the encoder tell Quenzal when a file starts and how it ended, so that a failed file is
-// never reported as a success. The script can be run again by hand, with the same guarantees.
+// never reported as a success. lame's output goes with Quenzal's markers, in order; its input
+// is none, so that nothing it runs can read the script's next lines. The script can be run
+// again by hand, with the same guarantees.
 
 // What a run does with an output that is already there ("Fichiers existants").
 enum class ExistingFiles {

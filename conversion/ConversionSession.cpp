@@ -13,6 +13,13 @@
 #include <QSet>
 #include <QWidget>
 
+namespace {
+
+const char* const kSkipKeys[] = {"msgSkipDecode", "msgSkipSame", "msgSkipRepeated",
+                                 "msgSkipNotAudio"};
+
+} // namespace
+
 ConversionSession::ConversionSession(Desktop& desktop, const Language& language,
                                      frmConsole& console, QWidget* owner, QObject* parent)
     : QObject(parent)
@@ -82,19 +89,19 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     for (const QString& folder : folders)
         RemoveLeftovers(folder);
 
-    static const char* const skipKeys[] = {"msgSkipDecode", "msgSkipSame", "msgSkipRepeated",
-                                           "msgSkipNotAudio"};
     QStringList notes;
     for (const SkippedRow& skipped : plan.skipped)
-        notes << text(skipKeys[skipped.reason]) + QLatin1Char(' ') + skipped.source;
+        notes << text(kSkipKeys[skipped.reason]) + QLatin1Char(' ') + skipped.source;
     QStringList names;
     names.reserve(plan.lines.size());
     for (const ScriptLine& line : plan.lines)
         names << SplitPath(line.source, NameWithExtension);
     m_console.beginRun(names, notes, request.jobs);
     for (int i = 0; i < plan.lines.size(); ++i) {
-        if (plan.lines.at(i).upToDate)
+        if (plan.lines.at(i).upToDate) {
             m_console.markUpToDate(i + 1);
+            Q_EMIT fileOutcome(plan.lines.at(i).source, true, m_console.rowState(i + 1));
+        }
     }
 
     m_run = std::make_unique<ConversionRun>(std::move(plan), request.jobs);
@@ -102,6 +109,14 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
             [this](int number) { m_console.startFile(number); });
     connect(m_run.get(), &ConversionRun::fileFinished, &m_console, &frmConsole::finishFile);
+    connect(m_run.get(), &ConversionRun::fileFinished, this, [this](int number, bool ok) {
+        Q_EMIT fileOutcome(m_run->plan().lines.at(number - 1).source, ok,
+                           m_console.rowState(number));
+    });
+    connect(&m_console, &frmConsole::closeDuringRun, this, [this] {
+        if (m_desktop.ask(&m_console, m_console.texts().closeRunning, QStringLiteral("Quenzal")))
+            m_console.requestStop();
+    });
     connect(m_run.get(), &ConversionRun::finished, this, &ConversionSession::onFinished);
     connect(&m_console, &frmConsole::stopRequested, m_run.get(), &ConversionRun::stop);
     m_run->start();
@@ -111,6 +126,7 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
 void ConversionSession::onFinished(const RunResult& result)
 {
     disconnect(&m_console, &frmConsole::stopRequested, m_run.get(), nullptr);
+    disconnect(&m_console, &frmConsole::closeDuringRun, this, nullptr);
     const ConversionPlan& plan = m_run->plan();
     // A skipped row was not converted either: the user hears of it as of a failed one. A row
     // listed twice was converted once, which is no failure.
@@ -123,10 +139,17 @@ void ConversionSession::onFinished(const RunResult& result)
         if (skipped.reason != SkippedRow::Repeated)
             notConverted << skipped.source;
     }
+    m_notConverted = notConverted;
     const bool succeeded = result.succeeded() && notConverted.isEmpty();
     if (!result.started)
         m_console.appendOutput(0, (text("msgErrStart") + QLatin1Char('\n')).toUtf8());
     const int code = succeeded ? 0 : (result.exitCode != 0 ? result.exitCode : 1);
     m_console.endRun(code, notConverted, result.stopped);
+    for (const int line : result.unfinishedLines)
+        Q_EMIT fileOutcome(plan.lines.at(line).source, false, m_console.rowState(line + 1));
+    for (const SkippedRow& skipped : plan.skipped) {
+        if (skipped.reason != SkippedRow::Repeated)
+            Q_EMIT fileOutcome(skipped.source, false, text(kSkipKeys[skipped.reason]));
+    }
     Q_EMIT ended(succeeded);
 }

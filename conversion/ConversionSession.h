@@ -4,6 +4,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 
 #include <memory>
 
@@ -31,10 +32,14 @@ public:
     bool start(const ConversionRequest& request, const QString& scriptPath);
     void stop();
     bool isRunning() const;
+    // Once ended: the listed files that were not converted (failed, skipped, stopped).
+    const QStringList& notConverted() const { return m_notConverted; }
 
 Q_SIGNALS:
     // The run is over; the console window shows how it ended (and stays open when it failed).
     void ended(bool succeeded);
+    // What became of one listed file: `text` is its row's state, or why it was skipped.
+    void fileOutcome(const QString& source, bool ok, const QString& text);
 
 private:
     void refuse(const QString& key, const QString& detail = QString());
@@ -46,4 +51,5 @@ private:
     frmConsole& m_console;
     QPointer<QWidget> m_owner;
     std::unique_ptr<ConversionRun> m_run;
+    QStringList m_notConverted;
 };

@@ -92,7 +92,13 @@ frmConsole::frmConsole(QWidget* parent)
     cmdFermer->setAutoDefault(false);
     cmdFermer->setEnabled(false);
 
+    cmdReprendre = new QPushButton(this);
+    cmdReprendre->setObjectName(QStringLiteral("cmdReprendre"));
+    cmdReprendre->setAutoDefault(false);
+    cmdReprendre->hide();
+
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(cmdReprendre);
     buttons->addStretch(1);
     buttons->addWidget(cmdStop);
     buttons->addWidget(cmdFermer);
@@ -114,6 +120,7 @@ frmConsole::frmConsole(QWidget* parent)
     connect(m_redrawTimer, &QTimer::timeout, this, &frmConsole::redraw);
     connect(cmdStop, &QPushButton::clicked, this, &frmConsole::cmdStop_Click);
     connect(cmdFermer, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdReprendre, &QPushButton::clicked, this, &frmConsole::retryRequested);
 
     resize(760, 620);
     m_rows->setTexts(m_texts.rows);
@@ -155,6 +162,7 @@ void frmConsole::beginRun(const QStringList& fileNames, const QStringList& notes
     setBarValue(prgTotal, 0);
     cmdStop->setEnabled(true);
     cmdFermer->setEnabled(false);
+    cmdReprendre->hide();
     applyTexts();
 
     for (const QString& note : notes)
@@ -191,8 +199,7 @@ void frmConsole::startFile(int number)
         m_screen.resetFileProgress();
         m_fileProgress = 0;
     }
-    applyTexts();
-    scheduleRedraw();
+    scheduleRedraw(); // the title too: a fast run starts many files between two frames
 }
 
 void frmConsole::finishFile(int number, bool ok, int exitCode)
@@ -217,6 +224,11 @@ void frmConsole::markUpToDate(int number)
     m_rows->markUpToDate(number - 1);
     m_filesDone = m_rows->doneCount();
     scheduleRedraw();
+}
+
+QString frmConsole::rowState(int number) const
+{
+    return m_rows->data(m_rows->index(number - 1, ConsoleRows::StateColumn)).toString();
 }
 
 void frmConsole::openFileOutput(int number)
@@ -279,16 +291,18 @@ void frmConsole::endRun(int exitCode, const QStringList& failedNames, bool stopp
         lblFichier->setText(m_texts.failedExitCode.arg(exitCode));
     applyTexts();
     show();
+    cmdReprendre->setVisible(!failedNames.isEmpty());
     cmdFermer->setFocus();
 }
 
 void frmConsole::closeEvent(QCloseEvent* event)
 {
-    // Closing during the run means "stop": the window stays until the run has ended, so the
-    // user sees how it ended.
+    // The window stays during the run (the user is asked whether to stop it), and until the
+    // run has ended, so that the user sees how it ended.
     if (m_outcome == Outcome::Running) {
         event->ignore();
-        requestStop();
+        if (!m_stopRequested)
+            Q_EMIT closeDuringRun();
         return;
     }
     event->accept();
@@ -366,6 +380,8 @@ void frmConsole::redraw()
         lblFichier->setText(m_currentName);
     setBarValue(prgFichier, m_fileProgress);
     setBarValue(prgTotal, m_filesDone);
+    if (m_outcome == Outcome::Running)
+        showTitle();
     if (follow)
         bar->setValue(bar->maximum());
 }
@@ -446,6 +462,12 @@ void frmConsole::applyTexts()
     prgTotal->setAccessibleName(m_texts.totalProgress);
     cmdStop->setText(m_texts.stop);
     cmdFermer->setText(m_texts.close);
+    cmdReprendre->setText(m_texts.retry);
+    showTitle();
+}
+
+void frmConsole::showTitle()
+{
     switch (m_outcome) {
     case Outcome::Stopped:
         setWindowTitle(m_texts.titleStopped);

@@ -30,6 +30,7 @@ public:
     explicit frmConsole(QWidget* parent = nullptr);
 
     void setTexts(const ConsoleTexts& texts);
+    const ConsoleTexts& texts() const { return m_texts; }
 
     // Clears the window, lists the files, shows it and writes the notes first. `jobs` is how
     // many files are converted at once.
@@ -47,6 +48,10 @@ public:
     // A file's own output in a window of its own (a double click on its row does it).
     void openFileOutput(int number);
     bool isRunning() const { return m_outcome == Outcome::Running; }
+    // What the row of the file numbered `number` says (its state, its error line).
+    QString rowState(int number) const;
+    // Stops the run as cmdStop does.
+    void requestStop();
 
     QTreeView* lstFichiers = nullptr;
     QPlainTextEdit* txtSortie = nullptr;
@@ -56,10 +61,15 @@ public:
     QLabel* lblReste = nullptr; // the time left
     QPushButton* cmdStop = nullptr;
     QPushButton* cmdFermer = nullptr;
+    QPushButton* cmdReprendre = nullptr; // runs the files that were not converted again
 
 Q_SIGNALS:
-    // The user asked to stop: cmdStop, or closing the window during the run.
+    // The user asked to stop: cmdStop.
     void stopRequested();
+    // The user closed the window during the run: the run's owner asks whether to stop it.
+    void closeDuringRun();
+    // The user asked to run the files that were not converted again.
+    void retryRequested();
     // The window was closed, by the user or by a clean end of the run.
     void closed();
 
@@ -72,13 +82,13 @@ private:
     enum class Outcome { Idle, Running, Succeeded, Stopped, Failed };
 
     void cmdStop_Click();
-    void requestStop();
     void scheduleRedraw();
     // Brings the text up to date with the screen, redrawing only the lines that changed.
     void redraw();
     void showLinesFrom(int first);
     void dropShownTopLines();
     void applyTexts();
+    void showTitle();
 
     bool sideBySide() const { return m_jobs > 1; }
     void closeFileOutputs();

@@ -18,6 +18,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMenu>
 #include <QMimeData>
@@ -27,6 +28,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
+#include <QtEndian>
 
 #include <atomic>
 #include <cstring>
@@ -313,7 +315,7 @@ private Q_SLOTS:
                         dir.filePath("LOUD.WAV"), dir.filePath("album")}),
                  SingleInstance::Role::HandedOver);
         // Taken as a drop takes them, names with line breaks whole; the window comes back.
-        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "line\nbreak.mp3", "x.mp3"}));
+        QTRY_COMPARE(names(main->fileList()), QStringList({"a.wav", "line\nbreak.mp3", "x.mp3"}));
         QCOMPARE(rowCount(), QString("3"));
         QVERIFY(!main->isMinimized());
         QCOMPARE(later({}), SingleInstance::Role::HandedOver); // only the window asked for
@@ -332,7 +334,29 @@ private Q_SLOTS:
         }
         QCOMPARE(later({dir.filePath("a.wav")}), SingleInstance::Role::HandedOver);
         QCOMPARE(received.size(), 3);
-        QCOMPARE(main->fileList().rowCount(), 4);
+        QTRY_COMPARE(main->fileList().rowCount(), 4);
+
+        // What connections may hold at once is bounded: one more large message is dropped
+        // before it is read, and the first is not.
+        QLocalSocket large[2];
+        QByteArray head(4, '\0');
+        qToBigEndian(quint32(SingleInstance::kBudget / 2 + 1), head.data());
+        for (QLocalSocket& client : large) {
+            client.connectToServer(socket);
+            QVERIFY(client.waitForConnected(5000));
+            client.write(head);
+        }
+        QTRY_COMPARE(large[1].state(), QLocalSocket::UnconnectedState);
+        QCOMPARE(large[0].state(), QLocalSocket::ConnectedState);
+
+        // A running Quenzal that does not answer keeps its socket: a later start runs alone.
+        QLocalServer stuck; // listens, never reads
+        const QString stuckPath = runtime.filePath("stuck.socket");
+        QVERIFY(stuck.listen(stuckPath));
+        QCOMPARE(SingleInstance(stuckPath).begin({}), SingleInstance::Role::Alone);
+        QLocalSocket still;
+        still.connectToServer(stuckPath);
+        QVERIFY(still.waitForConnected(5000) && stuck.isListening());
     }
 
     void aCrashedStartLeavesNoObstacle()

@@ -35,6 +35,7 @@
 #include <functional>
 #include <memory>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestRun : public QObject {
@@ -91,6 +92,14 @@ class TestRun : public QObject {
 
     // Quenzal on a program folder whose encoder writes part of its output, says so, and never
     // ends; a run of these files is started and under way.
+    static QString fileId(const QString& path)
+    {
+        struct stat st {};
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0
+                   ? QString("%1:%2").arg(st.st_dev).arg(st.st_ino)
+                   : QString();
+    }
+
     static bool alive(const QString& pidFile)
     {
         const QByteArray stat = readBytes("/proc/" + readBytes(pidFile).trimmed() + "/stat");
@@ -213,6 +222,28 @@ private Q_SLOTS:
         // Again, into the existing sub-folder; then into a chosen folder, cleaned and kept so.
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
         QVERIFY(desktop->messages.isEmpty() && isMp3(music->filePath("Mp3/later.mp3")));
+
+        // "Passer", chosen in the general options window: the outputs are left as they are
+        // (same file, same time) and the run ends well; "Garder les deux" adds "name (2).mp3".
+        const QString one = music->filePath("Mp3/one.mp3");
+        const QString before = fileId(one);
+        const QDateTime time = QFileInfo(one).lastModified();
+        QTimer::singleShot(0, [] {
+            auto* window = QApplication::activeModalWidget();
+            window->findChild<QComboBox*>("cmbFichiersExistants")->setCurrentIndex(1);
+            window->findChild<QPushButton*>("cmdOK")->click();
+        });
+        main->mnuOption->trigger();
+        QCOMPARE(Stored("Fichiers existants"), "Passer");
+        desktop->messages.clear(); // the options window's note
+        QVERIFY(run(main->mnuEncode) && !main->isBusy() && desktop->messages.isEmpty());
+        QCOMPARE(console->lstFichiers->model()->index(0, 1).data().toString(), "already converted");
+        QCOMPARE(fileId(one), before);
+        QCOMPARE(QFileInfo(one).lastModified(), time);
+        Store("Fichiers existants", "Garder les deux");
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(isMp3(music->filePath("Mp3/one (2).mp3")) && fileId(one) == before);
+        Store("Fichiers existants", "Remplacer");
         QTemporaryDir out;
         confirmOptions([&out](frmOptionLame* options) {
             options->findChild<QRadioButton*>("optChoixDossier")->setChecked(true);
@@ -266,10 +297,36 @@ private Q_SLOTS:
             QVERIFY(!main->isBusy());
         }
         QCOMPARE(desktop->messages.size(), 2);
+        // Retrying the failures from the console converts only them, with the same options.
+        QVERIFY(run(main->mnuEncode) && console->cmdReprendre->isVisible());
+        const QFileInfo done(music->filePath("Mp3/a.mp3"));
+        QVERIFY(WriteSineWav(music->filePath("bad.wav"), 1.0)); // mended meanwhile
+        console->cmdReprendre->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
+        QCOMPARE(console->lstFichiers->model()->rowCount(), 1);
+        QVERIFY(isMp3(music->filePath("Mp3/bad.mp3")) && !console->isVisible());
+        QCOMPARE(QFileInfo(music->filePath("Mp3/a.mp3")).lastModified(), done.lastModified());
+        QCOMPARE(desktop->messages.size(), 2); // no notice: the retry went well
         for (const char* name : {"a", "b", "c"}) {
             QVERIFY(isMp3(music->filePath(QString("Mp3/%1.mp3").arg(name))));
             QVERIFY(QFileInfo(music->filePath(QString("Wav/%1.wav").arg(name))).size() > 80000);
         }
+    }
+
+    void progressOfFilesSideBySide()
+    {
+        // Two long files at once, observed mid-way: each row follows lame's own progress.
+        Store("Encodages simultanés", "2");
+        for (const char* name : {"long1.wav", "long2.wav"})
+            main->AddFile(wav(name, 120.0));
+        main->mnuEncode->trigger();
+        const QAbstractItemModel* rows = console->lstFichiers->model();
+        const QRegularExpression running("^Running \\([1-9][0-9]?%\\)$");
+        QTRY_VERIFY_WITH_TIMEOUT(running.match(rows->index(0, 1).data().toString()).hasMatch() &&
+                                     running.match(rows->index(1, 1).data().toString()).hasMatch(),
+                                 60000);
+        console->cmdStop->click();
+        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
     }
 
     void failuresAreNamedThenNotified()
@@ -284,17 +341,31 @@ private Q_SLOTS:
         const QString good = wav("good.wav"), linked = wav("linked.mp3");
         QVERIFY(QDir().mkpath(music->filePath("Mp3")));
         QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
+        // An output name that is a link to another source of the run is taken.
+        QVERIFY(QFile::link(music->filePath("bad.wav"), music->filePath("Mp3/good.mp3")));
+        const QByteArray badBytes = readBytes(music->filePath("bad.wav"));
         QCOMPARE(
             ::link(QFile::encodeName(linked), QFile::encodeName(music->filePath("Mp3/linked.mp3"))),
             0);
         for (const char* name : {"bad.wav", "text.wav", "good.wav", "good.wav", "linked.mp3"})
             main->AddFile(music->filePath(name));
         QVERIFY(run(main->mnuEncode));
-        QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good.mp3")));
+        QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good (2).mp3")));
+        QCOMPARE(readBytes(music->filePath("bad.wav")), badBytes);
         QVERIFY(QFile::exists(linked) && QFile::exists(music->filePath("bad.wav")));
         QVERIFY(!QFile::exists(music->filePath("Mp3/text.mp3"))); // no noise from a text file
         QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
         QVERIFY(main->isBusy() && desktop->messages.isEmpty());
+        // One file at a time too, the failed row names lame's error line and opens its output.
+        const QModelIndex failed = console->lstFichiers->model()->index(0, 1);
+        QVERIFY(
+            failed.data().toString().contains(QRegularExpression("^Failed \\(code \\d+\\): .+")));
+        const QRect row = console->lstFichiers->visualRect(failed);
+        QTest::mouseClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
+        auto* output = console->findChild<QPlainTextEdit*>("txtSortieFichier");
+        QVERIFY(output &&
+                output->toPlainText().contains(failed.data().toString().section(": ", 1)));
         // The files that were not converted are named; the repeated row is only noted.
         const QString text = console->txtSortie->toPlainText();
         QVERIFY(text.contains("Skipped (already listed above): " + good));
@@ -316,19 +387,66 @@ private Q_SLOTS:
 
     void stopNamesWhatWasNotConverted()
     {
+        // A re-run: the earlier output stays byte for byte.
+        QVERIFY(QDir().mkpath(music->filePath("Mp3")) &&
+                touch(music->filePath("Mp3/long.mp3"), "earlier"));
         QTemporaryDir folder;
         startEndlessRun(folder, {"long.wav", "next.wav"});
-        console->cmdStop->click();
+        // Closing the console asks first; "No" goes on.
+        console->close();
+        QCOMPARE(desktop->questions, QStringList{"A conversion is running. Stop it?"});
+        QVERIFY(console->isRunning() && console->isVisible());
+        desktop->askAnswers << true;
+        console->close();
         QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
         QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000); // SIGKILL at last
-        QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3"))); // the half-written file
+        QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
+        QCOMPARE(QDir(music->filePath("Mp3")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"long.mp3"}); // nothing half-written left
         QVERIFY(QFile::exists(music->filePath("long.wav")));
+        const QAbstractItemModel* rows = console->lstFichiers->model();
+        QCOMPARE(rows->index(0, 1).data().toString() + '|' + rows->index(1, 1).data().toString(),
+                 "Stopped|Not started");
         QVERIFY(console->txtSortie->toPlainText().endsWith(
             QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
                 .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
         console->close();
         QVERIFY(main->isEnabled());
         QCOMPARE(desktop->messages.size(), 1);
+    }
+
+    void commandLineForScripts()
+    {
+        // No display at all, no person to answer: --help and --version work, and --encode ends
+        // by itself, naming each failure and what it was, with exit code 1.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+            environment.remove(name);
+        environment.insert("XDG_CONFIG_HOME", music->filePath("config"));
+        const auto quenzal = [&](const QStringList& arguments, QByteArray* err = nullptr) {
+            QProcess process;
+            process.setProcessEnvironment(environment);
+            process.start(QStringLiteral(QUENZAL_BUILD_DIR) + "/quenzal", arguments);
+            if (!process.waitForFinished(120000))
+                return -1;
+            if (err)
+                *err = process.readAllStandardError();
+            return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
+        };
+        QCOMPARE(quenzal({"--help"}), 0);
+        QCOMPARE(quenzal({"--version"}), 0);
+        QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
+        QByteArray err;
+        QTemporaryDir out;
+        QCOMPARE(quenzal({"--encode", "--output", out.path(), wav("good.wav"),
+                          music->filePath("bad.wav"), music->filePath("nothere.wav")},
+                         &err),
+                 1);
+        QVERIFY(isMp3(out.filePath("good.mp3")) && !QFile::exists(out.filePath("bad.mp3")));
+        QVERIFY(err.contains("nothere.wav: no such file"));
+        QVERIFY(err.contains("FAILED: " + music->filePath("bad.wav").toUtf8() + ": "));
+        QCOMPARE(quenzal({"--encode", wav("good.wav")}), 0);
+        QCOMPARE(quenzal({"--encode", music->filePath("nothere.wav")}), 2);
     }
 
     void closingDuringARunStopsItAndEnds()
@@ -353,9 +471,21 @@ private Q_SLOTS:
 
         // Quenzal gone in the middle of a run: nothing waits for the encoder, which is ended
         // all the same.
+        QVERIFY(touch(music->filePath("Mp3/long.mp3"), "earlier"));
         startEndlessRun(folder, {"long.wav"});
         program.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
+        QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
+        // What the killed run left is removed by the next run in that folder.
+        const auto hidden = [this] {
+            return QDir(music->filePath("Mp3"))
+                .entryList({".quenzal-*"}, QDir::Files | QDir::Hidden);
+        };
+        QCOMPARE(hidden().size(), 1);
+        start(env.programFolder());
+        main->AddFile(music->filePath("long.wav"));
+        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(hidden().isEmpty() && isMp3(music->filePath("Mp3/long.mp3")));
     }
 
     void libraryRunCarriesTagsAndTree()
