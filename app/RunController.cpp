@@ -1,9 +1,12 @@
 #include "app/RunController.h"
 
+#include "app/RunDesktop.h"
 #include "conversion/ConversionSession.h"
 #include "conversion/frmConsole.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
+
+#include <QApplication>
 
 RunController::RunController(Desktop& desktop, const Language& language, QWidget* owner,
                              QObject* parent)
@@ -11,7 +14,20 @@ RunController::RunController(Desktop& desktop, const Language& language, QWidget
     , m_desktop(desktop)
     , m_language(language)
     , m_owner(owner)
-{}
+    , m_sleep(new SleepInhibitor(this))
+    , m_launcher(new LauncherProgress(this))
+    , m_notification(new RunNotification(this))
+{
+    connect(m_notification, &RunNotification::clicked, this, [this] {
+        QWidget* front = m_console && m_console->isVisible() ? m_console.data() : m_owner.data();
+        if (!front)
+            return;
+        if (front->isMinimized())
+            front->showNormal();
+        front->raise();
+        front->activateWindow();
+    });
+}
 
 RunController::~RunController() = default;
 
@@ -34,8 +50,16 @@ void RunController::start(const ConversionRequest& request, const QString& scrip
     m_session = std::make_unique<ConversionSession>(m_desktop, m_language, console, m_owner);
     connect(m_session.get(), &ConversionSession::ended, this, &RunController::onSessionEnded);
     connect(m_session.get(), &ConversionSession::fileOutcome, this, &RunController::fileOutcome);
+    connect(m_session.get(), &ConversionSession::fileOutcome, this,
+            [this](const QString&, bool ok) { countOutcome(ok); });
     setBusy(true);
+    m_files = static_cast<int>(request.sources.size());
+    m_converted = m_failed = 0;
+    m_sleep->hold(MessageText(m_language, "Main", "msgSleepOff"));
+    m_launcher->show(0);
     if (!m_session->start(request, scriptPath)) {
+        m_sleep->release();
+        m_launcher->hide();
         setBusy(false);
         Q_EMIT ended(false);
     }
@@ -60,8 +84,28 @@ void RunController::closeWhileBusy()
     Q_EMIT quitRequested();
 }
 
+void RunController::countOutcome(bool ok)
+{
+    ++(ok ? m_converted : m_failed);
+    if (m_files > 0)
+        m_launcher->show(double(m_converted + m_failed) / m_files);
+}
+
+void RunController::tellDesktopTheEnd()
+{
+    m_sleep->release();
+    m_launcher->hide();
+    // Somebody looking at Quenzal sees the end already.
+    if (QApplication::activeWindow())
+        return;
+    m_notification->notify(
+        MessageText(m_language, "Main", "msgRunOverTitle"),
+        MessageText(m_language, "Main", "msgRunOverBody").arg(m_converted).arg(m_failed));
+}
+
 void RunController::onSessionEnded(bool succeeded)
 {
+    tellDesktopTheEnd();
     if (succeeded || m_quitWhenIdle) {
         setBusy(false);
         Q_EMIT ended(succeeded);

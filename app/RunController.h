@@ -8,6 +8,9 @@
 #include <memory>
 
 class ConversionSession;
+class LauncherProgress;
+class RunNotification;
+class SleepInhibitor;
 class Desktop;
 class Language;
 class QWidget;
@@ -47,6 +50,10 @@ Q_SIGNALS:
 
 private:
     void onSessionEnded(bool succeeded);
+    // The desktop hears of the run: sleep kept off, the task bar's progress, and at the end a
+    // notification when Quenzal is not the active window.
+    void countOutcome(bool ok);
+    void tellDesktopTheEnd();
     // The files of the last run that were not converted, again with the same request.
     void retryFailures();
     void showEndNotice();
@@ -61,4 +68,10 @@ private:
     QString m_scriptPath;
     bool m_busy = false;
     bool m_quitWhenIdle = false;
+    SleepInhibitor* m_sleep = nullptr;
+    LauncherProgress* m_launcher = nullptr;
+    RunNotification* m_notification = nullptr;
+    int m_files = 0; // the run's listed files, and what became of them so far
+    int m_converted = 0;
+    int m_failed = 0;
 };

@@ -1,11 +1,17 @@
 // What the desktop is told about a run, against stand-in services on the test's private bus:
 // logind's sleep inhibitor (the private bus stands in for the system bus), the task bar
 // entry's progress and the end-of-run notification.
+#include "StartProgram.h"
+#include "TestEnvironment.h"
+#include "TestFiles.h"
+
 #include "app/RunDesktop.h"
 
+#include <QApplication>
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusUnixFileDescriptor>
+#include <QFileInfo>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVariantMap>
@@ -185,6 +191,52 @@ private Q_SLOTS:
         invoke(7);
         QTRY_COMPARE(clicked.size(), 1);
         bus.unregisterService("org.freedesktop.Notifications");
+        bus.unregisterObject("/org/freedesktop/Notifications");
+    }
+
+    void aRunTellsTheDesktop()
+    {
+        // A real run: sleep is kept off from its start to its end, the task bar follows it,
+        // and the end is notified when no Quenzal window is active.
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        StandInLogin login;
+        StandInNotifications notes;
+        QVERIFY(bus.registerObject("/org/freedesktop/login1", &login,
+                                   QDBusConnection::ExportAllSlots) &&
+                bus.registerService("org.freedesktop.login1"));
+        QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &notes,
+                                   QDBusConnection::ExportAllSlots) &&
+                bus.registerService("org.freedesktop.Notifications"));
+        LauncherListener launcher;
+        QVERIFY(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
+                            &launcher, SLOT(Update(QString, QVariantMap))));
+
+        TestEnvironment env;
+        QTemporaryDir music;
+        QVERIFY(WriteSineWav(music.filePath("a.wav"), 0.5) &&
+                WriteSineWav(music.filePath("b.wav"), 0.5));
+        FakeDesktop* desktop = nullptr;
+        auto program = StartProgram(env.programFolder(), desktop);
+        frmMain* main = program->mainWindow();
+        main->AddFile(music.filePath("a.wav"));
+        main->AddFile(music.filePath("b.wav"));
+        main->hide(); // the user went elsewhere
+        main->mnuEncode->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 60000);
+        QVERIFY(QFileInfo(music.filePath("Mp3/b.mp3")).size() > 0);
+        QCOMPARE(login.calls, QStringList{"sleep|Quenzal|Quenzal convertit des fichiers|block"});
+        QTRY_VERIFY(!login.held(0));
+        const QString app = "application://org.orvanel.Quenzal.desktop|";
+        QTRY_COMPARE(launcher.updates.size(), 4);
+        QCOMPARE(launcher.updates,
+                 (QStringList{app + "0|true", app + "0.5|true", app + "1|true", app + "|false"}));
+        QVERIFY(!QApplication::activeWindow());
+        QTRY_COMPARE(notes.shown.size(), 1);
+        QVERIFY(notes.shown.first().contains(
+            "Conversion terminée|2 fichier(s) converti(s), 0 en échec"));
+        bus.unregisterService("org.freedesktop.login1");
+        bus.unregisterService("org.freedesktop.Notifications");
+        bus.unregisterObject("/org/freedesktop/login1");
         bus.unregisterObject("/org/freedesktop/Notifications");
     }
 };
