@@ -35,7 +35,8 @@ QString FileEntry::text(int column) const
 
 bool IsAdmittedFile(const QString& path)
 {
-    const QString extension = GetExtension(path);
+    // In any case: SONG.WAV is as much a WAV file as song.wav (and the folder search takes it).
+    const QString extension = GetExtension(path).toLower();
     return extension == QLatin1String("wav") || extension == QLatin1String("mp3") ||
            extension.startsWith(QLatin1String("aif"));
 }

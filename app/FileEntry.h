@@ -26,7 +26,7 @@ struct FileEntry {
 };
 
 // The rule of the file list: the text after the last "." of the whole path is "wav", "mp3" or
-// starts with "aif" (case counts: "WAV" is refused).
+// starts with "aif", in any case ("WAV" too).
 bool IsAdmittedFile(const QString& path);
 
 // The row for a file given by its path; nothing when the path is not admitted or is not a

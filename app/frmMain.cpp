@@ -406,9 +406,16 @@ void frmMain::ShowRowCount()
 
 void frmMain::mnuAjoutFichier_Click()
 {
+    // Every kind of audio Quenzal takes first, then each kind; the dialog opens where the user
+    // last took files.
     const QStringList chosen = m_desktop.openFileNames(
-        this, text("dlgAddFiles"), QString(),
-        QStringLiteral(" Fichier  Wav (*.wav)|*.wav| Fichier  Mp3 (*.mp3)|*.mp3"));
+        this, text("dlgAddFiles"), m_lastFolder,
+        text("dlgFilterAudio") + QStringLiteral("|*.wav;*.aif;*.aiff;*.aifc;*.mp3|") +
+            text("dlgFilterWav") + QStringLiteral("|*.wav|") + text("dlgFilterAiff") +
+            QStringLiteral("|*.aif;*.aiff;*.aifc|") + text("dlgFilterMp3") +
+            QStringLiteral("|*.mp3"));
+    if (!chosen.isEmpty())
+        m_lastFolder = QFileInfo(chosen.first()).absolutePath();
     QList<FileEntry> rows;
     for (const QString& path : chosen) {
         if (const auto entry = MakeFileEntry(path))

@@ -147,6 +147,7 @@ private:
     ScreenSaverInhibitor* m_screenSaver = nullptr;
     bool m_busy = false;
     QStringList m_waitingPaths; // handed over during a run
+    QString m_lastFolder;       // where the Add files dialog last took files
     QStringList m_arriving;     // handed over, added a share at a time
     void addArriving();
 };

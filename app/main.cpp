@@ -144,13 +144,13 @@ int main(int argc, char* argv[])
         } else if (!file.isDir() && !MakeFileEntry(file.absoluteFilePath())) {
             print(stderr, QStringLiteral("quenzal: ") + argument +
                               QStringLiteral(": left out: only names ending in .wav, .aif or "
-                                             ".mp3 (in small letters) are encoded\n"));
+                                             ".mp3 are encoded\n"));
         }
     }
     const QStringList listed = main->fileList().paths();
     if (listed.isEmpty()) {
         print(stderr, QStringLiteral("quenzal: nothing to encode: give WAV, AIFF or MP3 files "
-                                     "(names ending in .wav, .aif or .mp3, in small letters)\n"));
+                                     "(names ending in .wav, .aif or .mp3)\n"));
         return 2;
     }
     for (const QString& path : listed)

@@ -49,14 +49,14 @@ class TestFiles : public QObject {
 private Q_SLOTS:
     void rowsFromRealFiles()
     {
-        // Admission is case-sensitive and looks at the whole path.
+        // Admission takes any case and looks at the whole path.
         QStringList admitted;
         for (const char* path :
              {"/m/a.wav", "/m/a.b.mp3", "/m/a.aiff", "/m/a.aif", "/m/a.aiff/notes", "/m/a.WAV",
               "/m/a.txt", "/m/noextension", "/m/a.wav/notes"})
             admitted << (IsAdmittedFile(path) ? path : "");
         QCOMPARE(admitted, (QStringList{"/m/a.wav", "/m/a.b.mp3", "/m/a.aiff", "/m/a.aif",
-                                        "/m/a.aiff/notes", "", "", "", ""}));
+                                        "/m/a.aiff/notes", "/m/a.WAV", "", "", ""}));
 
         QTemporaryDir dir;
         const QString wav = dir.filePath("live.set.wav");
@@ -81,9 +81,10 @@ private Q_SLOTS:
             QVERIFY(touch(dir.filePath(name)));
         QDir().mkpath(dir.filePath("folder.wav"));
         QCOMPARE(MakeFileEntry(dir.filePath(".hidden.mp3"))->name + '|' +
-                     MakeFileEntry(dir.filePath("x.aiff/notes"))->name,
-                 ".hidden.mp3|notes");
-        for (const char* name : {"a.WAV", "missing.wav", "folder.wav"})
+                     MakeFileEntry(dir.filePath("x.aiff/notes"))->name + '|' +
+                     MakeFileEntry(dir.filePath("a.WAV"))->name,
+                 ".hidden.mp3|notes|a.WAV");
+        for (const char* name : {"missing.wav", "folder.wav"})
             QVERIFY(!MakeFileEntry(dir.filePath(name)));
 
         // 2 GiB and more keep their true size (a sparse file takes no disk space).

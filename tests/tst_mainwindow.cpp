@@ -250,13 +250,19 @@ private Q_SLOTS:
         for (const char* name : {"a.wav", "b.mp3", "c.txt", "two.aiff", "three.WAV", "album/x.mp3",
                                  "album/y.txt", "album/inner/z.wav"})
             QVERIFY(touch(dir.filePath(name)));
+        // The dialog offers all audio first; a name in capitals goes in; the next dialog opens
+        // where the files were taken.
         desktop->fileAnswers << QStringList{dir.filePath("a.wav"), dir.filePath("c.txt"),
-                                            dir.filePath("b.mp3"), dir.filePath("gone.wav")};
+                                            dir.filePath("b.mp3"), dir.filePath("gone.wav"),
+                                            dir.filePath("three.WAV")};
         main->mnuAjoutFichier->trigger();
         QCOMPARE(desktop->dialogs.last().title, "Ajouter des fichiers"); // dialogs have titles
+        QVERIFY(desktop->dialogs.last().filter.startsWith(
+            "Fichiers audio|*.wav;*.aif;*.aiff;*.aifc;*.mp3|Fichiers WAV|*.wav|"));
         main->mnuAjoutFichier->trigger(); // cancelled: nothing changes
-        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3"}));
-        QCOMPARE(rowCount(), QString("2"));
+        QCOMPARE(desktop->dialogs.last().folder, dir.path());
+        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3", "three.WAV"}));
+        QCOMPARE(rowCount(), QString("3"));
 
         // A drop: what cannot be read is skipped and the rest goes in; the earlier rows stay;
         // the same file twice gives two rows; a folder adds its own admitted files only.
@@ -272,10 +278,10 @@ private Q_SLOTS:
         QVERIFY(enter.isAccepted());
         QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(main->lstMain->viewport(), &drop);
-        QCOMPARE(names(main->fileList()),
-                 QStringList({"a.wav", "b.mp3", "a.wav", "two.aiff", "x.mp3"}));
-        QCOMPARE(main->fileList().entry(4).folder, dir.filePath("album/"));
-        QCOMPARE(rowCount(), QString("5"));
+        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3", "three.WAV", "a.wav",
+                                                       "two.aiff", "three.WAV", "x.mp3"}));
+        QCOMPARE(main->fileList().entry(6).folder, dir.filePath("album/"));
+        QCOMPARE(rowCount(), QString("7"));
 
         // The size column fits the largest size listed (a sparse file of 150 MB).
         QFile big(dir.filePath("big.wav"));
@@ -315,12 +321,13 @@ private Q_SLOTS:
                         dir.filePath("LOUD.WAV"), dir.filePath("album")}),
                  SingleInstance::Role::HandedOver);
         // Taken as a drop takes them, names with line breaks whole; the window comes back.
-        QTRY_COMPARE(names(main->fileList()), QStringList({"a.wav", "line\nbreak.mp3", "x.mp3"}));
-        QCOMPARE(rowCount(), QString("3"));
+        QTRY_COMPARE(names(main->fileList()),
+                     QStringList({"a.wav", "line\nbreak.mp3", "LOUD.WAV", "x.mp3"}));
+        QCOMPARE(rowCount(), QString("4"));
         QVERIFY(!main->isMinimized());
         QCOMPARE(later({}), SingleInstance::Role::HandedOver); // only the window asked for
         QCOMPARE(received.size(), 2);
-        QCOMPARE(main->fileList().rowCount(), 3);
+        QCOMPARE(main->fileList().rowCount(), 4);
 
         // What is no message of a later start is dropped, and the first goes on listening.
         for (const QByteArray& junk :
@@ -334,7 +341,7 @@ private Q_SLOTS:
         }
         QCOMPARE(later({dir.filePath("a.wav")}), SingleInstance::Role::HandedOver);
         QCOMPARE(received.size(), 3);
-        QTRY_COMPARE(main->fileList().rowCount(), 4);
+        QTRY_COMPARE(main->fileList().rowCount(), 5);
 
         // What connections may hold at once is bounded: one more large message is dropped
         // before it is read, and the first is not.

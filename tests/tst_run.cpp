@@ -210,7 +210,7 @@ private Q_SLOTS:
         QVERIFY(!main->mnuEncode->isEnabled() && !main->mnuEffacer->isEnabled());
         main->mnuEffacer->trigger();
         main->mnuEncode->trigger();
-        main->receivePaths({wav("later.wav"), wav("LATER.WAV")});
+        main->receivePaths({wav("later.wav"), music->filePath("gone.wav")});
         QCOMPARE(main->fileList().rowCount(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
         QCOMPARE(main->fileList().paths().mid(2), QStringList{music->filePath("later.wav")});
