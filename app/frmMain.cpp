@@ -365,7 +365,7 @@ void frmMain::showHints()
         cmdBouton[i]->setAccessibleName(hint);
     }
     lstMain->setAccessibleName(text("accList"));
-    stbPanel1->setAccessibleName(text("accRowCount"));
+    ShowRowCount(); // its accessible name carries the count, in the language
     stbPanel2->clear(); // a hint in the language before would stay there
 }
 
@@ -401,7 +401,10 @@ void frmMain::addArriving()
 
 void frmMain::ShowRowCount()
 {
-    stbPanel1->setText(QString::number(m_files->rowCount()));
+    const QString count = QString::number(m_files->rowCount());
+    stbPanel1->setText(count);
+    // A screen reader hears a label's name instead of its text: the name says both.
+    stbPanel1->setAccessibleName(text("accRowCount") + QStringLiteral(": ") + count);
 }
 
 void frmMain::mnuAjoutFichier_Click()

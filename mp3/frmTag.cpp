@@ -28,12 +28,20 @@
 namespace {
 
 const CaptionEntry kCaptions[] = {
-    {"Tag", "frmInfo", "frmMPEGinfo"},  {"Tag", "lblSize", "lblTaille"},
-    {"Tag", "lblTime", "lblDurée"},     {"Tag", "lblTitle", "lblTitre"},
-    {"Tag", "lblArtist", "lblArtiste"}, {"Tag", "lblAlbum", "lblAlbum"},
-    {"Tag", "lblYear", "lblAnnee"},     {"Tag", "lblGenre", "lblGenre"},
-    {"Tag", "lblComm", "lblCom"},       {"Tag", "chkReadOnly", "chkLectureSeul"},
-    {"Tag", "lblSecond", "lblsecond"},  {"Tag", "lblOctet", "lblOctet"},
+    {"Tag", "frmInfo", "frmMPEGinfo"},
+    {"Tag", "lblSize", "lblTaille"},
+    {"Tag", "lblCopyright", "lblCopyright"},
+    {"Tag", "lblEmphasis", "lblEmphasis"},
+    {"Tag", "lblTime", "lblDurée"},
+    {"Tag", "lblTitle", "lblTitre"},
+    {"Tag", "lblArtist", "lblArtiste"},
+    {"Tag", "lblAlbum", "lblAlbum"},
+    {"Tag", "lblYear", "lblAnnee"},
+    {"Tag", "lblGenre", "lblGenre"},
+    {"Tag", "lblComm", "lblCom"},
+    {"Tag", "chkReadOnly", "chkLectureSeul"},
+    {"Tag", "lblSecond", "lblsecond"},
+    {"Tag", "lblOctet", "lblOctet"},
 };
 
 // Keeps a text box within the width of its tag field, counted in the bytes the tag will
@@ -112,8 +120,6 @@ frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
     }
     // Captions the language gives at once (a language file that lacks them falls back to the
     // built-in text).
-    ui->lblCopyright->setText(text("lblCopyright"));
-    ui->lblEmphasis->setText(text("lblEmphasis"));
     ui->genre->addItems(GenreNames());
     ui->genre->setCurrentIndex(12);
 

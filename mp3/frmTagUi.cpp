@@ -170,9 +170,9 @@ void frmTagUi::createInfoFrame(QDialog* window)
     lblTaille = label(frmMPEGinfo, "lblTaille", QStringLiteral("Taille:"));
     lblDurée = label(frmMPEGinfo, "lblDurée", QStringLiteral("Durée:"));
     lblCrc = label(frmMPEGinfo, "lblCrc", QStringLiteral("CRC:"));
-    lblCopyright = label(frmMPEGinfo, "lblCopyright", QStringLiteral("Copyrighted:"));
+    lblCopyright = label(frmMPEGinfo, "lblCopyright", QStringLiteral("Droits d'auteur:"));
     lblOriginal = label(frmMPEGinfo, "lblOriginal", QStringLiteral("Original:"));
-    lblEmphasis = label(frmMPEGinfo, "lblEmphasis", QStringLiteral("Emphasis:"));
+    lblEmphasis = label(frmMPEGinfo, "lblEmphasis", QStringLiteral("Emphase:"));
     lblTaille2 = label(frmMPEGinfo, "lblTaille2");
     lblOctet = label(frmMPEGinfo, "lblOctet", QStringLiteral("octets"));
     lblDuree2 = label(frmMPEGinfo, "lblDuree2");

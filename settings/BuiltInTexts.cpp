@@ -70,8 +70,6 @@ const MessageKey kMessages[] = {
     {"Tag", "accDrive", "Volume", true},
     {"Tag", "accFolders", "Dossiers", true},
     {"Tag", "accFiles", "Fichiers MP3", true},
-    {"Tag", "lblCopyright", "Droits d'auteur:", true},
-    {"Tag", "lblEmphasis", "Emphase:", true},
     {"Tag", "msgNone", "Aucune", true},
     {"Tag", "titleError", "Erreur", true},
     {"Tag", "msgErrWrite", "Le tag n'a pas pu être écrit (disque plein, ou dossier protégé en "
