@@ -63,22 +63,25 @@ void Program::Form_Load()
     if (!font.isEmpty() && QFontDatabase::families().contains(font))
         setFontName(font);
 
+    if (const QString langue = StoredLanguage(m_values.langueFolder()); !langue.isEmpty())
+        setLanguage(langue);
+}
+
+QString Program::StoredLanguage(const QString& langueFolder)
+{
     QString langue = StoredSettings::language();
-    if (!langue.isEmpty()) {
-        // Kept as the file's name in Langue/; a whole path (kept by an older Quenzal) whose
-        // program folder moved is found by name too. A language file that is gone is not
-        // applied at all.
-        if (!langue.startsWith(QLatin1Char('/')) || !QFileInfo::exists(langue)) {
-            const QString moved =
-                m_values.langueFolder() + QLatin1Char('/') + QFileInfo(langue).fileName();
-            langue = QFileInfo::exists(moved) ? moved : QString();
-        }
-        if (!langue.isEmpty()) {
-            if (langue.endsWith(QLatin1String(".lng")))
-                langue.chop(4);
-            setLanguage(langue);
-        }
+    if (langue.isEmpty())
+        return {};
+    // Kept as the file's name in Langue/; a whole path (kept by an older Quenzal) whose
+    // program folder moved is found by name too. A language file that is gone is not applied
+    // at all.
+    if (!langue.startsWith(QLatin1Char('/')) || !QFileInfo::exists(langue)) {
+        const QString inFolder = langueFolder + QLatin1Char('/') + QFileInfo(langue).fileName();
+        langue = QFileInfo::exists(inFolder) ? inFolder : QString();
     }
+    if (langue.endsWith(QLatin1String(".lng")))
+        langue.chop(4);
+    return langue;
 }
 
 void Program::unloadWindows()

@@ -50,6 +50,10 @@ public:
     // as it is, and the other steps still run.
     void Form_Load();
 
+    // The stored language's file without its ".lng", as a start applies it; empty when none
+    // is stored or its file is gone.
+    static QString StoredLanguage(const QString& langueFolder);
+
     // Each window is made on first use, hidden, and dressed at once. The main, LAME options
     // and general options windows are kept; the others are discarded once closed, so every
     // showing starts afresh.

@@ -4,13 +4,17 @@
 #include "app/RunController.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
+#include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
+#include "settings/Language.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTimer>
+#include <QTranslator>
 
 #include <cstdio>
 #include <optional>
@@ -91,27 +95,30 @@ int main(int argc, char* argv[])
     QApplication::setApplicationVersion(QStringLiteral(QUENZAL_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("org.orvanel.Quenzal"));
 
+    // The help speaks the chosen language, Qt's own lines ("Usage:") included.
+    Language language;
+    language.setPath(Program::StoredLanguage(QCoreApplication::applicationDirPath() +
+                                             QStringLiteral("/Langue")));
+    const auto say = [&language](const char* key) {
+        return MessageText(language, QStringLiteral("Main"), QLatin1String(key));
+    };
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_") + language.locale(),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Quenzal, a front end to the LAME MP3 encoder."));
+    parser.setApplicationDescription(say("cliDescription"));
     parser.addHelpOption();
     parser.addVersionOption();
-    const QCommandLineOption encodeOption(
-        QStringLiteral("encode"),
-        QStringLiteral("Encode the files given to MP3 and quit, without asking anything: each "
-                       "file's outcome goes to standard error; the exit code is 0 when every "
-                       "file was converted, 1 when one was not, 2 when none could be listed."));
+    const QCommandLineOption encodeOption(QStringLiteral("encode"), say("cliEncode"));
     parser.addOption(encodeOption);
-    const QCommandLineOption outputOption(
-        QStringLiteral("output"),
-        QStringLiteral("With --encode: the folder the MP3 files go to (instead of the stored "
-                       "choice)."),
-        QStringLiteral("DIR"));
+    const QCommandLineOption outputOption(QStringLiteral("output"), say("cliOutput"),
+                                          QStringLiteral("DIR"));
     parser.addOption(outputOption);
-    parser.addPositionalArgument(QStringLiteral("files"),
-                                 QStringLiteral("WAV, AIFF or MP3 files, or folders, to list."),
+    parser.addPositionalArgument(QStringLiteral("files"), say("cliFiles"),
                                  QStringLiteral("[files...]"));
     parser.process(app);
+    QCoreApplication::removeTranslator(&qtTexts); // the program loads its own
     const QStringList paths = absolutePaths(parser.positionalArguments());
     const bool encode = parser.isSet(encodeOption);
 

@@ -27,6 +27,7 @@ ConsoleTexts ConsoleTexts::fromLanguage(const Language& language)
     texts.failedList = text("msgFailedList");
     texts.failedExitCode = text("msgFailedExitCode");
     texts.running = text("msgRunning");
+    texts.runningOne = text("msgRunningOne");
     texts.timeLeft = text("msgTimeLeft");
     texts.output = text("titleOutput");
     texts.files = text("accFiles");

@@ -22,6 +22,7 @@ struct ConsoleTexts {
     QString failedList;     // heads the names of the failed files
     QString failedExitCode; // %1 the exit code, when no file is named
     QString running;        // %1 how many files are being converted at once
+    QString runningOne;     // the same for a single file ("1 fichier en cours")
     QString timeLeft;       // %1 the time left, as m:ss or h:mm:ss
     QString output;         // the title of a file's own output
     // Accessible names: the file list, the output, the file's and the run's progress bars.

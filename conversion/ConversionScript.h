@@ -64,7 +64,7 @@ struct ConversionPlan {
     // The output folders the lines need made, each once: the default "Mp3/" or "Wav/" beside
     // the sources, or the tree kept under a chosen folder.
     QStringList subfolders;
-    QString script;         // the prologue, the lines and the final exit
+    QString script; // the prologue, the lines and the final exit
 };
 
 // The output folder as the run uses it: CleanString, "~/" for the home folder, a folder that

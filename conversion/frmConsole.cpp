@@ -375,7 +375,8 @@ void frmConsole::redraw()
     m_rows->refresh();
     showTimeLeft();
     if (sideBySide() && m_outcome == Outcome::Running)
-        m_currentName = m_texts.running.arg(m_rows->runningCount());
+        m_currentName = m_rows->runningCount() == 1 ? m_texts.runningOne
+                                                    : m_texts.running.arg(m_rows->runningCount());
     if (lblFichier->text() != m_currentName && m_outcome == Outcome::Running)
         lblFichier->setText(m_currentName);
     setBarValue(prgFichier, m_fileProgress);
