@@ -209,6 +209,12 @@ QString frmOptionLame::text(const char* key) const
     return MessageText(m_language, QStringLiteral("OptLame"), QLatin1String(key));
 }
 
+void frmOptionLame::showEvent(QShowEvent* event)
+{
+    showNotes();
+    QDialog::showEvent(event);
+}
+
 void frmOptionLame::showNotes()
 {
     QStringList notes;

@@ -62,6 +62,8 @@ protected:
     // The window sees Enter and Escape before the control that has the focus.
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // The notes name controls by their captions, which follow the language chosen meanwhile.
+    void showEvent(QShowEvent* event) override;
 
 private:
     // Bindings between the option table and the controls (OptionBinding.cpp).
