@@ -139,6 +139,8 @@ void Program::startRun(Direction direction)
     request.existing = existing == QLatin1String("Passer")            ? ExistingFiles::Skip
                        : existing == QLatin1String("Garder les deux") ? ExistingFiles::KeepBoth
                                                                       : ExistingFiles::Replace;
+    request.machines = StoredSettings::machines();
+    request.transferFiles = StoredSettings::transferFiles();
     m_runs->start(request, m_values.scriptPath(), *consoleWindow());
 }
 

@@ -31,6 +31,8 @@ struct ConversionRequest {
     bool deleteSources = false; // Encode only: remove a source once its MP3 is safely there
     int jobs = 1;               // files converted at once (1: the script runs as it is written)
     ExistingFiles existing = ExistingFiles::Replace;
+    QStringList machines;       // GNU parallel sshlogins; empty: this computer alone
+    bool transferFiles = false; // the machines get the files sent, rather than shared folders
 };
 
 struct ScriptLine {

@@ -4,6 +4,7 @@
 #include "settings/Desktop.h"
 #include "settings/Language.h"
 #include "settings/StoredSettings.h"
+#include "settings/frmMachines.h"
 #include "settings/mdlMain.h"
 
 #include <QApplication>
@@ -35,6 +36,7 @@ const CaptionEntry kCaptions[] = {
     {"Option", "cmbExistingReplace", "cmbFichiersExistants", CaptionKind::ListEntry, 0},
     {"Option", "cmbExistingSkip", "cmbFichiersExistants", CaptionKind::ListEntry, 1},
     {"Option", "cmbExistingKeepBoth", "cmbFichiersExistants", CaptionKind::ListEntry, 2},
+    {"Option", "cmdMachines", "cmdMachines"},
 };
 
 const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
@@ -93,6 +95,10 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
     lblFichiersExistants->setBuddy(cmbFichiersExistants);
     frmEncodage->layout()->addWidget(lblFichiersExistants);
     frmEncodage->layout()->addWidget(cmbFichiersExistants);
+    // The machines a run is spread over, in a window of their own.
+    cmdMachines = new QPushButton(QStringLiteral("Machines…"), frmEncodage);
+    cmdMachines->setObjectName(QStringLiteral("cmdMachines"));
+    frmEncodage->layout()->addWidget(cmdMachines);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -114,6 +120,11 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
     connect(cmbLangue, &QComboBox::activated, this, &frmOption::cmbLangue_Click);
     connect(cmbPolice, &QComboBox::activated, this, &frmOption::cmbPolice_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOption::cmdOK_Click);
+    connect(cmdMachines, &QPushButton::clicked, this, [this] {
+        auto* machines = new frmMachines(this, m_language);
+        machines->setAttribute(Qt::WA_DeleteOnClose);
+        machines->open();
+    });
     connect(cmdAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -47,6 +47,7 @@ public:
     QComboBox* cmbEncodages = nullptr;
     QLabel* lblFichiersExistants = nullptr;
     QComboBox* cmbFichiersExistants = nullptr;
+    QPushButton* cmdMachines = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 
