@@ -316,20 +316,25 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         Q_EMIT output(job.begun ? number : 0, content);
         return;
     }
-    for (const RunOutputParser::Event& event : job.parser.feed(content)) {
-        if (event.line != number || m_finished.at(job.index))
-            continue;
-        if (event.kind == RunOutputParser::Event::Begin) {
-            job.begun = true;
-            const QString& source = plan().lines.at(job.index).source;
-            Q_EMIT fileStarted(number, source);
-            say("msgFileOn", SplitPath(source, NameWithExtension), job.machine);
-        } else if (event.kind == RunOutputParser::Event::Done) {
-            if (m_request.transferFiles)
-                job.done = event; // once its output is back
-            else
-                finishLine(job, event);
-        }
+    // "QUENZAL:begin N …" and "QUENZAL:done N code written", as the script's prologue says them.
+    const QList<QByteArray> fields = content.trimmed().split(' ');
+    if (fields.value(1).toInt() != number || m_finished.at(job.index))
+        return;
+    if (fields.at(0) == "QUENZAL:begin") {
+        job.begun = true;
+        const QString& source = plan().lines.at(job.index).source;
+        Q_EMIT fileStarted(number, source);
+        say("msgFileOn", SplitPath(source, NameWithExtension), job.machine);
+    } else if (fields.at(0) == "QUENZAL:done" && fields.size() == 4) {
+        RunOutputParser::Event event;
+        event.kind = RunOutputParser::Event::Done;
+        event.line = number;
+        event.exitCode = fields.at(2).toInt();
+        event.written = fields.at(3) == "1";
+        if (m_request.transferFiles)
+            job.done = event; // once its output is back
+        else
+            finishLine(job, event);
     }
 }
 

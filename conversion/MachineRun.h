@@ -48,7 +48,6 @@ private:
         QString machine; // where it runs now
         qint64 pid = 0;  // that machine's shell, which names the temporary file
         bool begun = false;
-        RunOutputParser parser;
         std::optional<RunOutputParser::Event> done; // transfer: until the output is back
     };
 
