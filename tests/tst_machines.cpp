@@ -4,6 +4,7 @@
 
 #include "conversion/ConversionRun.h"
 #include "conversion/MachineRun.h"
+#include "settings/BuiltInTexts.h"
 #include "settings/Language.h"
 #include "settings/MachineCheck.h"
 #include "settings/StoredSettings.h"
@@ -274,6 +275,16 @@ void tst_machines::runsInBothModes()
         QVERIFY(!log.contains("ConnectTimeout"));
         QVERIFY(outcome.output[0].contains("refused"));
     }
+
+    // No machine that can convert: the run says so and converts nothing.
+    ConversionRequest none = request(m_dir.filePath("none"), paths);
+    none.machines = {closedLogin()};
+    MachineRun nowhere(PlanConversion(none), none, m_language);
+    const Outcome outcome = run(nowhere);
+    QCOMPARE(outcome.result.unfinishedLines.size(), paths.size());
+    QVERIFY(!outcome.result.succeeded());
+    QVERIFY(
+        outcome.output[0].contains(MessageText(m_language, "Machines", "msgNoMachine").toUtf8()));
 }
 
 // Stop ends the lame on every machine, and no partial output is left where outputs go.
