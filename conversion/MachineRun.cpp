@@ -199,6 +199,9 @@ void MachineRun::startParallel(const QStringList& logins)
         line.command =
             RemoteCommand(i + 1, m_request.direction, m_request.optionsText, source, output);
         lines += kRemotePrologue;
+        // parallel runs this computer's lines in a folder of its own too, where nothing was sent.
+        if (transfer)
+            lines += "[ \"${PARALLEL_SSHLOGIN:-:}\" = : ] && cd " + ShellQuote(stage).toUtf8() + '\n';
         lines += "(\n" + ScriptText({line}).toUtf8() + ")\nexit 0\n";
         lines += '\0';
     }

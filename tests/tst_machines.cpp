@@ -253,7 +253,7 @@ void tst_machines::runsInBothModes()
         const QString out = m_dir.filePath(transfer ? "transfer" : "shared");
         QDir().mkpath(out);
         ConversionRequest machines = request(out, paths);
-        machines.machines = {login(), login("-o ServerAliveInterval=30 "), closedLogin()};
+        machines.machines = {login(), login("-o ServerAliveInterval=30 "), closedLogin(), ":"};
         machines.transferFiles = transfer;
         MachineRun remote(PlanConversion(machines), machines, m_language);
         const Outcome outcome = run(remote);
