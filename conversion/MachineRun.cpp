@@ -201,7 +201,8 @@ void MachineRun::startParallel(const QStringList& logins)
         lines += kRemotePrologue;
         // parallel runs this computer's lines in a folder of its own too, where nothing was sent.
         if (transfer)
-            lines += "[ \"${PARALLEL_SSHLOGIN:-:}\" = : ] && cd " + ShellQuote(stage).toUtf8() + '\n';
+            lines +=
+                "[ \"${PARALLEL_SSHLOGIN:-:}\" = : ] && cd " + ShellQuote(stage).toUtf8() + '\n';
         lines += "(\n" + ScriptText({line}).toUtf8() + ")\nexit 0\n";
         lines += '\0';
     }
@@ -304,6 +305,7 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         job.pid = rest.left(rest.indexOf(' ')).toLongLong();
         job.machine = MachineName(QString::fromUtf8(rest.mid(rest.indexOf(' ') + 1)));
         job.done.reset();
+        job.returned = false;
         return;
     }
     if (content.endsWith(kCarriageReturn)) {
@@ -334,7 +336,7 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         event.line = number;
         event.exitCode = fields.at(2).toInt();
         event.written = fields.at(3) == "1";
-        if (m_request.transferFiles)
+        if (m_request.transferFiles && !job.returned)
             job.done = event; // once its output is back
         else
             finishLine(job, event);
@@ -388,6 +390,7 @@ void MachineRun::readJobLog()
         if (!ok || fields.size() < 7 || fields.at(6) != "0" || !m_jobs.contains(seq))
             continue;
         Job& job = m_jobs[seq];
+        job.returned = true; // the line's end may still be on its way through the other pipe
         if (const auto done = std::exchange(job.done, {}))
             finishLine(job, *done);
     }
@@ -405,8 +408,13 @@ void MachineRun::onParallelEnded(bool failedToStart)
             if (!rest->isEmpty())
                 handleLine(std::exchange(*rest, {}) + '\n');
         }
-        if (m_request.transferFiles)
+        if (m_request.transferFiles) {
             readJobLog();
+            for (auto& [seq, job] : m_jobs) {
+                if (const auto done = std::exchange(job.done, {}))
+                    finishLine(job, *done); // its output is back, or it failed
+            }
+        }
         m_result.exitCode =
             m_parallel->exitStatus() == QProcess::CrashExit ? -1 : m_parallel->exitCode();
     } else if (m_parallel) {

@@ -49,6 +49,7 @@ private:
         qint64 pid = 0;  // that machine's shell, which names the temporary file
         bool begun = false;
         std::optional<RunOutputParser::Event> done; // transfer: until the output is back
+        bool returned = false; // transfer: parallel's job log says the try ended well
     };
 
     void onChecked();
