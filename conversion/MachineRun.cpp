@@ -209,9 +209,23 @@ void MachineRun::startParallel(const QStringList& logins)
     QFile file(argFile);
     bool written = file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size();
     file.close();
+    // One ssh connection to each machine, shared by all its lines: a new connection for every
+    // file would cost more than encoding a short one.
+    m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
+                               "-o ControlPersist=10")
+                    .arg(m_folder->path());
+    const QString& sharing = m_sharing;
+    QStringList shared;
+    static const QRegularExpression sshCommand(QStringLiteral("^(\\s*(?:\\d+\\s*/)?\\s*)ssh\\s"));
+    for (const QString& login : logins) {
+        const QRegularExpressionMatch match = sshCommand.match(login);
+        shared << (match.hasMatch() ? match.captured(1) + sharing + QLatin1Char(' ') +
+                                          login.mid(match.capturedEnd())
+                                    : login);
+    }
     QFile machines(loginFile);
     written = written && machines.open(QIODevice::WriteOnly) &&
-              machines.write(logins.join(QLatin1Char('\n')).toUtf8() + '\n') > 0;
+              machines.write(shared.join(QLatin1Char('\n')).toUtf8() + '\n') > 0;
     machines.close();
     QFile log(jobLogPath());
     written = written && log.open(QIODevice::WriteOnly);
@@ -222,6 +236,8 @@ void MachineRun::startParallel(const QStringList& logins)
     }
 
     QStringList arguments = {QStringLiteral("--will-cite"),
+                             QStringLiteral("--ssh"),
+                             sharing,
                              QStringLiteral("--sshloginfile"),
                              loginFile,
                              QStringLiteral("--joblog"),
@@ -303,7 +319,9 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
     if (content.startsWith(kMachineMarker)) { // a new try of the line, maybe on another machine
         const QByteArray rest = content.mid(kMachineMarker.size()).trimmed();
         job.pid = rest.left(rest.indexOf(' ')).toLongLong();
-        job.machine = MachineName(QString::fromUtf8(rest.mid(rest.indexOf(' ') + 1)));
+        job.machine =
+            MachineName(QString::fromUtf8(rest.mid(rest.indexOf(' ') + 1))
+                            .replace(m_sharing + QLatin1Char(' '), QStringLiteral("ssh ")));
         job.done.reset();
         job.returned = false;
         return;

@@ -76,4 +76,5 @@ private:
     RunResult m_result;
     bool m_running = false;
     QString m_outputExtension;
+    QString m_sharing; // the ssh command that shares one connection to each machine
 };
