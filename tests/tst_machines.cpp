@@ -1,5 +1,6 @@
 // Runs spread over several machines by GNU parallel, against a real sshd on this machine that
 // two sshlogins reach as two "machines".
+#include "FakeDesktop.h"
 #include "TestFiles.h"
 
 #include "conversion/ConversionRun.h"
@@ -9,6 +10,7 @@
 #include "settings/MachineCheck.h"
 #include "settings/StoredSettings.h"
 #include "settings/frmMachines.h"
+#include "settings/frmOption.h"
 #include "settings/mdlFichier.h"
 
 #include <QDirIterator>
@@ -212,6 +214,12 @@ void tst_machines::checkAndWindow()
     other.lame.clear();
     QVERIFY(!MachineUsable(other, check.localVersion(), false));
     QCOMPARE(MachineName(QStringLiteral(" 4 / user@host")), QStringLiteral("user@host"));
+
+    // The general options window opens the machines' window without waiting for it.
+    FakeDesktop desktop;
+    frmOption options(nullptr, desktop, m_language, m_dir.path(), QString());
+    options.findChild<QPushButton*>("cmdMachines")->click();
+    QVERIFY(options.findChild<frmMachines*>("frmMachines"));
 
     frmMachines window(nullptr, m_language);
     window.findChild<QPlainTextEdit*>("txtMachines")
