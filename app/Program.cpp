@@ -146,6 +146,8 @@ void Program::startRun(Direction direction, const std::optional<QString>& output
                                                                       : ExistingFiles::Replace;
     request.copyTags = StoredSettings::copyTags();
     request.keepTree = StoredSettings::keepTree();
+    request.machines = StoredSettings::machines();
+    request.transferFiles = StoredSettings::transferFiles();
     m_runs->start(request, m_values.scriptPath(), *consoleWindow());
 }
 

@@ -65,11 +65,11 @@ public:
     ~ConversionRun() override;
 
     // Starts the run; `finished` follows in every case, also when /bin/sh cannot start.
-    void start();
+    virtual void start();
     // Ends the scripts and their lame (SIGTERM, then SIGKILL after a grace period). Only an
     // interrupted line's temporary file goes: no output and no source is ever touched.
-    void stop();
-    bool isRunning() const { return !m_jobs.empty(); }
+    virtual void stop();
+    virtual bool isRunning() const { return !m_jobs.empty(); }
 
     const ConversionPlan& plan() const { return m_plan; }
 

@@ -33,8 +33,10 @@ struct ConversionRequest {
     bool deleteSources = false; // Encode only: remove a source once its MP3 is safely there
     int jobs = 1;               // files converted at once (1: the script runs as it is written)
     ExistingFiles existing = ExistingFiles::Replace;
-    bool copyTags = false; // Encode only: the sources' tags become the MP3s' tags
-    bool keepTree = false; // with an output folder: the sources' folder tree is rebuilt in it
+    bool copyTags = false;      // Encode only: the sources' tags become the MP3s' tags
+    bool keepTree = false;      // with an output folder: the sources' folder tree is rebuilt in it
+    QStringList machines;       // GNU parallel sshlogins; empty: this computer alone
+    bool transferFiles = false; // the machines get the files sent, rather than shared folders
 };
 
 struct ScriptLine {

@@ -1,6 +1,7 @@
 #include "conversion/ConversionSession.h"
 
 #include "conversion/ConversionRun.h"
+#include "conversion/MachineRun.h"
 #include "conversion/frmConsole.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
@@ -96,7 +97,7 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
     names.reserve(plan.lines.size());
     for (const ScriptLine& line : plan.lines)
         names << SplitPath(line.source, NameWithExtension);
-    m_console.beginRun(names, notes, request.jobs);
+    m_console.beginRun(names, notes, request.machines.isEmpty() ? request.jobs : 2);
     for (int i = 0; i < plan.lines.size(); ++i) {
         if (plan.lines.at(i).upToDate) {
             m_console.markUpToDate(i + 1);
@@ -104,7 +105,10 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
         }
     }
 
-    m_run = std::make_unique<ConversionRun>(std::move(plan), request.jobs);
+    if (request.machines.isEmpty())
+        m_run = std::make_unique<ConversionRun>(std::move(plan), request.jobs);
+    else
+        m_run = std::make_unique<MachineRun>(std::move(plan), request, m_language);
     connect(m_run.get(), &ConversionRun::output, &m_console, &frmConsole::appendOutput);
     connect(m_run.get(), &ConversionRun::fileStarted, &m_console,
             [this](int number) { m_console.startFile(number); });

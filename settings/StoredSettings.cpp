@@ -107,4 +107,31 @@ void setKeepTree(bool on)
     store("Garder l'arborescence", on ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
+QStringList machines()
+{
+    QStringList logins;
+    for (const QString& line : stored("Machines").split(QLatin1Char('\n'))) {
+        const QString login = line.trimmed();
+        if (!login.isEmpty() && !login.startsWith(QLatin1Char('#')))
+            logins << login;
+    }
+    return logins;
+}
+
+void setMachines(const QStringList& logins)
+{
+    store("Machines", logins.join(QLatin1Char('\n')));
+}
+
+bool transferFiles()
+{
+    return stored("Accès aux fichiers") == QLatin1String("Transfert");
+}
+
+void setTransferFiles(bool transfer)
+{
+    store("Accès aux fichiers",
+          transfer ? QStringLiteral("Transfert") : QStringLiteral("Dossiers partagés"));
+}
+
 } // namespace StoredSettings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Quenzal's own stored values, one typed accessor each, so that a value's name is written in
 // one place. (The LAME options' values are the options table's.) A value never stored reads as
@@ -44,5 +45,16 @@ void setCopyTags(bool on);
 // (off when missing).
 bool keepTree();
 void setKeepTree(bool on);
+
+// "Machines": the computers a run is spread over, one GNU parallel sshlogin a line ("4/user@host",
+// ":" for this computer, "ssh -p 2222 host"). Blank lines and lines starting with "#" are
+// dropped; none at all (the default) is a run on this computer alone.
+QStringList machines();
+void setMachines(const QStringList& logins);
+
+// "Accès aux fichiers": how the machines reach the files: "Dossiers partagés" (also when missing:
+// every machine sees the same paths) or "Transfert" (each source is sent, its output brought back).
+bool transferFiles();
+void setTransferFiles(bool transfer);
 
 } // namespace StoredSettings

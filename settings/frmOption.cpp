@@ -5,6 +5,7 @@
 #include "settings/Language.h"
 #include "settings/ProfileFile.h"
 #include "settings/StoredSettings.h"
+#include "settings/frmMachines.h"
 #include "settings/mdlMain.h"
 
 #include <QApplication>
@@ -39,6 +40,7 @@ const CaptionEntry kCaptions[] = {
     {"Option", "cmbExistingKeepBoth", "cmbFichiersExistants", CaptionKind::ListEntry, 2},
     {"Option", "chkCopyTags", "chkCopierTags"},
     {"Option", "chkKeepTree", "chkArborescence"},
+    {"Option", "cmdMachines", "cmdMachines"},
 };
 
 const char* const kFontControls[] = {"frmLangue", "frmPolice", "lblPolice", "lblLangue",
@@ -87,28 +89,34 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
         QStringLiteral("Langue :"), cmbLangue, "cmbLangue");
     box(frmPolice, "frmPolice", QStringLiteral("Police d'écriture"), lblPolice, "lblPolice",
         QStringLiteral("Police :"), cmbPolice, "cmbPolice");
-    box(frmEncodage, "frmEncodage", QStringLiteral("Conversion"), lblEncodages, "lblEncodages",
-        QStringLiteral("Encodages simultanés :"), cmbEncodages, "cmbEncodages");
-
+    // The conversion choices, one a row: files at once, existing outputs, what a library's
+    // conversion keeps (its tags; with an output folder, its folders), the machines.
+    frmEncodage = new QGroupBox(QStringLiteral("Conversion"), this);
+    frmEncodage->setObjectName(QStringLiteral("frmEncodage"));
+    const auto named = [](QWidget* widget, const char* name) {
+        widget->setObjectName(QLatin1String(name));
+        return widget;
+    };
+    lblEncodages = new QLabel(QStringLiteral("Encodages simultanés :"), frmEncodage);
+    cmbEncodages = new QComboBox(frmEncodage);
     lblFichiersExistants = new QLabel(QStringLiteral("Fichiers existants :"), frmEncodage);
-    lblFichiersExistants->setObjectName(QStringLiteral("lblFichiersExistants"));
     cmbFichiersExistants = new QComboBox(frmEncodage);
-    cmbFichiersExistants->setObjectName(QStringLiteral("cmbFichiersExistants"));
-    lblFichiersExistants->setBuddy(cmbFichiersExistants);
-    frmEncodage->layout()->addWidget(lblFichiersExistants);
-    frmEncodage->layout()->addWidget(cmbFichiersExistants);
-    // What a library's conversion keeps: its tags, and (with an output folder) its folders.
     chkCopierTags = new QCheckBox(QStringLiteral("Copier les tags"), frmEncodage);
-    chkCopierTags->setObjectName(QStringLiteral("chkCopierTags"));
     chkArborescence = new QCheckBox(QStringLiteral("Garder l'arborescence"), frmEncodage);
-    chkArborescence->setObjectName(QStringLiteral("chkArborescence"));
+    cmdMachines = new QPushButton(QStringLiteral("Machines…"), frmEncodage);
+    lblEncodages->setBuddy(cmbEncodages);
+    lblFichiersExistants->setBuddy(cmbFichiersExistants);
     chkCopierTags->setChecked(StoredSettings::copyTags());
     chkArborescence->setChecked(StoredSettings::keepTree());
-    auto* library = new QHBoxLayout;
-    library->addWidget(chkCopierTags);
-    library->addWidget(chkArborescence);
-    library->addStretch(1);
-    qobject_cast<QBoxLayout*>(frmEncodage->layout())->addLayout(library);
+    auto* conversion = new QGridLayout(frmEncodage);
+    conversion->addWidget(named(lblEncodages, "lblEncodages"), 0, 0);
+    conversion->addWidget(named(cmbEncodages, "cmbEncodages"), 0, 1);
+    conversion->addWidget(named(lblFichiersExistants, "lblFichiersExistants"), 1, 0);
+    conversion->addWidget(named(cmbFichiersExistants, "cmbFichiersExistants"), 1, 1);
+    conversion->addWidget(named(chkCopierTags, "chkCopierTags"), 2, 0, 1, 2);
+    conversion->addWidget(named(chkArborescence, "chkArborescence"), 3, 0, 1, 2);
+    conversion->addWidget(named(cmdMachines, "cmdMachines"), 4, 0, Qt::AlignLeft);
+    conversion->setColumnStretch(1, 1);
 
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
@@ -130,6 +138,11 @@ frmOption::frmOption(QWidget* parent, Desktop& desktop, const Language& language
     connect(cmbLangue, &QComboBox::activated, this, &frmOption::cmbLangue_Click);
     connect(cmbPolice, &QComboBox::activated, this, &frmOption::cmbPolice_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmOption::cmdOK_Click);
+    connect(cmdMachines, &QPushButton::clicked, this, [this] {
+        auto* machines = new frmMachines(this, m_language);
+        machines->setAttribute(Qt::WA_DeleteOnClose);
+        machines->open();
+    });
     connect(cmdAnnuler, &QPushButton::clicked, this, &QDialog::reject);
 }
 

@@ -50,6 +50,7 @@ public:
     QComboBox* cmbFichiersExistants = nullptr;
     QCheckBox* chkCopierTags = nullptr;
     QCheckBox* chkArborescence = nullptr;
+    QPushButton* cmdMachines = nullptr;
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 

@@ -1,0 +1,332 @@
+// Runs spread over several machines by GNU parallel, against a real sshd on this machine that
+// two sshlogins reach as two "machines".
+#include "FakeDesktop.h"
+#include "TestFiles.h"
+
+#include "conversion/ConversionRun.h"
+#include "conversion/MachineRun.h"
+#include "settings/BuiltInTexts.h"
+#include "settings/Language.h"
+#include "settings/MachineCheck.h"
+#include "settings/StoredSettings.h"
+#include "settings/frmMachines.h"
+#include "settings/frmOption.h"
+#include "settings/mdlFichier.h"
+
+#include <QDirIterator>
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+namespace {
+
+// A port of 127.0.0.1 nobody listens on right now.
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    int port = 0;
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
+        port = ntohs(address.sin_port);
+    ::close(fd);
+    return port;
+}
+
+bool answers(int port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(quint16(port));
+    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return ok;
+}
+
+// Whether a lame whose command line names `folder` still runs, here or "on a machine".
+bool lameRunsIn(const QString& folder)
+{
+    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        QFile cmdline(processes.next() + QStringLiteral("/cmdline"));
+        if (!cmdline.open(QIODevice::ReadOnly))
+            continue;
+        const QByteArray words = cmdline.readAll();
+        if (words.startsWith("lame") && words.contains(folder.toUtf8()))
+            return true;
+    }
+    return false;
+}
+
+struct Outcome {
+    RunResult result;
+    QMap<int, QByteArray> output; // by line number; 0 for the run's own
+    QMap<int, bool> ok;
+};
+
+} // namespace
+
+class tst_machines : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void cleanupTestCase();
+    void checkAndWindow();
+    void runsInBothModes();
+    void stopEndsRemoteLame();
+
+private:
+    QString login(const QString& extra = QString()) const;
+    QString closedLogin() const;
+    ConversionRequest request(const QString& outputFolder, const QStringList& sources) const;
+    Outcome run(ConversionRun& run);
+
+    QTemporaryDir m_dir;
+    QProcess m_sshd;
+    int m_port = 0;
+    int m_closedPort = 0;
+    Language m_language;
+};
+
+QString tst_machines::login(const QString& extra) const
+{
+    return QStringLiteral("1/ssh -i %1/userkey -o StrictHostKeyChecking=no "
+                          "-o UserKnownHostsFile=/dev/null -o BatchMode=yes -o LogLevel=ERROR %2"
+                          "-p %3 127.0.0.1")
+        .arg(m_dir.path(), extra)
+        .arg(m_port);
+}
+
+QString tst_machines::closedLogin() const
+{
+    return QStringLiteral("ssh -o BatchMode=yes -o ConnectTimeout=5 -p %1 127.0.0.1")
+        .arg(m_closedPort);
+}
+
+void tst_machines::initTestCase()
+{
+    QStandardPaths::setTestModeEnabled(true);
+    if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty())
+        QSKIP("GNU parallel is not installed (Debian: parallel): no run over machines tested");
+    const QString sshd = QStringLiteral("/usr/sbin/sshd");
+    if (!QFileInfo(sshd).isExecutable())
+        QSKIP("sshd is not installed (Debian: openssh-server): no run over machines tested");
+    QVERIFY(m_dir.isValid());
+    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
+    QVERIFY(QFile::link(QStringLiteral(QUENZAL_LAME), m_dir.filePath("program/lame")));
+    for (const char* key : {"hostkey", "userkey"}) {
+        QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
+                                   {"-q", "-t", "ed25519", "-N", "", "-f", m_dir.filePath(key)}),
+                 0);
+    }
+    QVERIFY(QFile::copy(m_dir.filePath("userkey.pub"), m_dir.filePath("authorized_keys")));
+    if (::getuid() == 0)
+        QDir().mkpath(QStringLiteral("/run/sshd")); // sshd's privilege separation wants it
+    m_port = freePort();
+    m_closedPort = freePort();
+    const QByteArray config = "ListenAddress 127.0.0.1\nPort " + QByteArray::number(m_port) +
+                              "\nHostKey " + m_dir.filePath("hostkey").toUtf8() +
+                              "\nAuthorizedKeysFile " + m_dir.filePath("authorized_keys").toUtf8() +
+                              "\nPidFile " + m_dir.filePath("sshd.pid").toUtf8() +
+                              "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
+                              "PermitRootLogin prohibit-password\nLogLevel ERROR\n";
+    QVERIFY(touch(m_dir.filePath("sshd_config"), config));
+    m_sshd.setProcessChannelMode(QProcess::MergedChannels);
+    m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
+    if (!m_sshd.waitForStarted())
+        QSKIP("sshd could not start: no run over machines tested");
+    QTRY_VERIFY_WITH_TIMEOUT(answers(m_port) || m_sshd.state() == QProcess::NotRunning, 10000);
+    if (m_sshd.state() == QProcess::NotRunning)
+        QSKIP(qPrintable("sshd ended at once, no run over machines tested: " +
+                         QString::fromLocal8Bit(m_sshd.readAll())));
+}
+
+void tst_machines::cleanupTestCase()
+{
+    m_sshd.terminate();
+    m_sshd.waitForFinished();
+}
+
+ConversionRequest tst_machines::request(const QString& outputFolder,
+                                        const QStringList& sources) const
+{
+    ConversionRequest request;
+    request.sources = sources;
+    request.optionsText = QStringLiteral("-b 128");
+    request.outputFolder = outputFolder;
+    request.programFolder = m_dir.filePath("program");
+    return request;
+}
+
+Outcome tst_machines::run(ConversionRun& run)
+{
+    Outcome outcome;
+    connect(&run, &ConversionRun::output, this,
+            [&outcome](int number, const QByteArray& bytes) { outcome.output[number] += bytes; });
+    connect(&run, &ConversionRun::fileFinished, this,
+            [&outcome](int number, bool ok) { outcome.ok[number] = ok; });
+    QSignalSpy finished(&run, &ConversionRun::finished);
+    run.start();
+    if (finished.isEmpty())
+        finished.wait(240000);
+    if (!finished.isEmpty())
+        outcome.result = finished.first().first().value<RunResult>();
+    return outcome;
+}
+
+// The check names the machine that does not answer and the lame of the one that does; the
+// window asks without holding up and stores what OK confirms.
+void tst_machines::checkAndWindow()
+{
+    MachineCheck check;
+    QSignalSpy checked(&check, &MachineCheck::finished);
+    check.start({login(), closedLogin()}, m_dir.filePath("program/lame"));
+    QVERIFY(checked.wait(60000));
+    QVERIFY(!check.localVersion().isEmpty());
+    const MachineState& good = check.states().at(0);
+    QVERIFY(good.answered);
+    QVERIFY(good.cores > 0);
+    QCOMPARE(good.lame, check.localVersion());
+    QVERIFY(MachineUsable(good, check.localVersion(), true));
+    const MachineState& closed = check.states().at(1);
+    QVERIFY(!closed.answered);
+    QVERIFY2(closed.error.contains("refused"), qPrintable(closed.error));
+    QVERIFY(!MachineUsable(closed, check.localVersion(), false));
+    // Another lame, or none, would make other outputs: such a machine is named and left out.
+    MachineState other = good;
+    other.lame = QStringLiteral("3.99.5");
+    QVERIFY(!MachineUsable(other, check.localVersion(), false));
+    QVERIFY(DescribeMachine(m_language, other, check.localVersion(), false).contains("3.99.5"));
+    other.lame.clear();
+    QVERIFY(!MachineUsable(other, check.localVersion(), false));
+    QCOMPARE(MachineName(QStringLiteral(" 4 / user@host")), QStringLiteral("user@host"));
+
+    // The general options window opens the machines' window without waiting for it.
+    FakeDesktop desktop;
+    frmOption options(nullptr, desktop, m_language, m_dir.path(), QString());
+    options.findChild<QPushButton*>("cmdMachines")->click();
+    QVERIFY(options.findChild<frmMachines*>("frmMachines"));
+
+    frmMachines window(nullptr, m_language);
+    window.findChild<QPlainTextEdit*>("txtMachines")
+        ->setPlainText(login() + "\n\n# off for now\n" + closedLogin());
+    QSignalSpy tested(&window, &frmMachines::tested);
+    window.findChild<QPushButton*>("cmdTester")->click();
+    QVERIFY(!window.findChild<QPushButton*>("cmdTester")->isEnabled()); // asked, not waited for
+    QVERIFY(tested.wait(60000));
+    const QStringList said =
+        window.findChild<QPlainTextEdit*>("txtResultat")->toPlainText().split('\n');
+    QCOMPARE(said.size(), 2);
+    QVERIFY(said.at(0).contains(check.localVersion()));
+    QVERIFY(said.at(1).contains("refused"));
+    window.findChild<QPushButton*>("cmdOK")->click();
+    QCOMPARE(StoredSettings::machines(), QStringList({login(), closedLogin()}));
+    QVERIFY(!StoredSettings::transferFiles());
+}
+
+// Every file converted over two machines as a local run converts it, with shared folders and
+// with transfer; names that a shell would read, a failing file named, both machines used and
+// the machine that does not answer left out.
+void tst_machines::runsInBothModes()
+{
+    const QString sources = m_dir.filePath("sources/");
+    const QStringList names = {"plain.wav",      "it's \"$HOME\" `id` $(id) a  b.wav",
+                               "-lead.wav",      "new\nline.wav",
+                               "tab\tand\\.wav", "refused.wav"};
+    QStringList paths;
+    for (const QString& name : names) {
+        paths << sources + name;
+        QVERIFY(name == "refused.wav" ? WriteRefusedWav(paths.last())
+                                      : WriteSineWav(paths.last(), 1.5 + paths.size() * 0.1));
+    }
+    QDir().mkpath(m_dir.filePath("local"));
+    ConversionRun local(PlanConversion(request(m_dir.filePath("local"), paths)), 1);
+    QCOMPARE(run(local).result.failedLines, QList<int>({5}));
+
+    for (const bool transfer : {false, true}) {
+        const QString out = m_dir.filePath(transfer ? "transfer" : "shared");
+        QDir().mkpath(out);
+        ConversionRequest machines = request(out, paths);
+        machines.machines = {login(), login("-o ServerAliveInterval=30 "), closedLogin(), ":"};
+        machines.transferFiles = transfer;
+        MachineRun remote(PlanConversion(machines), machines, m_language);
+        const Outcome outcome = run(remote);
+        QVERIFY2(outcome.result.started, qPrintable(QString::fromUtf8(outcome.output[0])));
+        QCOMPARE(outcome.result.failedLines, QList<int>({5}));
+        QVERIFY(outcome.result.unfinishedLines.isEmpty());
+        QVERIFY(!outcome.ok.value(6, true));
+        QVERIFY2(outcome.output[6].contains("Unsupported"), outcome.output[6].constData());
+        for (int i = 0; i < 5; ++i) {
+            const QString name = SplitPath(names.at(i), BaseName) + ".mp3";
+            QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
+            QCOMPARE(readBytes(out + '/' + name), readBytes(m_dir.filePath("local/") + name));
+        }
+        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
+        // Both logins converted files; the closed port was named and given none.
+        const QByteArray log = readBytes(remote.jobLogPath());
+        QVERIFY(log.contains("ServerAliveInterval=30 -p"));
+        QVERIFY(log.contains("LogLevel=ERROR -p"));
+        QVERIFY(!log.contains("ConnectTimeout"));
+        QVERIFY(outcome.output[0].contains("refused"));
+    }
+
+    // No machine that can convert: the run says so and converts nothing.
+    ConversionRequest none = request(m_dir.filePath("none"), paths);
+    none.machines = {closedLogin()};
+    MachineRun nowhere(PlanConversion(none), none, m_language);
+    const Outcome outcome = run(nowhere);
+    QCOMPARE(outcome.result.unfinishedLines.size(), paths.size());
+    QVERIFY(!outcome.result.succeeded());
+    QVERIFY(
+        outcome.output[0].contains(MessageText(m_language, "Machines", "msgNoMachine").toUtf8()));
+}
+
+// Stop ends the lame on every machine, and no partial output is left where outputs go.
+void tst_machines::stopEndsRemoteLame()
+{
+    const QString out = m_dir.filePath("stopped");
+    QDir().mkpath(out);
+    QStringList paths;
+    for (const char* name : {"long1.wav", "long2.wav", "long3.wav"}) {
+        paths << m_dir.filePath(QStringLiteral("long/") + name);
+        QVERIFY(WriteSineWav(paths.last(), 240));
+    }
+    ConversionRequest machines = request(out, paths);
+    machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
+    MachineRun remote(PlanConversion(machines), machines, m_language);
+    QMap<int, QByteArray> output;
+    connect(&remote, &ConversionRun::output, this,
+            [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
+    QSignalSpy finished(&remote, &ConversionRun::finished);
+    remote.start();
+    // lame's progress is seen live, while it encodes on the other side of ssh.
+    QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2, 120000);
+    QVERIFY(lameRunsIn(out));
+    remote.stop();
+    QVERIFY(finished.wait(30000));
+    const RunResult result = finished.first().first().value<RunResult>();
+    QVERIFY(result.stopped);
+    QVERIFY(!result.succeeded());
+    QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(out), 15000);
+    QTRY_COMPARE_WITH_TIMEOUT(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList(),
+                              15000);
+    for (const QString& path : paths)
+        QVERIFY(QFileInfo::exists(path));
+}
+
+QTEST_MAIN(tst_machines)
+#include "tst_machines.moc"
