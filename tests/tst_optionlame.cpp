@@ -271,6 +271,7 @@ private Q_SLOTS:
         KeptOptions kept = everything();
         kept.description = '"' + QString(298, QChar(0xE9)) + '"'; // its quotes kept
         w = make(kept);
+        QVERIFY(!find("txtLargeurHighpass")->isEnabled()); // a greyed box leaves it as a clear
         const QStringList saved = snapshot(*w);
         const QString path = preset("mine.qzo");
         writeBytes(path, "[Autre outil]\r\nCle=valeur\r\n[General]\r\nBitrate=8\r\n");
