@@ -150,8 +150,8 @@ int main(int argc, char* argv[])
             ++missing;
         } else if (!file.isDir() && !MakeFileEntry(file.absoluteFilePath())) {
             print(stderr, QStringLiteral("quenzal: ") + argument +
-                              QStringLiteral(": left out: only names ending in .wav, .aif or "
-                                             ".mp3 are encoded\n"));
+                              QStringLiteral(": left out: not a regular file named .wav, .aif "
+                                             "or .mp3\n"));
         }
     }
     const QStringList listed = main->fileList().paths();
