@@ -3,6 +3,7 @@
 #include "app/FolderSearch.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
+#include "settings/WaitCursor.h"
 #include "settings/mdlMain.h"
 
 #include <QApplication>
@@ -108,11 +109,12 @@ void frmDossier::cmdAjouter_Click()
                               QStringLiteral("Quenzal"), Desktop::Icon::Warning);
         return;
     }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    QString path = txtChemin->text();
-    m_found.clear();
-    FindFilesAPI(path, lblExt->text(), m_found);
-    QApplication::restoreOverrideCursor();
+    {
+        const WaitCursor wait;
+        QString path = txtChemin->text();
+        m_found.clear();
+        FindFilesAPI(path, lblExt->text(), m_found);
+    }
     accept();
 }
 

@@ -5,6 +5,7 @@
 #include "mp3/clsMP3.h"
 #include "settings/SwitchWords.h"
 #include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,7 +206,7 @@ QString ScriptCommand(int number, const QString& programFolder, Direction direct
                          : QStringLiteral(" --decode ");
     for (const QString& argument : extraArguments)
         middle += ShellQuote(argument) + QLatin1Char(' ');
-    const QString lame = ShellQuote(programFolder + QStringLiteral("/lame"));
+    const QString lame = ShellQuote(LamePath(programFolder));
     const QString quotedOutput = ShellQuote(asArgument(output));
     const QString quotedSource = ShellQuote(asArgument(source));
     return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput + QStringLiteral("; ") +

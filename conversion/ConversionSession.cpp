@@ -5,6 +5,7 @@
 #include "conversion/frmConsole.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
+#include "settings/WaitCursor.h"
 #include "settings/mdlFichier.h"
 #include "settings/mdlMain.h"
 
@@ -58,7 +59,7 @@ void ConversionSession::stop()
 
 bool ConversionSession::start(const ConversionRequest& request, const QString& scriptPath)
 {
-    const QString lame = request.programFolder + QStringLiteral("/lame");
+    const QString lame = LamePath(request.programFolder);
     if (!Exists(lame) || !QFileInfo(lame).isExecutable()) {
         refuse(QStringLiteral("msgErrEncode"));
         return false;
@@ -68,9 +69,11 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
         return false;
     }
 
-    QApplication::setOverrideCursor(Qt::WaitCursor); // every source is looked into
-    ConversionPlan plan = PlanConversion(request);
-    QApplication::restoreOverrideCursor();
+    ConversionPlan plan;
+    {
+        const WaitCursor wait; // every source is looked into
+        plan = PlanConversion(request);
+    }
     if (!WriteTextFile(plan.script, scriptPath, false)) {
         refuse(QStringLiteral("msgErrScript"), scriptPath);
         return false;

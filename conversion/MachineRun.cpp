@@ -2,6 +2,7 @@
 
 #include "settings/BuiltInTexts.h"
 #include "settings/mdlFichier.h"
+#include "settings/mdlMain.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -136,7 +137,7 @@ void MachineRun::start()
 {
     m_running = true;
     say("msgChecking");
-    m_check.start(m_request.machines, m_request.programFolder + QStringLiteral("/lame"));
+    m_check.start(m_request.machines, LamePath(m_request.programFolder));
 }
 
 void MachineRun::onChecked()

@@ -1,6 +1,7 @@
 #include "lame/LameCheck.h"
 
 #include "settings/SwitchWords.h"
+#include "settings/Wav.h"
 
 #include <QDataStream>
 #include <QDeadlineTimer>
@@ -21,22 +22,14 @@ namespace {
 // warns of its gain on silence).
 QByteArray toneWav()
 {
-    constexpr quint32 frames = 4410;
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + frames * 4);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4)
-        << quint16(4) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(frames * 4);
-    for (quint32 i = 0; i < frames; ++i) {
+    for (quint32 i = 0; i < 4410; ++i) {
         const auto sample = qint16(4000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0));
         out << sample << sample;
     }
-    return data;
+    return WavFile(2, samples);
 }
 
 QStringList lines(const QByteArray& output)

@@ -9,6 +9,7 @@
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
 #include "settings/SettingsStore.h"
+#include "settings/WaitCursor.h"
 #include "settings/mdlFichier.h"
 #include "settings/mdlMain.h"
 
@@ -136,14 +137,6 @@ static_assert(std::size(kFontControls) == 45);
 
 const QString kPresetFilter = QStringLiteral("Quenzal Reglage (*.qzo)|*.qzo");
 
-class WaitCursor {
-public:
-    WaitCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 // The folder a run writes into for a folder text: "~" is the home folder, and a relative
 // folder lies inside it.
 QString folderOfRun(const QString& text)
@@ -235,7 +228,7 @@ void frmOptionLame::showNotes()
             for (const DoubtfulSwitch& d : DoubtfulSwitches())
                 words << QLatin1String(d.word);
             const WaitCursor wait;
-            m_ignored = IgnoredSwitches(m_programFolder + QStringLiteral("/lame"), words);
+            m_ignored = IgnoredSwitches(LamePath(m_programFolder), words);
         }
         if (m_ignored->contains(QLatin1String(doubtful.word)))
             ignored << (box ? box->text() : list->currentText()) + QStringLiteral(" (") +
@@ -290,7 +283,7 @@ bool frmOptionLame::lameAccepts(const QString& switches)
     LameVerdict verdict;
     {
         const WaitCursor wait;
-        verdict = CheckLameSwitches(m_programFolder + QStringLiteral("/lame"), switches);
+        verdict = CheckLameSwitches(LamePath(m_programFolder), switches);
     }
     if (verdict.refusal) {
         const QString question = text("msgLameRefused") + QStringLiteral("\n\n") +

@@ -6,6 +6,8 @@
 #include "settings/BuiltInTexts.h"
 #include "settings/Desktop.h"
 #include "settings/TextCodec.h"
+#include "settings/WaitCursor.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -319,7 +321,7 @@ void frmTag::showTag(const QString& path)
     m_id3v2 = ReadId3v2(path);
     // Many taggers (lame among them) pad with NUL bytes: the text is what comes before them.
     const auto cut = [](const QString& field) {
-        return field.left(field.indexOf(QChar(0)));
+        return CutAtNull(field);
     };
     const std::array<QString, 5> id3v1 =
         tag ? std::array{cut(tag->title), cut(tag->artist), cut(tag->album), cut(tag->year),
@@ -385,9 +387,10 @@ void frmTag::cmdOK_Click()
     const Id3v1Tag tag{ui->txtTitre->text(), ui->txtArtiste->text(),     ui->txtAlbum->text(),
                        ui->txtAnnee->text(), ui->txtCommentaire->text(), ui->genre->currentIndex()};
     // Writing an ID3v2 tag copies the whole file.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const TagWriteResult result = WriteTags(path, tag, id3v2Changes());
-    QApplication::restoreOverrideCursor();
+    const TagWriteResult result = [&] {
+        const WaitCursor wait;
+        return WriteTags(path, tag, id3v2Changes());
+    }();
     const char* error = nullptr;
     switch (result) {
     case TagWriteResult::Written:

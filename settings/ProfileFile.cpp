@@ -1,5 +1,7 @@
 #include "settings/ProfileFile.h"
 
+#include "settings/mdlMain.h"
+
 #include "settings/TextCodec.h"
 #include "settings/mdlFichier.h"
 
@@ -227,11 +229,9 @@ bool isWritableName(const Profile& profile, const QString& name)
 }
 
 // A value ends at its first NUL, as it does when read back, and never adds lines of its own.
-QString oneLine(QString text)
+QString oneLine(const QString& value)
 {
-    const qsizetype nul = text.indexOf(QChar(0));
-    if (nul >= 0)
-        text.truncate(nul);
+    QString text = CutAtNull(value);
     text.replace(QLatin1Char('\r'), QLatin1Char(' '));
     text.replace(QLatin1Char('\n'), QLatin1Char(' '));
     return text;

@@ -1,5 +1,7 @@
 #include "settings/SettingsStore.h"
 
+#include "settings/mdlMain.h"
+
 #include "settings/mdlFichier.h"
 
 #include <QDir>
@@ -31,11 +33,8 @@ QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& v
     const QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
     const QVariant value = settings.value(valueName);
     switch (value.typeId()) {
-    case QMetaType::QString: {
-        const QString text = value.toString();
-        const qsizetype nul = text.indexOf(QChar(0));
-        return nul < 0 ? text : text.left(nul);
-    }
+    case QMetaType::QString:
+        return CutAtNull(value.toString());
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         if (bytes.size() < 2)

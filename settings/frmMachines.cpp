@@ -2,6 +2,7 @@
 
 #include "settings/BuiltInTexts.h"
 #include "settings/StoredSettings.h"
+#include "settings/mdlMain.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -113,7 +114,7 @@ void frmMachines::cmdTester_Click()
         return;
     }
     // The lame a local run uses: the program folder's, else the one on the PATH.
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/lame");
+    const QString beside = LamePath(QCoreApplication::applicationDirPath());
     const QString lame = QFileInfo(beside).isExecutable() ? beside : QStringLiteral("lame");
     txtResultat->setPlainText(MessageText(m_language, "Machines", "msgTesting"));
     cmdTester->setEnabled(false);

@@ -24,6 +24,11 @@ QString StripExtension(const QString& text)
     return dot < 0 ? text : text.left(dot);
 }
 
+QString LamePath(const QString& programFolder)
+{
+    return programFolder + QStringLiteral("/lame");
+}
+
 QString CutAtNull(const QString& text)
 {
     const qsizetype nul = text.indexOf(QChar(0));

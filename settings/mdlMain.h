@@ -21,5 +21,8 @@ QString StripExtension(const QString& text);
 // The text before its first NUL character, or the whole text.
 QString CutAtNull(const QString& text);
 
+// The encoder in a program folder.
+QString LamePath(const QString& programFolder);
+
 // The text after the last "." of the whole path (not only of the file name), or empty.
 QString GetExtension(const QString& path);

@@ -9,6 +9,7 @@
 #include "conversion/frmConsole.h"
 #include "lame/frmOptionLame.h"
 #include "settings/Desktop.h"
+#include "settings/Wav.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -37,26 +38,17 @@ namespace {
 // in the middle of a file.
 bool writeWav(const QString& path, int seconds, double pitch)
 {
-    const quint32 frames = static_cast<quint32>(seconds) * 44100;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QDataStream out(&file);
+    QByteArray samples;
+    QDataStream out(&samples, QIODevice::WriteOnly);
     out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + frames * 4);
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << quint16(2) << quint32(44100) << quint32(44100 * 4)
-        << quint16(4) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(frames * 4);
-    for (quint32 i = 0; i < frames; ++i) {
+    for (quint32 i = 0; i < static_cast<quint32>(seconds) * 44100; ++i) {
         const double t = i / 44100.0;
         const double left = std::sin(2 * std::numbers::pi * pitch * t);
         const double right = std::sin(2 * std::numbers::pi * pitch * 1.25 * t);
         out << qint16(6000 * left) << qint16(6000 * right);
     }
-    return out.status() == QDataStream::Ok;
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(WavFile(2, samples)) > 0;
 }
 
 // Dialogs answered without a person: the options window's Open picks a shipped preset.
