@@ -154,11 +154,9 @@ private Q_SLOTS:
         QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
 
         // A default sub-folder that cannot be made (a file already has its name).
-        const QString source = wav("a.wav");
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
-        start(env.programFolder());
         QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
-        main->AddFile(source);
+        main->AddFile(wav("a.wav"));
         main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
@@ -178,15 +176,15 @@ private Q_SLOTS:
         QVERIFY(run(main->mnuEncode));
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(ended[0][0].toBool() && desktop->messages.isEmpty());
-        QVERIFY(isMp3(music->filePath("Mp3/a.mp3")));
-        QVERIFY(readBytes(data + "/Quenzal.sh").contains("a.wav"));
+        QVERIFY(isMp3(music->filePath("Mp3/a.mp3")) &&
+                readBytes(data + "/Quenzal.sh").contains("a.wav"));
         QVERIFY(!QFile::exists(locked.path() + "/Quenzal.sh"));
 
         // Neither folder takes it: no run, and the message says where the script was to go.
         SetWritable(data, false);
         main->mnuEncode->trigger();
-        QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh"));
-        QVERIFY(main->isEnabled() && !console->isVisible());
+        QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh") && main->isEnabled() &&
+                !console->isVisible());
         QVERIFY(ended.size() == 2 && !ended[1][0].toBool()); // a refused run ends at once
 
         // A writable program folder takes the script again.
@@ -347,8 +345,7 @@ private Q_SLOTS:
         QVERIFY(text.contains("Skipped (already listed above): " + good));
         QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
                               music->filePath("text.wav")));
-        const QString summary = text.mid(text.lastIndexOf("Files not converted:"));
-        QCOMPARE(summary,
+        QCOMPARE(text.mid(text.lastIndexOf("Files not converted:")),
                  QString("Files not converted:\n  %1\n  %2\n  %3\n")
                      .arg(music->filePath("bad.wav"), music->filePath("text.wav"), linked));
 
@@ -475,7 +472,6 @@ private Q_SLOTS:
     void libraryRunCarriesTagsAndTree()
     {
         // Sources in a tree: an MP3 tagged in UTF-16 and a WAV with an INFO chunk.
-        QVERIFY(QDir().mkpath(music->filePath("A")) && QDir().mkpath(music->filePath("B/C")));
         const QString tagged = music->filePath("A/tagged.mp3"), info = wav("B/C/info.wav");
         QCOMPARE(
             QProcess::execute(QUENZAL_LAME, {"--quiet", "--id3v2-utf16", "--tt", "Ωmega – Été",
