@@ -132,7 +132,7 @@ private Q_SLOTS:
         QFile::remove(env.programFolder() + "/Quenzal.sh");
     }
 
-    void checksComeFirstAndRefuseClearly()
+    void checksComeFirstAndTheScriptFindsAPlace()
     {
         // No encoder, or one that cannot run: said before the empty list is.
         QTemporaryDir bare;
@@ -160,12 +160,10 @@ private Q_SLOTS:
         main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
-    }
 
-    void installedProgramFolderSendsTheScriptToTheUser()
-    {
         // A program folder Quenzal may not write to (the owner-write bit off, which counts
         // for root too): the script goes into the user's data folder, made when missing.
+        QVERIFY(QFile::remove(music->filePath("Mp3")));
         QTemporaryDir locked;
         QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
         SetWritable(locked.path(), false);
