@@ -115,30 +115,7 @@ private Q_SLOTS:
     }
     void cleanup() { program.reset(); }
 
-    void layoutFollowsTheWindowSize()
-    {
-        const double dpi = main->logicalDpiX();
-        // The rule works on the outer size, frame included; pixels may land one off a twip.
-        const QSize frame = main->frameGeometry().size() - main->size();
-        main->resize(TwipsToPixels(10000, dpi) - frame.width(),
-                     TwipsToPixels(7000, dpi) - frame.height());
-        const auto near = [dpi](int pixels, int twips) {
-            return qAbs(pixels - TwipsToPixels(twips, dpi)) <= 1;
-        };
-        QTRY_VERIFY(near(main->lstMain->width(), 9580));
-        QVERIFY(near(main->lstMain->height(), 4555));
-        QVERIFY(near(main->cmdBouton[4]->y(), 4925) && near(main->cmdBouton[3]->x(), 5400));
-        QVERIFY(near(main->lblBouton->y(), 4805));
-
-        main->resize(100, 100); // the design size is the smallest
-        QVERIFY(main->width() >= TwipsToPixels(kMainMinWidth, dpi));
-        const QRect before = main->lstMain->geometry();
-        main->showMinimized(); // minimised, nothing moves
-        main->resize(main->width() + 200, main->height() + 200);
-        QCOMPARE(main->lstMain->geometry(), before);
-    }
-
-    void buttonsPicturesPopupsAndHints()
+    void buttonsLayoutPopupsAndHints()
     {
         for (QToolButton* button : main->cmdBouton) {
             // The picture is really drawn, not an empty (transparent) one.
@@ -174,6 +151,27 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(main->cmdBouton[2], &enter);
         QCoreApplication::sendEvent(main->cmdBouton[2], &leave);
         QCOMPARE(main->stbPanel2->text(), QString("Encode or decode the listed files"));
+
+        // The layout follows the window size.
+        const double dpi = main->logicalDpiX();
+        // The rule works on the outer size, frame included; pixels may land one off a twip.
+        const QSize frame = main->frameGeometry().size() - main->size();
+        main->resize(TwipsToPixels(10000, dpi) - frame.width(),
+                     TwipsToPixels(7000, dpi) - frame.height());
+        const auto near = [dpi](int pixels, int twips) {
+            return qAbs(pixels - TwipsToPixels(twips, dpi)) <= 1;
+        };
+        QTRY_VERIFY(near(main->lstMain->width(), 9580));
+        QVERIFY(near(main->lstMain->height(), 4555));
+        QVERIFY(near(main->cmdBouton[4]->y(), 4925) && near(main->cmdBouton[3]->x(), 5400));
+        QVERIFY(near(main->lblBouton->y(), 4805));
+
+        main->resize(100, 100); // the design size is the smallest
+        QVERIFY(main->width() >= TwipsToPixels(kMainMinWidth, dpi));
+        const QRect before = main->lstMain->geometry();
+        main->showMinimized(); // minimised, nothing moves
+        main->resize(main->width() + 200, main->height() + 200);
+        QCOMPARE(main->lstMain->geometry(), before);
         // Closing makes no window that was never shown.
         QVERIFY(main->close() && !main->findChild<frmConsole*>());
     }
@@ -373,7 +371,7 @@ private Q_SLOTS:
         QCOMPARE(nowhere.begin({}), SingleInstance::Role::Alone);
     }
 
-    void deleteKeyAndMenusRemoveRows()
+    void rowsGoByKeyAndMenusTagEditorOpensOnTheRow()
     {
         QTemporaryDir dir;
         for (int i = 0; i < 6; ++i) {
@@ -400,11 +398,8 @@ private Q_SLOTS:
         main->mnuEffacer->trigger();
         main->mnuEffacer->trigger();
         QCOMPARE(QString::number(main->fileList().rowCount()) + '|' + rowCount(), "0|0");
-    }
 
-    void tagEditorOpensOnTheSelectedMp3()
-    {
-        QTemporaryDir dir;
+        // The tag editor opens on the selected MP3.
         QVERIFY(touch(dir.filePath("a.wav")) && touch(dir.filePath("b.mp3"), QByteArray(300, 'x')));
         main->AddFile(dir.filePath("a.wav"));
         main->AddFile(dir.filePath("b.mp3"));
