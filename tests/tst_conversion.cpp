@@ -118,7 +118,7 @@ private Q_SLOTS:
         QDir().mkpath(music);
     }
 
-    void linesAreExactlyAsDesigned()
+    void linesAndTheirMarkersAreExactlyAsDesigned()
     {
         const QString a = wav("a.wav"), b = wav("b.WAV"), set = wav("live.set.wav");
         // Upper-case extensions are converted like their lower-case twins.
@@ -150,6 +150,24 @@ private Q_SLOTS:
         }
         r.outputFolder = "/out/"; // a chosen output folder: no sub-folder to create
         QVERIFY(PlanConversion(r).subfolders.isEmpty());
+
+        // The pipe may cut a marker in two; output between markers passes through unchanged.
+        const QByteArray stream = "QUENZAL:begin 1\nlame says hi\nno end yet"
+                                  "\nQUENZAL:done 1 0 1\nQUENZAL:done 9 junk\nlast";
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            RunOutputParser parser;
+            QList<RunOutputParser::Event> events = parser.feed(stream.left(cut));
+            events += parser.feed(stream.mid(cut));
+            events += parser.finish();
+            QString seen;
+            for (const RunOutputParser::Event& e : events) {
+                seen += e.kind == RunOutputParser::Event::Begin ? QString("B%1").arg(e.line)
+                        : e.kind == RunOutputParser::Event::Done
+                            ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
+                            : QString::fromUtf8(e.bytes);
+            }
+            QCOMPARE(seen, "B1lame says hi\nno end yet\nD1/0/1QUENZAL:done 9 junk\nlast");
+        }
     }
 
     void outputNamesNeverCollide()
@@ -201,27 +219,6 @@ private Q_SLOTS:
             used << NormaliseOutputFolder(typed);
         QCOMPARE(used, QStringList({"/data/Out/", "/data/Out/", "/data/Out/", "", home + "/Music/",
                                     home + "/-rf/", "/x/out/", "/x/out/"}));
-    }
-
-    void markersCutAnywhere()
-    {
-        // The pipe may cut a marker in two; output between markers passes through unchanged.
-        const QByteArray stream = "QUENZAL:begin 1\nlame says hi\nno end yet"
-                                  "\nQUENZAL:done 1 0 1\nQUENZAL:done 9 junk\nlast";
-        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
-            RunOutputParser parser;
-            QList<RunOutputParser::Event> events = parser.feed(stream.left(cut));
-            events += parser.feed(stream.mid(cut));
-            events += parser.finish();
-            QString seen;
-            for (const RunOutputParser::Event& e : events) {
-                seen += e.kind == RunOutputParser::Event::Begin ? QString("B%1").arg(e.line)
-                        : e.kind == RunOutputParser::Event::Done
-                            ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
-                            : QString::fromUtf8(e.bytes);
-            }
-            QCOMPARE(seen, "B1lame says hi\nno end yet\nD1/0/1QUENZAL:done 9 junk\nlast");
-        }
     }
 
     void hostileNamesReachLameAsOneArgument()
