@@ -71,8 +71,10 @@ private Q_SLOTS:
             QVERIFY(c.unicode() >= 0x20 && (c.unicode() < 0x7f || c.unicode() > 0x9f));
     }
 
-    // Each step's bytes, and the progress then reported: at a line's start only, held to 100.
-    void progress()
+    // The progress reported after each step's bytes: at a line's start only, held to 100. Then
+    // "cursor up" never climbs into an earlier file's output, above a note of Quenzal's own, nor
+    // more than fifty lines; a new file or a note starts below all that a stopped encoder left.
+    void progressAndWhereLinesGo()
     {
         ConsoleScreen screen;
         const std::pair<const char*, std::optional<int>> steps[] = {
@@ -88,13 +90,8 @@ private Q_SLOTS:
             screen.feed(bytes);
             QCOMPARE(screen.takeFileProgress(), expected);
         }
-    }
 
-    // "Cursor up" never climbs into an earlier file's output, above a note of Quenzal's own, nor
-    // more than fifty lines; a new file or a note starts below all that a stopped encoder left.
-    void whereLinesGo()
-    {
-        ConsoleScreen screen;
+        screen.clear();
         screen.feed("1/2 (50%)|\n");
         screen.resetFileProgress();
         QCOMPARE(screen.takeFileProgress(), std::nullopt); // the new file has shown none yet
