@@ -8,8 +8,6 @@
 #include "mp3/clsMP3.h"
 #include "settings/mdlFichier.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
