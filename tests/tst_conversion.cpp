@@ -286,26 +286,22 @@ private Q_SLOTS:
         QCOMPARE(run(zero).failedLines, QList<int>({0}));
         QVERIFY(QFile::exists(source));
         QCOMPARE(readBytes(music + "Mp3/a.mp3"), "an older, finished file");
-    }
 
-    void filesSideBySideGiveTheSameResults()
-    {
         // Several real WAVs two at a time give the same MP3s, byte for byte, as one at a time;
         // a failing line among good ones fails alone, and the run with it.
-        const QString folder = programFolder(dir);
         QStringList sources;
         for (int i = 0; i < 5; ++i)
             sources << wav(QString("t%1.wav").arg(i), 0.4 + 0.1 * i);
         QVERIFY(WriteRefusedWav(music + "bad.wav"));
         sources.insert(2, music + "bad.wav");
-        const ConversionPlan plan = PlanConversion(request(sources, Direction::Encode, folder));
+        const ConversionPlan sideBySide =
+            PlanConversion(request(sources, Direction::Encode, folder));
         QList<QByteArray> outputs[2];
         for (const int jobs : {1, 2}) {
-            const RunResult result = run(plan, {}, {}, jobs);
-            QVERIFY(!result.succeeded() && result.exitCode != 0 &&
-                    result.unfinishedLines.isEmpty());
-            QCOMPARE(result.failedLines, QList<int>({2}));
-            for (const ScriptLine& line : plan.lines) {
+            const RunResult each = run(sideBySide, {}, {}, jobs);
+            QVERIFY(!each.succeeded() && each.exitCode != 0 && each.unfinishedLines.isEmpty());
+            QCOMPARE(each.failedLines, QList<int>({2}));
+            for (const ScriptLine& line : sideBySide.lines) {
                 outputs[jobs - 1] << readBytes(line.output);
                 QFile::remove(line.output);
             }
