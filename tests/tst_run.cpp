@@ -25,6 +25,7 @@
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -276,10 +277,12 @@ private Q_SLOTS:
                      "4 Done");
             QVERIFY(rows->index(3, 1).data().toString().contains(
                 QRegularExpression("^Failed \\(code \\d+\\): .+")));
-            // Each file's own output stays in its row; the run's names the failure.
+            // Side by side ("Auto" on a machine of several cores), each file's own output stays
+            // in its row; the run's names the failure.
             const QString text = console->txtSortie->toPlainText();
-            QVERIFY2(text.contains("bad.wav — Failed (code ") && !text.contains("LAME"),
-                     qPrintable(text));
+            if (QThread::idealThreadCount() > 1)
+                QVERIFY2(text.contains("bad.wav — Failed (code ") && !text.contains("LAME"),
+                         qPrintable(text));
             QVERIFY(console->isVisible() && main->isBusy()); // a failure: the notice follows
             console->close();
         }
