@@ -8,8 +8,6 @@
 #include "mp3/clsMP3.h"
 #include "settings/mdlFichier.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -99,12 +97,14 @@ class TestConversion : public QObject {
         return WriteSineWav(music + name, seconds) ? music + name : QString();
     }
 
-    ConversionRequest request(const QStringList& sources, Direction direction = Direction::Encode)
+    static ConversionRequest request(const QStringList& sources,
+                                     Direction direction = Direction::Encode,
+                                     const QString& programFolder = "/opt/enc")
     {
         ConversionRequest r;
         r.sources = sources;
         r.optionsText = "-b 128";
-        r.programFolder = "/opt/enc";
+        r.programFolder = programFolder;
         r.direction = direction;
         return r;
     }
@@ -116,23 +116,19 @@ private Q_SLOTS:
         QDir().mkpath(music);
     }
 
-    void linesAreExactlyAsDesigned()
+    void linesAndTheirMarkersAreExactlyAsDesigned()
     {
         const QString a = wav("a.wav"), b = wav("b.WAV"), set = wav("live.set.wav");
+        // Upper-case extensions are converted like their lower-case twins.
         const ConversionPlan encode = PlanConversion(request({a, b}));
-        QCOMPARE(commands(encode),
+        QCOMPARE(commands(encode) + commands(PlanConversion(request({b}, Direction::Decode))),
                  QStringList(
                      {QString("\"/opt/enc/lame\" -b 128 \"%1\" \"%2Mp3/a.mp3\"").arg(a, music),
-                      QString("\"/opt/enc/lame\" -b 128 \"%1\" \"%2Mp3/b.mp3\"").arg(b, music)}));
-        QVERIFY(encode.script.startsWith("#!/bin/sh\n") && encode.script.endsWith("exit $rc\n"));
-        QVERIFY(!encode.script.contains('\r'));
+                      QString("\"/opt/enc/lame\" -b 128 \"%1\" \"%2Mp3/b.mp3\"").arg(b, music),
+                      QString("\"/opt/enc/lame\" --decode \"%1\" \"%2Wav/b.wav\"").arg(b, music)}));
+        QVERIFY(encode.script.startsWith("#!/bin/sh\n") && encode.script.endsWith("exit $rc\n") &&
+                !encode.script.contains('\r'));
         QCOMPARE(encode.subfolders, QStringList({music + "Mp3/"})); // once for both rows
-
-        // Upper-case extensions are converted like their lower-case twins.
-        const ConversionPlan decode = PlanConversion(request({b}, Direction::Decode));
-        QCOMPARE(commands(decode),
-                 QStringList(
-                     {QString("\"/opt/enc/lame\" --decode \"%1\" \"%2Wav/b.wav\"").arg(b, music)}));
 
         // The options text goes in unchanged: an empty one leaves two blanks, the preview's
         // trailing blank stays; anything else is quoted word by word, quotes grouping words.
@@ -152,6 +148,24 @@ private Q_SLOTS:
         }
         r.outputFolder = "/out/"; // a chosen output folder: no sub-folder to create
         QVERIFY(PlanConversion(r).subfolders.isEmpty());
+
+        // The pipe may cut a marker in two; output between markers passes through unchanged.
+        const QByteArray stream = "QUENZAL:begin 1\nlame says hi\nno end yet"
+                                  "\nQUENZAL:done 1 0 1\nQUENZAL:done 9 junk\nlast";
+        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
+            RunOutputParser parser;
+            QList<RunOutputParser::Event> events = parser.feed(stream.left(cut));
+            events += parser.feed(stream.mid(cut));
+            events += parser.finish();
+            QString seen;
+            for (const RunOutputParser::Event& e : events) {
+                seen += e.kind == RunOutputParser::Event::Begin ? QString("B%1").arg(e.line)
+                        : e.kind == RunOutputParser::Event::Done
+                            ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
+                            : QString::fromUtf8(e.bytes);
+            }
+            QCOMPARE(seen, "B1lame says hi\nno end yet\nD1/0/1QUENZAL:done 9 junk\nlast");
+        }
     }
 
     void outputNamesNeverCollide()
@@ -194,47 +208,19 @@ private Q_SLOTS:
         QCOMPARE(::link(QFile::encodeName(linked), QFile::encodeName(music + "h/Mp3/song.mp3")), 0);
         QCOMPARE(outputs(PlanConversion(request({linked}))),
                  QStringList({skip(0, SkippedRow::SameAsSource)}));
-    }
 
-    void outputFolderIsNormalised()
-    {
+        // The output folder as typed, and as it is used.
         const QString home = QDir::homePath();
-        const std::pair<QString, QString> typedAndUsed[] = {{" /data/Out ", "/data/Out/"},
-                                                            {"/data/Out/", "/data/Out/"},
-                                                            {" \r\n/data/Out\r\n ", "/data/Out/"},
-                                                            {"  \r\n", ""},
-                                                            {"~/Music", home + "/Music/"},
-                                                            {"-rf", home + "/-rf/"},
-                                                            {"/x/out//", "/x/out/"},
-                                                            {"/x/./a/../out", "/x/out/"}};
-        for (const auto& [typed, used] : typedAndUsed)
-            QCOMPARE(NormaliseOutputFolder(typed), used);
-    }
-
-    void markersCutAnywhere()
-    {
-        // The pipe may cut a marker in two; output between markers passes through unchanged.
-        const QByteArray stream = "QUENZAL:begin 1\nlame says hi\nno end yet"
-                                  "\nQUENZAL:done 1 0 1\nQUENZAL:done 9 junk\nlast";
-        for (qsizetype cut = 0; cut <= stream.size(); ++cut) {
-            RunOutputParser parser;
-            QList<RunOutputParser::Event> events = parser.feed(stream.left(cut));
-            events += parser.feed(stream.mid(cut));
-            events += parser.finish();
-            QString seen;
-            for (const RunOutputParser::Event& e : events) {
-                seen += e.kind == RunOutputParser::Event::Begin ? QString("B%1").arg(e.line)
-                        : e.kind == RunOutputParser::Event::Done
-                            ? QString("D%1/%2/%3").arg(e.line).arg(e.exitCode).arg(e.written)
-                            : QString::fromUtf8(e.bytes);
-            }
-            QCOMPARE(seen, "B1lame says hi\nno end yet\nD1/0/1QUENZAL:done 9 junk\nlast");
-        }
+        QStringList used;
+        for (const char* typed : {" /data/Out ", "/data/Out/", " \r\n/data/Out\r\n ", "  \r\n",
+                                  "~/Music", "-rf", "/x/out//", "/x/./a/../out"})
+            used << NormaliseOutputFolder(typed);
+        QCOMPARE(used, QStringList({"/data/Out/", "/data/Out/", "/data/Out/", "", home + "/Music/",
+                                    home + "/-rf/", "/x/out/", "/x/out/"}));
     }
 
     void hostileNamesReachLameAsOneArgument()
     {
-        const QString folder = programFolder(dir);
         // Commands in names would run in the script's working folder, the home folder.
         const QString marker = "QZMARK";
         const QStringList names = {
@@ -247,8 +233,7 @@ private Q_SLOTS:
             QString("semi;colon && touch %1 |.wav").arg(marker),
             QString("line\nbreak.wav"),
         };
-        ConversionRequest r = request({});
-        r.programFolder = folder;
+        ConversionRequest r = request({}, Direction::Encode, programFolder(dir));
         r.optionsText = "--quiet -b 64 --tt \"Été 2 words\"";
         for (const QString& name : names)
             r.sources << wav(name, 1.0);
@@ -266,15 +251,13 @@ private Q_SLOTS:
         }
     }
 
-    void decodesKeepSourcesAndUnendedLinesFail()
+    void failuresStayFailuresAndSourcesStay()
     {
         // A decode never deletes its source, even when asked to.
         const QString folder = programFolder(dir);
-        ConversionRequest r = request({wav("good.wav")});
-        r.programFolder = folder;
-        QVERIFY(run(PlanConversion(r)).succeeded());
-        ConversionRequest d = request({music + "Mp3/good.mp3"}, Direction::Decode);
-        d.programFolder = folder;
+        QVERIFY(
+            run(PlanConversion(request({wav("good.wav")}, Direction::Encode, folder))).succeeded());
+        ConversionRequest d = request({music + "Mp3/good.mp3"}, Direction::Decode, folder);
         d.deleteSources = true;
         QVERIFY(run(PlanConversion(d)).succeeded());
         QVERIFY(QFile::exists(music + "Mp3/good.mp3"));
@@ -291,52 +274,40 @@ private Q_SLOTS:
         const RunResult result = run(plan, ScriptText({plan.lines.first()}));
         QVERIFY(!result.succeeded() && result.exitCode != 0);
         QCOMPARE(result.unfinishedLines, QList<int>({1}));
-    }
 
-    void filesSideBySideGiveTheSameResults()
-    {
+        // lame ends with 0 on some damaged input without writing anything: forced here, with
+        // an older output of the same name in place. The line failed, the source stays.
+        const QString source = wav("a.wav");
+        QVERIFY(touch(music + "Mp3/a.mp3", "an older, finished file"));
+        ConversionRequest z = request({source}, Direction::Encode, programFolder(dir, "exit 0\n"));
+        z.deleteSources = true;
+        const ConversionPlan zero = PlanConversion(z);
+        QCOMPARE(zero.lines.first().output, music + "Mp3/a.mp3");
+        QCOMPARE(run(zero).failedLines, QList<int>({0}));
+        QVERIFY(QFile::exists(source));
+        QCOMPARE(readBytes(music + "Mp3/a.mp3"), "an older, finished file");
+
         // Several real WAVs two at a time give the same MP3s, byte for byte, as one at a time;
         // a failing line among good ones fails alone, and the run with it.
-        const QString folder = programFolder(dir);
         QStringList sources;
         for (int i = 0; i < 5; ++i)
             sources << wav(QString("t%1.wav").arg(i), 0.4 + 0.1 * i);
         QVERIFY(WriteRefusedWav(music + "bad.wav"));
         sources.insert(2, music + "bad.wav");
-        ConversionRequest r = request(sources);
-        r.programFolder = folder;
-        const ConversionPlan plan = PlanConversion(r);
+        const ConversionPlan sideBySide =
+            PlanConversion(request(sources, Direction::Encode, folder));
         QList<QByteArray> outputs[2];
         for (const int jobs : {1, 2}) {
-            const RunResult result = run(plan, {}, {}, jobs);
-            QVERIFY(!result.succeeded() && result.exitCode != 0 &&
-                    result.unfinishedLines.isEmpty());
-            QCOMPARE(result.failedLines, QList<int>({2}));
-            for (const ScriptLine& line : plan.lines) {
+            const RunResult each = run(sideBySide, {}, {}, jobs);
+            QVERIFY(!each.succeeded() && each.exitCode != 0 && each.unfinishedLines.isEmpty());
+            QCOMPARE(each.failedLines, QList<int>({2}));
+            for (const ScriptLine& line : sideBySide.lines) {
                 outputs[jobs - 1] << readBytes(line.output);
                 QFile::remove(line.output);
             }
         }
         QCOMPARE(outputs[1], outputs[0]);
         QVERIFY(outputs[0][0].size() > 1000 && outputs[0][2].isEmpty());
-    }
-
-    void onlyThisLinesOutputCounts()
-    {
-        // lame ends with 0 on some damaged input without writing anything: forced here, with
-        // an older output of the same name in place. The line failed, the source stays.
-        const QString folder = programFolder(dir, "exit 0\n");
-        const QString source = wav("a.wav");
-        QVERIFY(touch(music + "Mp3/a.mp3", "an older, finished file"));
-        ConversionRequest r = request({source});
-        r.programFolder = folder;
-        r.deleteSources = true;
-        const ConversionPlan plan = PlanConversion(r);
-        QCOMPARE(plan.lines.first().output, music + "Mp3/a.mp3");
-        const RunResult result = run(plan);
-        QCOMPARE(result.failedLines, QList<int>({0}));
-        QVERIFY(QFile::exists(source));
-        QCOMPARE(readBytes(music + "Mp3/a.mp3"), "an older, finished file");
     }
 
     void stopLeavesNothingUnfinishedAndNothingOlderLost()
@@ -347,9 +318,8 @@ private Q_SLOTS:
             dir, "for last; do :; done\n[ -e \"$last\" ] || printf partial > \"$last\"\n"
                  "echo working >&2\nexec sleep 600\n");
         QVERIFY(touch(music + "Mp3/b.mp3", "older"));
-        ConversionRequest r = request({wav("a.wav"), wav("b.wav"), wav("c.wav")});
-        r.programFolder = folder;
-        const ConversionPlan plan = PlanConversion(r);
+        const ConversionPlan plan = PlanConversion(
+            request({wav("a.wav"), wav("b.wav"), wav("c.wav")}, Direction::Encode, folder));
         int started = 0;
         const RunResult result = run(
             plan, {},

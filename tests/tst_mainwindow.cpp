@@ -14,8 +14,6 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDBusConnection>
-#include <QDialog>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocalServer>
@@ -117,7 +115,7 @@ private Q_SLOTS:
     }
     void cleanup() { program.reset(); }
 
-    void buttonsShowTheirPictures()
+    void buttonsLayoutPopupsAndHints()
     {
         for (QToolButton* button : main->cmdBouton) {
             // The picture is really drawn, not an empty (transparent) one.
@@ -130,36 +128,6 @@ private Q_SLOTS:
                      qPrintable(button->objectName()));
         }
         QCOMPARE(rowCount(), QString("0"));
-        // Closing makes no window that was never shown.
-        QVERIFY(main->close());
-        QVERIFY(!main->findChild<frmConsole*>());
-    }
-
-    void layoutFollowsTheWindowSize()
-    {
-        const double dpi = main->logicalDpiX();
-        // The rule works on the outer size, frame included; pixels may land one off a twip.
-        const QSize frame = main->frameGeometry().size() - main->size();
-        main->resize(TwipsToPixels(10000, dpi) - frame.width(),
-                     TwipsToPixels(7000, dpi) - frame.height());
-        const auto near = [dpi](int pixels, int twips) {
-            return qAbs(pixels - TwipsToPixels(twips, dpi)) <= 1;
-        };
-        QTRY_VERIFY(near(main->lstMain->width(), 9580));
-        QVERIFY(near(main->lstMain->height(), 4555));
-        QVERIFY(near(main->cmdBouton[4]->y(), 4925) && near(main->cmdBouton[3]->x(), 5400));
-        QVERIFY(near(main->lblBouton->y(), 4805));
-
-        main->resize(100, 100); // the design size is the smallest
-        QVERIFY(main->width() >= TwipsToPixels(kMainMinWidth, dpi));
-        const QRect before = main->lstMain->geometry();
-        main->showMinimized(); // minimised, nothing moves
-        main->resize(main->width() + 200, main->height() + 200);
-        QCOMPARE(main->lstMain->geometry(), before);
-    }
-
-    void buttonsPopupsAndHints()
-    {
         QCOMPARE(popupItems([&] { main->cmdBouton[0]->click(); }),
                  QString("mnuFichier:mnuAjoutFichier,mnuAjoutDossier"));
         QCOMPARE(popupItems([&] { main->cmdBouton[1]->click(); }),
@@ -183,12 +151,47 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(main->cmdBouton[2], &enter);
         QCoreApplication::sendEvent(main->cmdBouton[2], &leave);
         QCOMPARE(main->stbPanel2->text(), QString("Encode or decode the listed files"));
+
+        // The layout follows the window size.
+        const double dpi = main->logicalDpiX();
+        // The rule works on the outer size, frame included; pixels may land one off a twip.
+        const QSize frame = main->frameGeometry().size() - main->size();
+        main->resize(TwipsToPixels(10000, dpi) - frame.width(),
+                     TwipsToPixels(7000, dpi) - frame.height());
+        const auto near = [dpi](int pixels, int twips) {
+            return qAbs(pixels - TwipsToPixels(twips, dpi)) <= 1;
+        };
+        QTRY_VERIFY(near(main->lstMain->width(), 9580));
+        QVERIFY(near(main->lstMain->height(), 4555));
+        QVERIFY(near(main->cmdBouton[4]->y(), 4925) && near(main->cmdBouton[3]->x(), 5400));
+        QVERIFY(near(main->lblBouton->y(), 4805));
+
+        main->resize(100, 100); // the design size is the smallest
+        QVERIFY(main->width() >= TwipsToPixels(kMainMinWidth, dpi));
+        const QRect before = main->lstMain->geometry();
+        main->showMinimized(); // minimised, nothing moves
+        main->resize(main->width() + 200, main->height() + 200);
+        QCOMPARE(main->lstMain->geometry(), before);
+        // Closing makes no window that was never shown.
+        QVERIFY(main->close() && !main->findChild<frmConsole*>());
     }
 
-    void startRestoresTheSwitchesAndFindsAMovedLanguage()
+    void startRestoresTheSwitchesLinksAndAMovedLanguage()
     {
         // A first start runs with the switches of the options the window shows.
         QCOMPARE(program->keptOptions().switches, QString("-b 128 -m s -f -q 2 "));
+        // Links open through the desktop; the manual of the current language: French before
+        // any language is chosen.
+        for (QAction* item : {main->mnuAccueil, main->mnuMail, main->mnuDoc})
+            item->trigger();
+        program->setLanguage(env.programFolder() + "/Langue/English");
+        main->mnuDoc->trigger();
+        QCOMPARE(
+            desktop->opened,
+            QStringList({frmMain::kHomePage, "mailto:" + frmMain::kMailAddress + "?Subject=Quenzal",
+                         env.programFolder() + "/Quenzal-fr.html",
+                         env.programFolder() + "/Quenzal-en.html"}));
+
         // A program folder that moved finds its language file again by name.
         Store("Commande LAME", "-b 192 -m j ");
         Store("Langue", "/nowhere/old/Langue/English.lng");
@@ -210,10 +213,10 @@ private Q_SLOTS:
         QVERIFY(bus.registerObject("/org/freedesktop/ScreenSaver", &saver,
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService("org.freedesktop.ScreenSaver"));
-        main->mnuVeile->trigger();
-        QTRY_COMPARE(saver.active.size(), 1);
-        main->mnuVeile->trigger();
-        QTRY_COMPARE(saver.active.size(), 0);
+        for (int active : {1, 0}) {
+            main->mnuVeile->trigger();
+            QTRY_COMPARE(saver.active.size(), active);
+        }
         for (int i = 0; i < 3; ++i) // quick toggles settle on the last state
             main->mnuVeile->trigger();
         QTRY_COMPARE(saver.active.size(), 1);
@@ -228,20 +231,6 @@ private Q_SLOTS:
         QTRY_COMPARE(saver.active.size(), 0);
         bus.unregisterService("org.freedesktop.ScreenSaver");
         QDBusConnection::disconnectFromBus("saver");
-    }
-
-    void linksOpenThroughTheDesktop()
-    {
-        for (QAction* item : {main->mnuAccueil, main->mnuMail, main->mnuDoc})
-            item->trigger();
-        // The manual of the current language: French before any language is chosen.
-        program->setLanguage(env.programFolder() + "/Langue/English");
-        main->mnuDoc->trigger();
-        QCOMPARE(
-            desktop->opened,
-            QStringList({frmMain::kHomePage, "mailto:" + frmMain::kMailAddress + "?Subject=Quenzal",
-                         env.programFolder() + "/Quenzal-fr.html",
-                         env.programFolder() + "/Quenzal-en.html"}));
     }
 
     void filesComeFromTheDialogAndFromDrops()
@@ -261,27 +250,24 @@ private Q_SLOTS:
             "Fichiers audio|*.wav;*.aif;*.aiff;*.aifc;*.mp3|Fichiers WAV|*.wav|"));
         main->mnuAjoutFichier->trigger(); // cancelled: nothing changes
         QCOMPARE(desktop->dialogs.last().folder, dir.path());
-        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3", "three.WAV"}));
-        QCOMPARE(rowCount(), QString("3"));
+        QCOMPARE(names(main->fileList()) << rowCount(),
+                 QStringList({"a.wav", "b.mp3", "three.WAV", "3"}));
 
         // A drop: what cannot be read is skipped and the rest goes in; the earlier rows stay;
         // the same file twice gives two rows; a folder adds its own admitted files only.
         QMimeData mime;
-        mime.setUrls({QUrl::fromLocalFile(dir.filePath("gone.wav")),
-                      QUrl("https://example.org/remote.mp3"),
-                      QUrl::fromLocalFile(dir.filePath("a.wav")),
-                      QUrl::fromLocalFile(dir.filePath("two.aiff")),
-                      QUrl::fromLocalFile(dir.filePath("three.WAV")),
-                      QUrl::fromLocalFile(dir.filePath("album"))});
+        QList<QUrl> urls{QUrl("https://example.org/remote.mp3")};
+        for (const char* name : {"gone.wav", "a.wav", "two.aiff", "three.WAV", "album"})
+            urls << QUrl::fromLocalFile(dir.filePath(name));
+        mime.setUrls(urls);
         QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(main->lstMain->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(main->lstMain->viewport(), &drop);
-        QCOMPARE(names(main->fileList()), QStringList({"a.wav", "b.mp3", "three.WAV", "a.wav",
-                                                       "two.aiff", "three.WAV", "x.mp3"}));
-        QCOMPARE(main->fileList().entry(6).folder, dir.filePath("album/"));
-        QCOMPARE(rowCount(), QString("7"));
+        QCOMPARE(names(main->fileList()) << rowCount() << main->fileList().entry(6).folder,
+                 QStringList({"a.wav", "b.mp3", "three.WAV", "a.wav", "two.aiff", "three.WAV",
+                              "x.mp3", "7", dir.filePath("album/")}));
 
         // The size column fits the largest size listed (a sparse file of 150 MB).
         QFile big(dir.filePath("big.wav"));
@@ -292,7 +278,7 @@ private Q_SLOTS:
                 main->lstMain->fontMetrics().horizontalAdvance("150000000"));
     }
 
-    void secondStartHandsItsFilesToTheFirst()
+    void singleInstance()
     {
         QTemporaryDir runtime, dir;
         for (const char* name : {"a.wav", "line\nbreak.mp3", "LOUD.WAV", "album/x.mp3"})
@@ -321,9 +307,8 @@ private Q_SLOTS:
                         dir.filePath("LOUD.WAV"), dir.filePath("album")}),
                  SingleInstance::Role::HandedOver);
         // Taken as a drop takes them, names with line breaks whole; the window comes back.
-        QTRY_COMPARE(names(main->fileList()),
-                     QStringList({"a.wav", "line\nbreak.mp3", "LOUD.WAV", "x.mp3"}));
-        QCOMPARE(rowCount(), QString("4"));
+        QTRY_COMPARE(names(main->fileList()) << rowCount(),
+                     QStringList({"a.wav", "line\nbreak.mp3", "LOUD.WAV", "x.mp3", "4"}));
         QVERIFY(!main->isMinimized());
         QCOMPARE(later({}), SingleInstance::Role::HandedOver); // only the window asked for
         QCOMPARE(received.size(), 2);
@@ -364,13 +349,9 @@ private Q_SLOTS:
         QLocalSocket still;
         still.connectToServer(stuckPath);
         QVERIFY(still.waitForConnected(5000) && stuck.isListening());
-    }
 
-    void aCrashedStartLeavesNoObstacle()
-    {
         // A socket nobody listens on any more, as a Quenzal that crashed leaves it.
-        QTemporaryDir runtime;
-        const QByteArray path = runtime.filePath("quenzal.socket").toLocal8Bit();
+        const QByteArray path = runtime.filePath("crashed.socket").toLocal8Bit();
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -378,15 +359,15 @@ private Q_SLOTS:
         QVERIFY(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0);
         ::close(fd);
         QVERIFY(QFileInfo(path).exists());
-        SingleInstance first(runtime.filePath("quenzal.socket"));
-        QCOMPARE(first.begin({}), SingleInstance::Role::First);
+        QCOMPARE(SingleInstance(runtime.filePath("crashed.socket")).begin({}),
+                 SingleInstance::Role::First);
 
         // No socket can be made at all: this start runs on its own.
-        SingleInstance nowhere(runtime.filePath("missing/quenzal.socket"));
-        QCOMPARE(nowhere.begin({}), SingleInstance::Role::Alone);
+        QCOMPARE(SingleInstance(runtime.filePath("missing/quenzal.socket")).begin({}),
+                 SingleInstance::Role::Alone);
     }
 
-    void deleteKeyAndMenusRemoveRows()
+    void rowsGoByKeyAndMenusTagEditorOpensOnTheRow()
     {
         QTemporaryDir dir;
         for (int i = 0; i < 6; ++i) {
@@ -394,31 +375,27 @@ private Q_SLOTS:
             main->AddFile(dir.filePath(QString("%1.wav").arg(i)));
         }
         QTreeView* list = main->lstMain;
+        const auto select = [&](int r) {
+            list->selectionModel()->select(main->fileList().index(r, 0),
+                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        };
         main->stbPanel1->setText("untouched");
         QTest::keyRelease(list, Qt::Key_Delete); // nothing selected: not even the count changes
         QCOMPARE(rowCount(), QString("untouched"));
 
         for (int r : {1, 3, 4})
-            list->selectionModel()->select(main->fileList().index(r, 0),
-                                           QItemSelectionModel::Select | QItemSelectionModel::Rows);
+            select(r);
         QTest::keyRelease(list, Qt::Key_Delete);
         QTest::keyRelease(list, Qt::Key_Delete); // nothing stays selected: removes nothing more
-        QCOMPARE(names(main->fileList()), QStringList({"0.wav", "2.wav", "5.wav"}));
-        QCOMPARE(rowCount(), QString("3"));
-
-        list->selectionModel()->select(main->fileList().index(0, 0),
-                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+        QCOMPARE(names(main->fileList()).join(',') + '|' + rowCount(), "0.wav,2.wav,5.wav|3");
+        select(0);
         main->mnuSupprimer->trigger();
-        QCOMPARE(rowCount(), QString("2"));
+        QCOMPARE(names(main->fileList()).join(',') + '|' + rowCount(), "2.wav,5.wav|2");
         main->mnuEffacer->trigger();
         main->mnuEffacer->trigger();
-        QCOMPARE(main->fileList().rowCount(), 0);
-        QCOMPARE(rowCount(), QString("0"));
-    }
+        QCOMPARE(QString::number(main->fileList().rowCount()) + '|' + rowCount(), "0|0");
 
-    void tagEditorOpensOnTheSelectedMp3()
-    {
-        QTemporaryDir dir;
+        // The tag editor opens on the selected MP3.
         QVERIFY(touch(dir.filePath("a.wav")) && touch(dir.filePath("b.mp3"), QByteArray(300, 'x')));
         main->AddFile(dir.filePath("a.wav"));
         main->AddFile(dir.filePath("b.mp3"));
@@ -432,14 +409,15 @@ private Q_SLOTS:
             main->mnuTag->trigger();
             return shown;
         };
-        main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(1, 0),
-                                                         QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-        QCOMPARE(open(), dir.filePath("b.mp3"));
-        main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(0, 0),
-                                                         QItemSelectionModel::ClearAndSelect |
-                                                             QItemSelectionModel::Rows);
-        QCOMPARE(open(), QString()); // a WAV: the editor opens as usual, no file chosen
+        QStringList shown;
+        for (int row : {1, 0}) {
+            main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(row, 0),
+                                                             QItemSelectionModel::ClearAndSelect |
+                                                                 QItemSelectionModel::Rows);
+            shown << open();
+        }
+        // A WAV: the editor opens as usual, no file chosen.
+        QCOMPARE(shown, QStringList({dir.filePath("b.mp3"), QString()}));
         QVERIFY(!QApplication::activeModalWidget());
     }
 
@@ -464,11 +442,10 @@ private Q_SLOTS:
         showAndThen([&](frmDossier* window) {
             // No folder yet: Enter warns and the window stays; a cancelled picker changes nothing.
             QTest::keyClick(window->cmbExtension, Qt::Key_Return);
-            QCOMPARE(desktop->messages.size(), 1);
-            QVERIFY(desktop->messages[0].icon == Desktop::Icon::Warning &&
+            QVERIFY(desktop->messages.size() == 1 &&
+                    desktop->messages[0].icon == Desktop::Icon::Warning &&
                     desktop->messages[0].title == "Quenzal" &&
-                    !desktop->messages[0].text.isEmpty());
-            QVERIFY(window->isVisible());
+                    !desktop->messages[0].text.isEmpty() && window->isVisible());
             window->cmdOuvrirDossier->click();
             QVERIFY(window->txtChemin->text().isEmpty());
             desktop->folderAnswers << dir.filePath("top/");
@@ -483,8 +460,7 @@ private Q_SLOTS:
             desktop->folderAnswers << dir.filePath("top");
             window->cmdOuvrirDossier->click();
             window->cmbExtension->setCurrentIndex(1);
-            QTest::keyClick(window->cmdOuvrirDossier,
-                            Qt::Key_Enter); // Enter searches from anywhere
+            QTest::keyClick(window->cmdOuvrirDossier, Qt::Key_Enter); // searches from anywhere
         });
         showAndThen([&](frmDossier* window) {
             desktop->folderAnswers << dir.filePath("top");
@@ -492,9 +468,9 @@ private Q_SLOTS:
             window->cmdAjouter->click();
         });
         const QString top = dir.filePath("top/");
-        QCOMPARE(names(main->fileList(), true),
-                 QStringList({top + "b.mp3", top + "Sub/X.MP3", top + "a.wav", top + "Sub/c.wav"}));
-        QCOMPARE(rowCount(), QString("4"));
+        QCOMPARE(
+            names(main->fileList(), true) << rowCount(),
+            QStringList({top + "b.mp3", top + "Sub/X.MP3", top + "a.wav", top + "Sub/c.wav", "4"}));
         // Every showing starts afresh, and in the chosen language.
         QCOMPARE(states, QStringList({"|*.wav|Add", "|*.wav|Add", "|*.wav|Add"}));
         QVERIFY(!program->existingFolderWindow()); // not made again behind the user's back

@@ -13,17 +13,19 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QProcess>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
+#include <QThread>
 #include <QTimer>
 #include <QToolButton>
 #include <QTreeView>
@@ -90,8 +92,6 @@ class TestRun : public QObject {
         main->cmdBouton[4]->click();
     }
 
-    // Quenzal on a program folder whose encoder writes part of its output, says so, and never
-    // ends; a run of these files is started and under way.
     static QString fileId(const QString& path)
     {
         struct stat st {};
@@ -106,9 +106,10 @@ class TestRun : public QObject {
         return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
     }
 
+    // Quenzal on a program folder whose encoder writes part of its output, says so, and never
+    // ends (it ignores SIGTERM too, as a stuck encoder may); a run of these files is under way.
     void startEndlessRun(const QTemporaryDir& folder, const QStringList& names)
     {
-        // It ignores SIGTERM too, as a stuck encoder may.
         start(StandInLame(folder.path(), "trap '' TERM\nfor last; do :; done\n"
                                          "printf partial > \"$last\"\necho $$ > \"$0.pid\"\n"
                                          "echo working >&2\nexec sleep 600\n"));
@@ -132,7 +133,7 @@ private Q_SLOTS:
         QFile::remove(env.programFolder() + "/Quenzal.sh");
     }
 
-    void checksComeFirstAndRefuseClearly()
+    void checksComeFirstAndTheScriptFindsAPlace()
     {
         // No encoder, or one that cannot run: said before the empty list is.
         QTemporaryDir bare;
@@ -144,9 +145,9 @@ private Q_SLOTS:
                      "The lame encoder is missing from Quenzal's folder.");
             QFile::remove(bare.path() + "/lame");
         }
-        QCOMPARE(desktop->messages[0].icon, Desktop::Icon::Critical);
-        QCOMPARE(desktop->messages[0].title, QString("Quenzal"));
-        QVERIFY(!QFile::exists(bare.path() + "/Quenzal.sh"));
+        QVERIFY(desktop->messages[0].icon == Desktop::Icon::Critical &&
+                desktop->messages[0].title == "Quenzal" &&
+                !QFile::exists(bare.path() + "/Quenzal.sh"));
 
         start(env.programFolder());
         main->mnuDecode->trigger();
@@ -154,20 +155,16 @@ private Q_SLOTS:
         QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
 
         // A default sub-folder that cannot be made (a file already has its name).
-        const QString source = wav("a.wav");
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
-        start(env.programFolder());
         QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
-        main->AddFile(source);
+        main->AddFile(wav("a.wav"));
         main->mnuEncode->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
-    }
 
-    void installedProgramFolderSendsTheScriptToTheUser()
-    {
         // A program folder Quenzal may not write to (the owner-write bit off, which counts
         // for root too): the script goes into the user's data folder, made when missing.
+        QVERIFY(QFile::remove(music->filePath("Mp3")));
         QTemporaryDir locked;
         QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
         SetWritable(locked.path(), false);
@@ -177,19 +174,17 @@ private Q_SLOTS:
         main->AddFile(wav("a.wav"));
         QVERIFY(run(main->mnuEncode));
         QTRY_COMPARE(ended.size(), 1);
-        QCOMPARE(ended[0][0].toBool(), true);
-        QVERIFY(desktop->messages.isEmpty());
-        QVERIFY(isMp3(music->filePath("Mp3/a.mp3")));
-        QVERIFY(readBytes(data + "/Quenzal.sh").contains("a.wav"));
+        QVERIFY(ended[0][0].toBool() && desktop->messages.isEmpty());
+        QVERIFY(isMp3(music->filePath("Mp3/a.mp3")) &&
+                readBytes(data + "/Quenzal.sh").contains("a.wav"));
         QVERIFY(!QFile::exists(locked.path() + "/Quenzal.sh"));
 
         // Neither folder takes it: no run, and the message says where the script was to go.
         SetWritable(data, false);
         main->mnuEncode->trigger();
-        QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh"));
-        QVERIFY(main->isEnabled() && !console->isVisible());
-        QCOMPARE(ended.size(), 2); // a refused run ends at once
-        QCOMPARE(ended[1][0].toBool(), false);
+        QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh") && main->isEnabled() &&
+                !console->isVisible());
+        QVERIFY(ended.size() == 2 && !ended[1][0].toBool()); // a refused run ends at once
 
         // A writable program folder takes the script again.
         SetWritable(locked.path(), true);
@@ -215,8 +210,8 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
         QCOMPARE(main->fileList().paths().mid(2), QStringList{music->filePath("later.wav")});
         QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
-        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
-        QVERIFY(!console->isVisible()); // closed by itself
+        // The console closed by itself.
+        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled() && !console->isVisible());
         QVERIFY(isMp3(music->filePath("Mp3/one.mp3")) && isMp3(music->filePath("Mp3/two.mp3")));
         QVERIFY(QFile::exists(env.programFolder() + "/Quenzal.sh")); // left in place
         // Again, into the existing sub-folder; then into a chosen folder, cleaned and kept so.
@@ -238,36 +233,26 @@ private Q_SLOTS:
         desktop->messages.clear(); // the options window's note
         QVERIFY(run(main->mnuEncode) && !main->isBusy() && desktop->messages.isEmpty());
         QCOMPARE(console->lstFichiers->model()->index(0, 1).data().toString(), "already converted");
-        QCOMPARE(fileId(one), before);
-        QCOMPARE(QFileInfo(one).lastModified(), time);
+        QVERIFY(fileId(one) == before && QFileInfo(one).lastModified() == time);
         Store("Fichiers existants", "Garder les deux");
         QVERIFY(run(main->mnuEncode) && !main->isBusy());
         QVERIFY(isMp3(music->filePath("Mp3/one (2).mp3")) && fileId(one) == before);
         Store("Fichiers existants", "Remplacer");
+        // The options window's OK hands its switches over; the run's MP3s carry them.
         QTemporaryDir out;
         confirmOptions([&out](frmOptionLame* options) {
             options->findChild<QRadioButton*>("optChoixDossier")->setChecked(true);
             options->findChild<QLineEdit*>("txtDossierSortie")->setText(out.path() + "//./");
-        });
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
-        QVERIFY(isMp3(out.filePath("one.mp3")) && desktop->messages.isEmpty());
-    }
-
-    void encodeUsesTheConfirmedOptions()
-    {
-        // The options window's OK hands its switches over; the run's MP3s carry them.
-        confirmOptions([](frmOptionLame* options) {
             options->findChild<QSlider*>("sldBitrate_0")
                 ->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
             options->findChild<QComboBox*>("cmbMode")->setCurrentIndex(3);
         });
-        main->AddFile(wav("chosen.wav"));
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(main->mnuEncode) && !main->isBusy() && desktop->messages.isEmpty());
         clsMP3 mp3;
-        mp3.setFileName(music->filePath("Mp3/chosen.mp3"));
+        mp3.setFileName(out.filePath("one.mp3"));
         QVERIFY(mp3.refresh());
-        QCOMPARE(mp3.Bitrate(), 256000);
-        QCOMPARE(mp3.ChannelModeText(), "Single Channel");
+        QCOMPARE(QString::number(mp3.Bitrate()) + ' ' + mp3.ChannelModeText(),
+                 "256000 Single Channel");
         // Escape discards the window; the next one shows the kept options again, so that its
         // OK cannot store the design values over them.
         QTimer::singleShot(
@@ -288,13 +273,18 @@ private Q_SLOTS:
         for (QAction* action : {main->mnuEncode, main->mnuDecode}) {
             QVERIFY(run(action));
             const QAbstractItemModel* rows = console->lstFichiers->model();
-            QCOMPARE(rows->rowCount(), 4);
-            QCOMPARE(rows->index(0, 1).data().toString(), "Done");
+            QCOMPARE(QString::number(rows->rowCount()) + ' ' + rows->index(0, 1).data().toString(),
+                     "4 Done");
             QVERIFY(rows->index(3, 1).data().toString().contains(
                 QRegularExpression("^Failed \\(code \\d+\\): .+")));
+            // Side by side ("Auto" on a machine of several cores), each file's own output stays
+            // in its row; the run's names the failure.
+            const QString text = console->txtSortie->toPlainText();
+            if (QThread::idealThreadCount() > 1)
+                QVERIFY2(text.contains("bad.wav — Failed (code ") && !text.contains("LAME"),
+                         qPrintable(text));
             QVERIFY(console->isVisible() && main->isBusy()); // a failure: the notice follows
             console->close();
-            QVERIFY(!main->isBusy());
         }
         QCOMPARE(desktop->messages.size(), 2);
         // Retrying the failures from the console converts only them, with the same options.
@@ -307,26 +297,9 @@ private Q_SLOTS:
         QVERIFY(isMp3(music->filePath("Mp3/bad.mp3")) && !console->isVisible());
         QCOMPARE(QFileInfo(music->filePath("Mp3/a.mp3")).lastModified(), done.lastModified());
         QCOMPARE(desktop->messages.size(), 2); // no notice: the retry went well
-        for (const char* name : {"a", "b", "c"}) {
-            QVERIFY(isMp3(music->filePath(QString("Mp3/%1.mp3").arg(name))));
-            QVERIFY(QFileInfo(music->filePath(QString("Wav/%1.wav").arg(name))).size() > 80000);
-        }
-    }
-
-    void progressOfFilesSideBySide()
-    {
-        // Two long files at once, observed mid-way: each row follows lame's own progress.
-        Store("Encodages simultanés", "2");
-        for (const char* name : {"long1.wav", "long2.wav"})
-            main->AddFile(wav(name, 120.0));
-        main->mnuEncode->trigger();
-        const QAbstractItemModel* rows = console->lstFichiers->model();
-        const QRegularExpression running("^Running \\([1-9][0-9]?%\\)$");
-        QTRY_VERIFY_WITH_TIMEOUT(running.match(rows->index(0, 1).data().toString()).hasMatch() &&
-                                     running.match(rows->index(1, 1).data().toString()).hasMatch(),
-                                 60000);
-        console->cmdStop->click();
-        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
+        for (const char* name : {"a", "b", "c"})
+            QVERIFY(isMp3(music->filePath(QString("Mp3/%1.mp3").arg(name))) &&
+                    QFileInfo(music->filePath(QString("Wav/%1.wav").arg(name))).size() > 80000);
     }
 
     void failuresAreNamedThenNotified()
@@ -352,8 +325,8 @@ private Q_SLOTS:
         QVERIFY(run(main->mnuEncode));
         QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good (2).mp3")));
         QCOMPARE(readBytes(music->filePath("bad.wav")), badBytes);
-        QVERIFY(QFile::exists(linked) && QFile::exists(music->filePath("bad.wav")));
-        QVERIFY(!QFile::exists(music->filePath("Mp3/text.mp3"))); // no noise from a text file
+        // No noise from a text file.
+        QVERIFY(QFile::exists(linked) && !QFile::exists(music->filePath("Mp3/text.mp3")));
         QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
         QVERIFY(main->isBusy() && desktop->messages.isEmpty());
         // One file at a time too, the failed row names lame's error line and opens its output.
@@ -366,53 +339,24 @@ private Q_SLOTS:
         auto* output = console->findChild<QPlainTextEdit*>("txtSortieFichier");
         QVERIFY(output &&
                 output->toPlainText().contains(failed.data().toString().section(": ", 1)));
+        const QPointer<QWidget> outputWindow = output->window(); // it goes with the console
         // The files that were not converted are named; the repeated row is only noted.
         const QString text = console->txtSortie->toPlainText();
         QVERIFY(text.contains("Skipped (already listed above): " + good));
         QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
                               music->filePath("text.wav")));
-        const QString summary = text.mid(text.lastIndexOf("Files not converted:"));
-        QCOMPARE(summary,
+        QCOMPARE(text.mid(text.lastIndexOf("Files not converted:")),
                  QString("Files not converted:\n  %1\n  %2\n  %3\n")
                      .arg(music->filePath("bad.wav"), music->filePath("text.wav"), linked));
 
         console->cmdFermer->click();
-        QCOMPARE(desktop->messages.size(), 1);
-        QCOMPARE(desktop->messages[0].icon, Desktop::Icon::Information);
+        QVERIFY(!outputWindow || !outputWindow->isVisible());
+        QVERIFY(desktop->messages.size() == 1 &&
+                desktop->messages[0].icon == Desktop::Icon::Information);
         QCOMPARE(desktop->messages[0].text,
                  "The conversion has ended, but some files were not converted.\n"
                  "The console window showed the details.");
         QVERIFY(main->isEnabled() && !main->isBusy());
-    }
-
-    void stopNamesWhatWasNotConverted()
-    {
-        // A re-run: the earlier output stays byte for byte.
-        QVERIFY(QDir().mkpath(music->filePath("Mp3")) &&
-                touch(music->filePath("Mp3/long.mp3"), "earlier"));
-        QTemporaryDir folder;
-        startEndlessRun(folder, {"long.wav", "next.wav"});
-        // Closing the console asks first; "No" goes on.
-        console->close();
-        QCOMPARE(desktop->questions, QStringList{"A conversion is running. Stop it?"});
-        QVERIFY(console->isRunning() && console->isVisible());
-        desktop->askAnswers << true;
-        console->close();
-        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000); // SIGKILL at last
-        QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
-        QCOMPARE(QDir(music->filePath("Mp3")).entryList(QDir::Files | QDir::Hidden),
-                 QStringList{"long.mp3"}); // nothing half-written left
-        QVERIFY(QFile::exists(music->filePath("long.wav")));
-        const QAbstractItemModel* rows = console->lstFichiers->model();
-        QCOMPARE(rows->index(0, 1).data().toString() + '|' + rows->index(1, 1).data().toString(),
-                 "Stopped|Not started");
-        QVERIFY(console->txtSortie->toPlainText().endsWith(
-            QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
-                .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
-        console->close();
-        QVERIFY(main->isEnabled());
-        QCOMPARE(desktop->messages.size(), 1);
     }
 
     void commandLineForScripts()
@@ -443,17 +387,27 @@ private Q_SLOTS:
                          &err),
                  1);
         QVERIFY(isMp3(out.filePath("good.mp3")) && !QFile::exists(out.filePath("bad.mp3")));
-        QVERIFY(err.contains("nothere.wav: no such file"));
-        QVERIFY(err.contains("FAILED: " + music->filePath("bad.wav").toUtf8() + ": "));
+        QVERIFY(err.contains("nothere.wav: no such file") &&
+                err.contains("FAILED: " + music->filePath("bad.wav").toUtf8() + ": "));
         QCOMPARE(quenzal({"--encode", wav("good.wav")}), 0);
         QCOMPARE(quenzal({"--encode", music->filePath("nothere.wav")}), 2);
     }
 
-    void closingDuringARunStopsItAndEnds()
+    void stopOrCloseDuringARun()
     {
-        QTemporaryDir folder;
-        startEndlessRun(folder, {"long.wav"});
-        // "No": the run goes on and the window stays.
+        // Two long files at once, observed mid-way: each row follows lame's own progress.
+        Store("Encodages simultanés", "2");
+        for (const char* name : {"long1.wav", "long2.wav"})
+            main->AddFile(wav(name, 120.0));
+        main->mnuEncode->trigger();
+        const QAbstractItemModel* rows = console->lstFichiers->model();
+        const QRegularExpression running("^Running \\([1-9][0-9]?%\\)$");
+        QTRY_VERIFY_WITH_TIMEOUT(running.match(rows->index(0, 1).data().toString()).hasMatch() &&
+                                     running.match(rows->index(1, 1).data().toString()).hasMatch(),
+                                 60000);
+        QCOMPARE(console->lblFichier->text(), "2 files at once");
+        QVERIFY(!console->prgFichier->isVisibleTo(console)); // the rows show each file
+        // Closing then: "No", the run goes on and the window stays.
         QVERIFY(!main->close());
         QCOMPARE(desktop->questions,
                  QStringList{"A conversion is running. Stop it and quit Quenzal?"});
@@ -463,15 +417,42 @@ private Q_SLOTS:
         desktop->askAnswers << true;
         main->close();
         QTRY_VERIFY_WITH_TIMEOUT(!main->isVisible(), 20000);
-        QVERIFY(!console->isVisible());
-        QVERIFY(!QFile::exists(music->filePath("Mp3/long.mp3")));
+        QVERIFY(!console->isVisible() && !QFile::exists(music->filePath("Mp3/long1.mp3")) &&
+                !QFile::exists(music->filePath("Mp3/long2.mp3")));
         QVERIFY(QApplication::topLevelWidgets().size() > 0);
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 
+        // Stopped from the console, one file at a time, in a re-run: the earlier output stays
+        // byte for byte.
+        env.clearSettings();
+        QVERIFY(QDir().mkpath(music->filePath("Mp3")) &&
+                touch(music->filePath("Mp3/long.mp3"), "earlier"));
+        QTemporaryDir folder;
+        startEndlessRun(folder, {"long.wav", "next.wav"});
+        // Closing the console asks first; "No" goes on.
+        console->close();
+        QCOMPARE(desktop->questions, QStringList{"A conversion is running. Stop it?"});
+        QVERIFY(console->isRunning() && console->isVisible());
+        desktop->askAnswers << true;
+        console->close();
+        QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000); // SIGKILL at last
+        QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
+        QCOMPARE(QDir(music->filePath("Mp3")).entryList(QDir::Files | QDir::Hidden),
+                 QStringList{"long.mp3"}); // nothing half-written left
+        QVERIFY(QFile::exists(music->filePath("long.wav")));
+        rows = console->lstFichiers->model();
+        QCOMPARE(rows->index(0, 1).data().toString() + '|' + rows->index(1, 1).data().toString(),
+                 "Stopped|Not started");
+        QVERIFY(console->txtSortie->toPlainText().endsWith(
+            QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
+                .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
+        console->close();
+        QVERIFY(main->isEnabled() && desktop->messages.size() == 1);
+
         // Quenzal gone in the middle of a run: nothing waits for the encoder, which is ended
         // all the same.
-        QVERIFY(touch(music->filePath("Mp3/long.mp3"), "earlier"));
         startEndlessRun(folder, {"long.wav"});
         program.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
@@ -491,7 +472,6 @@ private Q_SLOTS:
     void libraryRunCarriesTagsAndTree()
     {
         // Sources in a tree: an MP3 tagged in UTF-16 and a WAV with an INFO chunk.
-        QVERIFY(QDir().mkpath(music->filePath("A")) && QDir().mkpath(music->filePath("B/C")));
         const QString tagged = music->filePath("A/tagged.mp3"), info = wav("B/C/info.wav");
         QCOMPARE(
             QProcess::execute(QUENZAL_LAME, {"--quiet", "--id3v2-utf16", "--tt", "Ωmega – Été",
@@ -510,15 +490,11 @@ private Q_SLOTS:
             TagLib::FileRef file(QFile::encodeName(path).constData());
             if (file.isNull() || !file.tag())
                 return QString("no file");
-            const TagLib::PropertyMap map = file.file()->properties();
+            TagLib::PropertyMap map = file.file()->properties();
             QStringList fields;
             for (const char* key :
-                 {"TITLE", "ARTIST", "ALBUM", "DATE", "TRACKNUMBER", "GENRE", "COMMENT"}) {
-                const auto found = map.find(key);
-                fields << (found == map.end()
-                               ? QString()
-                               : QString::fromStdString(found->second.toString().to8Bit(true)));
-            }
+                 {"TITLE", "ARTIST", "ALBUM", "DATE", "TRACKNUMBER", "GENRE", "COMMENT"})
+                fields << QString::fromStdString(map[key].toString().to8Bit(true));
             return fields.join('|');
         };
 
