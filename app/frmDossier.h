@@ -34,6 +34,12 @@ public:
     void cmdOuvrirDossier_Click();
     void cmdAjouter_Click();
 
+protected:
+    // Enter searches and Escape closes, whichever control has the focus.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Controls, reached by their object names.
     QGroupBox* frmDos = nullptr;
     QLineEdit* txtChemin = nullptr;
     QPushButton* cmdOuvrirDossier = nullptr;
@@ -42,11 +48,6 @@ public:
     QLabel* lblExt = nullptr; // the search pattern
     QPushButton* cmdAjouter = nullptr;
 
-protected:
-    // Enter searches and Escape closes, whichever control has the focus.
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     Desktop& m_desktop;
     const Language& m_language;
     QList<FileEntry> m_found;

@@ -50,6 +50,36 @@ public:
     void ShowRowCount();
     FileListModel& fileList() { return *m_files; }
 
+    static const QString kHomePage;
+    static const QString kMailAddress;
+
+    static std::span<const CaptionEntry> captionTable();
+    static std::span<const char* const> fontControls();
+
+    // A conversion run or its end-of-run notice is under way: the window and its actions
+    // are disabled meanwhile, and files handed over wait for the end.
+    bool isBusy() const { return m_busy; }
+    void setBusy(bool busy);
+
+Q_SIGNALS:
+    void runRequested(Direction direction);
+    void folderSearchRequested();
+    void tagRequested(const QString& file); // the selected MP3, or empty
+    void optionLameRequested();
+    void optionRequested();
+    void infoRequested();
+    void manualRequested();
+    // Closing while busy: the owner of the run decides; the window stays meanwhile.
+    void closeWhileBusyRequested();
+    // The window is closing: Quenzal ends.
+    void closing();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
     // Menu and button handlers.
     void mnuAjoutFichier_Click();
     void mnuAjoutDossier_Click();
@@ -65,7 +95,8 @@ public:
     void cmdBouton_Click(int index);
     void cmdBouton_MouseMove(int index);
 
-    // Controls, named as the language files, fonts and tests know them.
+    // Controls, named as the language files, fonts and tests know them (tests reach them by
+    // their object names).
     QTreeView* lstMain = nullptr;
     std::array<QToolButton*, 5> cmdBouton{};
     QLabel* lblBouton = nullptr;
@@ -98,36 +129,6 @@ public:
     QAction* mnuEspInfo = nullptr;
     QAction* mnuInfo = nullptr;
 
-    static const QString kHomePage;
-    static const QString kMailAddress;
-
-    static std::span<const CaptionEntry> captionTable();
-    static std::span<const char* const> fontControls();
-
-    // A conversion run or its end-of-run notice is under way: the window and its actions
-    // are disabled meanwhile, and files handed over wait for the end.
-    bool isBusy() const { return m_busy; }
-    void setBusy(bool busy);
-
-Q_SIGNALS:
-    void runRequested(Direction direction);
-    void folderSearchRequested();
-    void tagRequested(const QString& file); // the selected MP3, or empty
-    void optionLameRequested();
-    void optionRequested();
-    void infoRequested();
-    void manualRequested();
-    // Closing while busy: the owner of the run decides; the window stays meanwhile.
-    void closeWhileBusyRequested();
-    // The window is closing: Quenzal ends.
-    void closing();
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void createMenus();
     void createControls();
     void Form_Resize();

@@ -16,6 +16,7 @@
 #include "settings/StoredSettings.h"
 
 #include "../tests/TestFiles.h"
+#include "tests/Control.h"
 
 #include <QApplication>
 #include <QDir>
@@ -65,7 +66,7 @@ Cost encode(frmMain* main)
     QElapsedTimer t;
     const double cpuBefore = cpuSeconds();
     t.start();
-    main->mnuEncode->trigger();
+    control<QAction>(main, "mnuEncode")->trigger();
     while (main->isBusy())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double wall = t.nsecsElapsed() / 1e9;

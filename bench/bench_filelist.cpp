@@ -5,6 +5,7 @@
 #include "app/Program.h"
 #include "app/frmDossier.h"
 #include "app/frmMain.h"
+#include "tests/Control.h"
 
 #include <QApplication>
 #include <QDir>
@@ -84,10 +85,10 @@ int main(int argc, char* argv[])
 
     std::vector<double> ours, theirs;
     for (int round = 0; round < 5; ++round) {
-        main->mnuEffacer_Click();
+        control<QAction>(main, "mnuEffacer")->trigger();
         QCoreApplication::processEvents();
         frmDossier* window = program.folderWindow();
-        window->txtChemin->setText(root);
+        control<QLineEdit>(window, "txtChemin")->setText(root);
         QElapsedTimer t;
         t.start();
         window->cmdAjouter_Click(); // searches and ends the window, as the user's "Ajouter"
@@ -111,10 +112,12 @@ int main(int argc, char* argv[])
             const int r = scattered ? i * 10 : 40000 + i;
             selection.select(main->fileList().index(r, 0), main->fileList().index(r, 4));
         }
-        main->lstMain->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+        control<QTreeView>(main, "lstMain")
+            ->selectionModel()
+            ->select(selection, QItemSelectionModel::ClearAndSelect);
         QElapsedTimer t;
         t.start();
-        main->mnuSupprimer_Click();
+        control<QAction>(main, "mnuSupprimer")->trigger();
         QCoreApplication::processEvents();
         std::printf("delete 10,000 selected rows (%s): %.1f ms, %d rows left\n",
                     scattered ? "every tenth row" : "one block", t.nsecsElapsed() / 1e6,

@@ -53,16 +53,6 @@ public:
     // Stops the run as cmdStop does.
     void requestStop();
 
-    QTreeView* lstFichiers = nullptr;
-    QPlainTextEdit* txtSortie = nullptr;
-    QProgressBar* prgFichier = nullptr;
-    QProgressBar* prgTotal = nullptr;
-    QLabel* lblFichier = nullptr;
-    QLabel* lblReste = nullptr; // the time left
-    QPushButton* cmdStop = nullptr;
-    QPushButton* cmdFermer = nullptr;
-    QPushButton* cmdReprendre = nullptr; // runs the files that were not converted again
-
 Q_SIGNALS:
     // The user asked to stop: cmdStop.
     void stopRequested();
@@ -79,6 +69,16 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    QTreeView* lstFichiers = nullptr;
+    QPlainTextEdit* txtSortie = nullptr;
+    QProgressBar* prgFichier = nullptr;
+    QProgressBar* prgTotal = nullptr;
+    QLabel* lblFichier = nullptr;
+    QLabel* lblReste = nullptr; // the time left
+    QPushButton* cmdStop = nullptr;
+    QPushButton* cmdFermer = nullptr;
+    QPushButton* cmdReprendre = nullptr; // runs the files that were not converted again
+
     enum class Outcome { Idle, Running, Succeeded, Stopped, Failed };
 
     void cmdStop_Click();

@@ -20,13 +20,15 @@ public:
 
     static std::span<const CaptionEntry> captionTable();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Controls, reached by their object names.
     QLabel* imgMp3 = nullptr;
     QFrame* ln1 = nullptr;
     QFrame* ln2 = nullptr;
     QLabel* lblVersion = nullptr;
     QLabel* lblAvertissement = nullptr;
     QPushButton* cmdOK = nullptr;
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
 };

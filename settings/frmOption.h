@@ -37,6 +37,16 @@ public:
     void cmbPolice_Click();
     void cmdOK_Click();
 
+Q_SIGNALS:
+    // The path of the chosen language file without ".lng".
+    void languageChosen(const QString& pathWithoutLng);
+    void fontChosen(const QString& face);
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    // Controls, reached by their object names.
     QGroupBox* frmLangue = nullptr;
     QLabel* lblLangue = nullptr;
     QComboBox* cmbLangue = nullptr;
@@ -54,15 +64,6 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 
-Q_SIGNALS:
-    // The path of the chosen language file without ".lng".
-    void languageChosen(const QString& pathWithoutLng);
-    void fontChosen(const QString& face);
-
-protected:
-    void keyPressEvent(QKeyEvent* event) override;
-
-private:
     void Form_Load(const QString& currentFace);
 
     Desktop& m_desktop;

@@ -1,5 +1,6 @@
 // The console window of conversion runs and the terminal model under it, fed the real
 // encoder's output and whatever else a pipe carries, under offscreen Qt.
+#include "Control.h"
 #include "TestFiles.h"
 
 #include "conversion/ConsoleScreen.h"
@@ -27,7 +28,8 @@ QStringList screenLines(const QByteArray& bytes)
 // The state column of a file's row, as the window shows it.
 QString rowState(frmConsole& console, int number)
 {
-    return console.lstFichiers->model()
+    return control<QTreeView>(&console, "lstFichiers")
+        ->model()
         ->index(number - 1, ConsoleRows::StateColumn)
         .data()
         .toString();
@@ -134,7 +136,8 @@ private Q_SLOTS:
                               "--decode cbr.mp3 d.wav"};
         frmConsole console;
         console.beginRun({"cbr.mp3", "vbr.mp3", "d.wav"}, {QStringLiteral("a note")});
-        QCOMPARE(console.txtSortie->toPlainText(), QStringLiteral("a note\n")); // shown at once
+        QCOMPARE(control<QPlainTextEdit>(&console, "txtSortie")->toPlainText(),
+                 QStringLiteral("a note\n")); // shown at once
         ConsoleScreen reference;
         reference.addLine(QStringLiteral("a note"));
         for (int file = 1; file <= 3; ++file) {
@@ -161,20 +164,23 @@ private Q_SLOTS:
 
             console.startFile(file);
             reference.resetFileProgress();
-            QTRY_COMPARE(console.lblFichier->text(), arguments.last());
+            QTRY_COMPARE(control<QLabel>(&console, "lblFichier")->text(), arguments.last());
             QCOMPARE(console.windowTitle(), QString("Quenzal — fichier %1 sur 3").arg(file));
-            QCOMPARE(console.prgFichier->value(), 0); // a new file's bar starts empty
+            QCOMPARE(control<QProgressBar>(&console, "prgFichier")->value(),
+                     0); // a new file's bar starts empty
             for (qsizetype at = 0; at < bytes.size(); at += 7) {
                 console.appendOutput(file, bytes.mid(at, 7));
                 reference.feed(bytes.mid(at, 7));
                 if (at % 700 == 0) // a redraw now and then, in the middle of it all
-                    QTRY_COMPARE(console.txtSortie->toPlainText(), reference.text());
+                    QTRY_COMPARE(control<QPlainTextEdit>(&console, "txtSortie")->toPlainText(),
+                                 reference.text());
             }
-            QTRY_COMPARE(console.txtSortie->toPlainText(), reference.text());
-            QTRY_COMPARE(console.prgFichier->value(), 100);
+            QTRY_COMPARE(control<QPlainTextEdit>(&console, "txtSortie")->toPlainText(),
+                         reference.text());
+            QTRY_COMPARE(control<QProgressBar>(&console, "prgFichier")->value(), 100);
             QTRY_COMPARE(rowState(console, file), QString("En cours (100 %)"));
             console.finishFile(file, true);
-            QTRY_COMPARE(console.prgTotal->value(), file);
+            QTRY_COMPARE(control<QProgressBar>(&console, "prgTotal")->value(), file);
             QTRY_COMPARE(rowState(console, file), QString("Terminé"));
         }
 
@@ -185,14 +191,16 @@ private Q_SLOTS:
         console.finishFile(2, false);
         console.finishFile(2, false);
         console.finishFile(1, false);
-        QTRY_COMPARE(console.prgTotal->value(), 2);
-        QCOMPARE(console.prgFichier->value(), 0);
+        QTRY_COMPARE(control<QProgressBar>(&console, "prgTotal")->value(), 2);
+        QCOMPARE(control<QProgressBar>(&console, "prgFichier")->value(), 0);
         console.finishFile(9, true); // no such file
-        QTRY_COMPARE(console.prgTotal->value(), 2);
+        QTRY_COMPARE(control<QProgressBar>(&console, "prgTotal")->value(), 2);
         console.appendOutput(0, "output\n");
         console.beginRun({}, {});
-        QCOMPARE(console.txtSortie->toPlainText() + '|' + console.prgTotal->text(), "|0 / 0");
-        QTRY_COMPARE(console.prgFichier->value(), 0);
+        QCOMPARE(control<QPlainTextEdit>(&console, "txtSortie")->toPlainText() + '|' +
+                     control<QProgressBar>(&console, "prgTotal")->text(),
+                 "|0 / 0");
+        QTRY_COMPARE(control<QProgressBar>(&console, "prgFichier")->value(), 0);
 
         // The view drops the same oldest lines as the screen under it, lines it had shown included.
         ConsoleScreen capped;
@@ -202,9 +210,11 @@ private Q_SLOTS:
                 bytes += "line " + QByteArray::number(i) + '\n';
             console.appendOutput(0, bytes);
             capped.feed(bytes);
-            QTRY_COMPARE(console.txtSortie->toPlainText(), capped.text());
+            QTRY_COMPARE(control<QPlainTextEdit>(&console, "txtSortie")->toPlainText(),
+                         capped.text());
         }
-        QCOMPARE(console.txtSortie->document()->blockCount(), ConsoleScreen::kMaxLines);
+        QCOMPARE(control<QPlainTextEdit>(&console, "txtSortie")->document()->blockCount(),
+                 ConsoleScreen::kMaxLines);
     }
 
     // A clean end closes the window, any other leaves it open with a summary till the user closes
@@ -224,28 +234,33 @@ private Q_SLOTS:
         console->beginRun({"a.wav", "b.wav"}, {});
         console->appendOutput(0, "Warning: unsupported audio format\n");
         console->endRun(1, {QStringLiteral("a.wav"), QStringLiteral("b.wav")}, false);
-        QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
-        QCOMPARE(console->lblFichier->text(), QStringLiteral("Fichiers non convertis : 2"));
-        QVERIFY(console->txtSortie->toPlainText().endsWith(
-            QStringLiteral("format\n\nFichiers non convertis :\n  a.wav\n  b.wav\n")));
+        QVERIFY(console->isVisible() && control<QPushButton>(console, "cmdFermer")->isEnabled());
+        QCOMPARE(control<QLabel>(console, "lblFichier")->text(),
+                 QStringLiteral("Fichiers non convertis : 2"));
+        QVERIFY(control<QPlainTextEdit>(console, "txtSortie")
+                    ->toPlainText()
+                    .endsWith(
+                        QStringLiteral("format\n\nFichiers non convertis :\n  a.wav\n  b.wav\n")));
         console->beginRun({"a.wav"}, {});
         console->endRun(127, {}, false); // with no file to name, the exit code
         QVERIFY(console->isVisible() && closed.size() == 1);
-        QCOMPARE(console->txtSortie->toPlainText(),
+        QCOMPARE(control<QPlainTextEdit>(console, "txtSortie")->toPlainText(),
                  QStringLiteral("\nLa conversion s'est terminée sur une erreur (code 127).\n"));
 
         console->beginRun({"a.wav", "b.wav"}, {});
         main.setEnabled(false);
         QTest::keyClick(console, Qt::Key_Escape); // no stop by accident
         QVERIFY(stop.isEmpty());
-        QTest::mouseClick(console->cmdStop, Qt::LeftButton);
+        QTest::mouseClick(control<QPushButton>(console, "cmdStop"), Qt::LeftButton);
         console->close(); // already stopping: nothing more to ask
         QVERIFY(stop.size() == 1 && closeAsked.isEmpty() && console->isVisible() &&
-                !console->cmdStop->isEnabled());
+                !control<QPushButton>(console, "cmdStop")->isEnabled());
         console->endRun(143, {QStringLiteral("b.wav")}, true);
-        QVERIFY(console->txtSortie->toPlainText().endsWith(
-            QStringLiteral("La conversion a été arrêtée.\nFichiers non convertis :\n  b.wav\n")));
-        QTest::mouseClick(console->cmdFermer, Qt::LeftButton);
+        QVERIFY(control<QPlainTextEdit>(console, "txtSortie")
+                    ->toPlainText()
+                    .endsWith(QStringLiteral(
+                        "La conversion a été arrêtée.\nFichiers non convertis :\n  b.wav\n")));
+        QTest::mouseClick(control<QPushButton>(console, "cmdFermer"), Qt::LeftButton);
         QVERIFY(!console->isVisible() && closed.size() == 2);
         console->beginRun({"a.wav"}, {});
         console->close(); // the run's owner asks; the window stays

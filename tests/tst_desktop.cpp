@@ -1,6 +1,7 @@
 // What the desktop is told about a run, against stand-in services on the test's private bus:
 // logind's sleep inhibitor (the private bus stands in for the system bus), the task bar
 // entry's progress and the end-of-run notification.
+#include "Control.h"
 #include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -221,7 +222,7 @@ private Q_SLOTS:
         main->AddFile(music.filePath("a.wav"));
         main->AddFile(music.filePath("b.wav"));
         main->hide(); // the user went elsewhere
-        main->mnuEncode->trigger();
+        control<QAction>(main, "mnuEncode")->trigger();
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 60000);
         QVERIFY(QFileInfo(music.filePath("Mp3/b.mp3")).size() > 0);
         QCOMPARE(login.calls, QStringList{"sleep|Quenzal|Quenzal convertit des fichiers|block"});

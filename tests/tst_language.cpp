@@ -1,6 +1,7 @@
 // Languages and fonts across every window: the shipped language files are complete, a choice
 // reaches every caption at once and survives a restart, Qt's own dialogs follow, and the font
 // reaches exactly the controls that follow the font choice.
+#include "Control.h"
 #include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -149,29 +150,31 @@ private Q_SLOTS:
         QCOMPARE(dialogButton(), "&Ouvrir");
 
         frmOption* options = program->optionWindow();
-        QCOMPARE(options->cmbLangue->count(), 2);
-        options->cmbLangue->setCurrentText("English");
-        QVERIFY(QMetaObject::invokeMethod(options->cmbLangue, "activated",
-                                          Q_ARG(int, options->cmbLangue->currentIndex())));
+        QCOMPARE(control<QComboBox>(options, "cmbLangue")->count(), 2);
+        control<QComboBox>(options, "cmbLangue")->setCurrentText("English");
+        QVERIFY(QMetaObject::invokeMethod(
+            control<QComboBox>(options, "cmbLangue"), "activated",
+            Q_ARG(int, control<QComboBox>(options, "cmbLangue")->currentIndex())));
         frmOptionLame* lame = program->optionLameWindow();
-        QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
+        QCOMPARE(control<QAction>(program->mainWindow(), "mnuEffacer")->text(), "Clear List");
         // One key, two lists; one key, two windows.
         QCOMPARE(lame->findChild<QComboBox*>("cmbMode")->itemText(4), "Default");
         QCOMPARE(lame->findChild<QComboBox*>("cmbATH")->itemText(0), "Default");
         QCOMPARE(lame->findChild<QPushButton*>("cmdAnnuler")->text(), "Cancel");
-        QCOMPARE(options->cmdAnnuler->text(), "Cancel");
+        QCOMPARE(control<QPushButton>(options, "cmdAnnuler")->text(), "Cancel");
         QCOMPARE(program->tagWindow()->findChild<QLabel*>("lblTitre")->text(), "Title:");
-        QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
+        QCOMPARE(control<QPushButton>(program->consoleWindow(), "cmdStop")->text(), "Stop");
         QCOMPARE(dialogButton(), "&Open");
 
         // OK stores the choice; a restart comes back to it.
-        options->cmdOK->click();
+        control<QPushButton>(options, "cmdOK")->click();
         QCOMPARE(desktop->messages.last().text,
                  "Your choices will be used again the next time Quenzal starts.");
         program = StartProgram(env.programFolder(), desktop);
-        QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List");
-        QCOMPARE(program->consoleWindow()->cmdStop->text(), "Stop");
-        QCOMPARE(program->optionWindow()->cmbLangue->currentText(), "English");
+        QCOMPARE(control<QAction>(program->mainWindow(), "mnuEffacer")->text(), "Clear List");
+        QCOMPARE(control<QPushButton>(program->consoleWindow(), "cmdStop")->text(), "Stop");
+        QCOMPARE(control<QComboBox>(program->optionWindow(), "cmbLangue")->currentText(),
+                 "English");
     }
 
     void aLanguageFileWithoutTagSection()
@@ -196,7 +199,8 @@ private Q_SLOTS:
         QCOMPARE(tag->findChild<QLabel*>("lblTitre")->text(), "Titre:");
         QCOMPARE(program->text("Tag", "msgYes"), "Oui");
         QVERIFY(!program->text("Tag", "msgErrFile").isEmpty());
-        QCOMPARE(program->mainWindow()->mnuEffacer->text(), "Clear List"); // its section is there
+        QCOMPARE(control<QAction>(program->mainWindow(), "mnuEffacer")->text(),
+                 "Clear List"); // its section is there
         // A language whose file is gone is not applied at start: the built-in captions stay.
         QFile::remove(langue("NoTag.lng"));
         Store("Langue", langue("NoTag.lng"));
@@ -208,9 +212,10 @@ private Q_SLOTS:
     {
         const QString face = "DejaVu Serif";
         frmOption* options = program->optionWindow();
-        options->cmbPolice->setCurrentText(face);
-        QVERIFY(QMetaObject::invokeMethod(options->cmbPolice, "activated",
-                                          Q_ARG(int, options->cmbPolice->currentIndex())));
+        control<QComboBox>(options, "cmbPolice")->setCurrentText(face);
+        QVERIFY(QMetaObject::invokeMethod(
+            control<QComboBox>(options, "cmbPolice"), "activated",
+            Q_ARG(int, control<QComboBox>(options, "cmbPolice")->currentIndex())));
         for (const Window& w : windows()) {
             QSet<QString> listed;
             for (const char* name : w.fonts)
@@ -229,28 +234,30 @@ private Q_SLOTS:
                          qPrintable(widget->objectName()));
             }
         }
-        QVERIFY(program->mainWindow()->lstMain->font().pointSize() ==
-                QApplication::font(program->mainWindow()->lstMain).pointSize()); // face only
+        QVERIFY(control<QTreeView>(program->mainWindow(), "lstMain")->font().pointSize() ==
+                QApplication::font(control<QTreeView>(program->mainWindow(), "lstMain"))
+                    .pointSize()); // face only
 
         // OK keeps it for the next start; Annuler leaves everything as it was, also after
         // another face and another language were tried in the window.
         QTimer::singleShot(
-            0, [] { qobject_cast<frmOption*>(QApplication::activeModalWidget())->cmdOK->click(); });
+            0, [] { control<QPushButton>(QApplication::activeModalWidget(), "cmdOK")->click(); });
         program->showOptionWindow();
         program = StartProgram(env.programFolder(), desktop);
-        QCOMPARE(program->mainWindow()->lstMain->font().family(), face);
+        QCOMPARE(control<QTreeView>(program->mainWindow(), "lstMain")->font().family(), face);
         QTimer::singleShot(0, [] {
             auto* window = qobject_cast<frmOption*>(QApplication::activeModalWidget());
-            for (QComboBox* list : {window->cmbPolice, window->cmbLangue}) {
+            for (QComboBox* list : {control<QComboBox>(window, "cmbPolice"),
+                                    control<QComboBox>(window, "cmbLangue")}) {
                 list->setCurrentIndex(list->currentIndex() == 0 ? 1 : 0);
                 Q_EMIT list->activated(list->currentIndex());
             }
             QTest::keyClick(window, Qt::Key_Escape);
         });
-        const QString caption = program->mainWindow()->mnuEffacer->text();
+        const QString caption = control<QAction>(program->mainWindow(), "mnuEffacer")->text();
         program->showOptionWindow();
-        QCOMPARE(program->mainWindow()->lstMain->font().family(), face);
-        QCOMPARE(program->mainWindow()->mnuEffacer->text(), caption);
+        QCOMPARE(control<QTreeView>(program->mainWindow(), "lstMain")->font().family(), face);
+        QCOMPARE(control<QAction>(program->mainWindow(), "mnuEffacer")->text(), caption);
     }
 
     void everyReachableControlHasAName()
@@ -353,16 +360,19 @@ private Q_SLOTS:
             QString notice;
             QTimer::singleShot(0, [&] {
                 auto* info = qobject_cast<frmInfo*>(QApplication::activeModalWidget());
-                notice = info->lblAvertissement->text() + '|' + info->lblVersion->text();
-                QTest::keyClick(info->cmdOK, key);
+                notice = control<QLabel>(info, "lblAvertissement")->text() + '|' +
+                         control<QLabel>(info, "lblVersion")->text();
+                QTest::keyClick(control<QPushButton>(info, "cmdOK"), key);
             });
-            program->mainWindow()->cmdBouton[3]->click();
+            control<QToolButton>(program->mainWindow(), "cmdBouton_3")->click();
             QVERIFY(notice.startsWith("Ce logiciel est protégé.")); // the design notice
             QVERIFY(notice.endsWith("|Quenzal " QUENZAL_VERSION));
             QVERIFY(!QApplication::activeModalWidget());
         }
         program->setLanguage(langue("English"));
-        QVERIFY(program->infoWindow()->lblAvertissement->text().startsWith("Quenzal is free"));
+        QVERIFY(control<QLabel>(program->infoWindow(), "lblAvertissement")
+                    ->text()
+                    .startsWith("Quenzal is free"));
     }
 };
 

@@ -1,5 +1,6 @@
 // The main window, its file list and the folder search window, driven as a user would,
 // under the offscreen platform, with the desktop's dialogs replaced by FakeDesktop.
+#include "Control.h"
 #include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -105,7 +106,7 @@ class TestMainWindow : public QObject {
         program = StartProgram(env.programFolder(), desktop);
         main = program->mainWindow();
     }
-    QString rowCount() const { return main->stbPanel1->text(); }
+    QString rowCount() const { return control<QLabel>(main, "stbPanel1")->text(); }
 
 private Q_SLOTS:
     void init()
@@ -117,7 +118,8 @@ private Q_SLOTS:
 
     void buttonsLayoutPopupsAndHints()
     {
-        for (QToolButton* button : main->cmdBouton) {
+        for (int i = 0; i < 5; ++i) {
+            QToolButton* button = control<QToolButton>(main, QString("cmdBouton_%1").arg(i));
             // The picture is really drawn, not an empty (transparent) one.
             const QImage picture = button->icon().pixmap(button->iconSize()).toImage();
             int painted = 0;
@@ -128,29 +130,31 @@ private Q_SLOTS:
                      qPrintable(button->objectName()));
         }
         QCOMPARE(rowCount(), QString("0"));
-        QCOMPARE(popupItems([&] { main->cmdBouton[0]->click(); }),
+        QCOMPARE(popupItems([&] { control<QToolButton>(main, "cmdBouton_0")->click(); }),
                  QString("mnuFichier:mnuAjoutFichier,mnuAjoutDossier"));
-        QCOMPARE(popupItems([&] { main->cmdBouton[1]->click(); }),
+        QCOMPARE(popupItems([&] { control<QToolButton>(main, "cmdBouton_1")->click(); }),
                  QString("mnuEdition:mnuSupprimer,mnuEffacer"));
-        QCOMPARE(popupItems([&] { main->cmdBouton[2]->click(); }),
+        QCOMPARE(popupItems([&] { control<QToolButton>(main, "cmdBouton_2")->click(); }),
                  QString("mnuAction:mnuEncode,mnuEspAction,mnuDecode"));
         // Hidden only while the popup is open.
-        QCOMPARE(items(main->mnuFichier, true).count(','), 4);
-        QCOMPARE(items(main->mnuEdition, true).count(','), 4);
+        QCOMPARE(items(control<QMenu>(main, "mnuFichier"), true).count(','), 4);
+        QCOMPARE(items(control<QMenu>(main, "mnuEdition"), true).count(','), 4);
         QCOMPARE(popupItems([&] {
-                     QTest::mousePress(main->lstMain->viewport(), Qt::RightButton, {}, {10, 10});
+                     QTest::mousePress(control<QTreeView>(main, "lstMain")->viewport(),
+                                       Qt::RightButton, {}, {10, 10});
                  }).count(','),
                  4);
 
         // Hints: the built-in text without a language, then the language's; they stay.
-        QTest::mouseMove(main->cmdBouton[2]);
-        QTRY_VERIFY(!main->stbPanel2->text().isEmpty());
+        QTest::mouseMove(control<QToolButton>(main, "cmdBouton_2"));
+        QTRY_VERIFY(!control<QLabel>(main, "stbPanel2")->text().isEmpty());
         Store("Langue", env.programFolder() + "/Langue/English.lng");
         start();
         QEvent enter(QEvent::Enter), leave(QEvent::Leave);
-        QCoreApplication::sendEvent(main->cmdBouton[2], &enter);
-        QCoreApplication::sendEvent(main->cmdBouton[2], &leave);
-        QCOMPARE(main->stbPanel2->text(), QString("Encode or decode the listed files"));
+        QCoreApplication::sendEvent(control<QToolButton>(main, "cmdBouton_2"), &enter);
+        QCoreApplication::sendEvent(control<QToolButton>(main, "cmdBouton_2"), &leave);
+        QCOMPARE(control<QLabel>(main, "stbPanel2")->text(),
+                 QString("Encode or decode the listed files"));
 
         // The layout follows the window size.
         const double dpi = main->logicalDpiX();
@@ -161,17 +165,18 @@ private Q_SLOTS:
         const auto near = [dpi](int pixels, int twips) {
             return qAbs(pixels - TwipsToPixels(twips, dpi)) <= 1;
         };
-        QTRY_VERIFY(near(main->lstMain->width(), 9580));
-        QVERIFY(near(main->lstMain->height(), 4555));
-        QVERIFY(near(main->cmdBouton[4]->y(), 4925) && near(main->cmdBouton[3]->x(), 5400));
-        QVERIFY(near(main->lblBouton->y(), 4805));
+        QTRY_VERIFY(near(control<QTreeView>(main, "lstMain")->width(), 9580));
+        QVERIFY(near(control<QTreeView>(main, "lstMain")->height(), 4555));
+        QVERIFY(near(control<QToolButton>(main, "cmdBouton_4")->y(), 4925) &&
+                near(control<QToolButton>(main, "cmdBouton_3")->x(), 5400));
+        QVERIFY(near(control<QLabel>(main, "lblBouton")->y(), 4805));
 
         main->resize(100, 100); // the design size is the smallest
         QVERIFY(main->width() >= TwipsToPixels(kMainMinWidth, dpi));
-        const QRect before = main->lstMain->geometry();
+        const QRect before = control<QTreeView>(main, "lstMain")->geometry();
         main->showMinimized(); // minimised, nothing moves
         main->resize(main->width() + 200, main->height() + 200);
-        QCOMPARE(main->lstMain->geometry(), before);
+        QCOMPARE(control<QTreeView>(main, "lstMain")->geometry(), before);
         // Closing makes no window that was never shown.
         QVERIFY(main->close() && !main->findChild<frmConsole*>());
     }
@@ -182,10 +187,11 @@ private Q_SLOTS:
         QCOMPARE(program->keptOptions().switches, QString("-b 128 -m s -f -q 2 "));
         // Links open through the desktop; the manual of the current language: French before
         // any language is chosen.
-        for (QAction* item : {main->mnuAccueil, main->mnuMail, main->mnuDoc})
+        for (QAction* item : {control<QAction>(main, "mnuAccueil"),
+                              control<QAction>(main, "mnuMail"), control<QAction>(main, "mnuDoc")})
             item->trigger();
         program->setLanguage(env.programFolder() + "/Langue/English");
-        main->mnuDoc->trigger();
+        control<QAction>(main, "mnuDoc")->trigger();
         QCOMPARE(
             desktop->opened,
             QStringList({frmMain::kHomePage, "mailto:" + frmMain::kMailAddress + "?Subject=Quenzal",
@@ -197,14 +203,15 @@ private Q_SLOTS:
         Store("Langue", "/nowhere/old/Langue/English.lng");
         start();
         QCOMPARE(program->keptOptions().switches, QString("-b 192 -m j "));
-        QCOMPARE(main->mnuEffacer->text(), QString("Clear List"));
+        QCOMPARE(control<QAction>(main, "mnuEffacer")->text(), QString("Clear List"));
     }
 
     void screenSaverSwitchTalksToTheSessionBus()
     {
-        main->mnuVeile->trigger(); // no service on the bus: only the tick changes
-        main->mnuVeile->trigger();
-        QVERIFY(!main->mnuVeile->isChecked());
+        control<QAction>(main, "mnuVeile")
+            ->trigger(); // no service on the bus: only the tick changes
+        control<QAction>(main, "mnuVeile")->trigger();
+        QVERIFY(!control<QAction>(main, "mnuVeile")->isChecked());
 
         QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "saver");
         if (!bus.isConnected())
@@ -214,18 +221,18 @@ private Q_SLOTS:
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService("org.freedesktop.ScreenSaver"));
         for (int active : {1, 0}) {
-            main->mnuVeile->trigger();
+            control<QAction>(main, "mnuVeile")->trigger();
             QTRY_COMPARE(saver.active.size(), active);
         }
         for (int i = 0; i < 3; ++i) // quick toggles settle on the last state
-            main->mnuVeile->trigger();
+            control<QAction>(main, "mnuVeile")->trigger();
         QTRY_COMPARE(saver.active.size(), 1);
         program.reset(); // leaving releases the screen saver
         QTRY_COMPARE(saver.active.size(), 0);
         // Also when Quenzal ends while its request is still on its way.
         start();
         const int calls = saver.calls;
-        main->mnuVeile->trigger();
+        control<QAction>(main, "mnuVeile")->trigger();
         program.reset();
         QTRY_COMPARE(saver.calls, calls + 1);
         QTRY_COMPARE(saver.active.size(), 0);
@@ -244,11 +251,11 @@ private Q_SLOTS:
         desktop->fileAnswers << QStringList{dir.filePath("a.wav"), dir.filePath("c.txt"),
                                             dir.filePath("b.mp3"), dir.filePath("gone.wav"),
                                             dir.filePath("three.WAV")};
-        main->mnuAjoutFichier->trigger();
+        control<QAction>(main, "mnuAjoutFichier")->trigger();
         QCOMPARE(desktop->dialogs.last().title, "Ajouter des fichiers"); // dialogs have titles
         QVERIFY(desktop->dialogs.last().filter.startsWith(
             "Fichiers audio|*.wav;*.aif;*.aiff;*.aifc;*.mp3|Fichiers WAV|*.wav|"));
-        main->mnuAjoutFichier->trigger(); // cancelled: nothing changes
+        control<QAction>(main, "mnuAjoutFichier")->trigger(); // cancelled: nothing changes
         QCOMPARE(desktop->dialogs.last().folder, dir.path());
         QCOMPARE(names(main->fileList()) << rowCount(),
                  QStringList({"a.wav", "b.mp3", "three.WAV", "3"}));
@@ -261,10 +268,10 @@ private Q_SLOTS:
             urls << QUrl::fromLocalFile(dir.filePath(name));
         mime.setUrls(urls);
         QDragEnterEvent enter({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(main->lstMain->viewport(), &enter);
+        QCoreApplication::sendEvent(control<QTreeView>(main, "lstMain")->viewport(), &enter);
         QVERIFY(enter.isAccepted());
         QDropEvent drop({5, 5}, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(main->lstMain->viewport(), &drop);
+        QCoreApplication::sendEvent(control<QTreeView>(main, "lstMain")->viewport(), &drop);
         QCOMPARE(names(main->fileList()) << rowCount() << main->fileList().entry(6).folder,
                  QStringList({"a.wav", "b.mp3", "three.WAV", "a.wav", "two.aiff", "three.WAV",
                               "x.mp3", "7", dir.filePath("album/")}));
@@ -274,8 +281,8 @@ private Q_SLOTS:
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(150'000'000));
         big.close();
         main->AddFile(big.fileName());
-        QVERIFY(main->lstMain->columnWidth(FileEntry::SizeColumn) >
-                main->lstMain->fontMetrics().horizontalAdvance("150000000"));
+        QVERIFY(control<QTreeView>(main, "lstMain")->columnWidth(FileEntry::SizeColumn) >
+                control<QTreeView>(main, "lstMain")->fontMetrics().horizontalAdvance("150000000"));
     }
 
     void singleInstance()
@@ -374,12 +381,12 @@ private Q_SLOTS:
             QVERIFY(touch(dir.filePath(QString("%1.wav").arg(i))));
             main->AddFile(dir.filePath(QString("%1.wav").arg(i)));
         }
-        QTreeView* list = main->lstMain;
+        QTreeView* list = control<QTreeView>(main, "lstMain");
         const auto select = [&](int r) {
             list->selectionModel()->select(main->fileList().index(r, 0),
                                            QItemSelectionModel::Select | QItemSelectionModel::Rows);
         };
-        main->stbPanel1->setText("untouched");
+        control<QLabel>(main, "stbPanel1")->setText("untouched");
         QTest::keyRelease(list, Qt::Key_Delete); // nothing selected: not even the count changes
         QCOMPARE(rowCount(), QString("untouched"));
 
@@ -389,10 +396,10 @@ private Q_SLOTS:
         QTest::keyRelease(list, Qt::Key_Delete); // nothing stays selected: removes nothing more
         QCOMPARE(names(main->fileList()).join(',') + '|' + rowCount(), "0.wav,2.wav,5.wav|3");
         select(0);
-        main->mnuSupprimer->trigger();
+        control<QAction>(main, "mnuSupprimer")->trigger();
         QCOMPARE(names(main->fileList()).join(',') + '|' + rowCount(), "2.wav,5.wav|2");
-        main->mnuEffacer->trigger();
-        main->mnuEffacer->trigger();
+        control<QAction>(main, "mnuEffacer")->trigger();
+        control<QAction>(main, "mnuEffacer")->trigger();
         QCOMPARE(QString::number(main->fileList().rowCount()) + '|' + rowCount(), "0|0");
 
         // The tag editor opens on the selected MP3.
@@ -406,14 +413,15 @@ private Q_SLOTS:
                 shown = tag ? tag->findChild<QLabel*>("lblChemin")->text() : QString("no window");
                 QTest::keyClick(tag, Qt::Key_Escape);
             });
-            main->mnuTag->trigger();
+            control<QAction>(main, "mnuTag")->trigger();
             return shown;
         };
         QStringList shown;
         for (int row : {1, 0}) {
-            main->lstMain->selectionModel()->setCurrentIndex(main->fileList().index(row, 0),
-                                                             QItemSelectionModel::ClearAndSelect |
-                                                                 QItemSelectionModel::Rows);
+            control<QTreeView>(main, "lstMain")
+                ->selectionModel()
+                ->setCurrentIndex(main->fileList().index(row, 0),
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
             shown << open();
         }
         // A WAV: the editor opens as usual, no file chosen.
@@ -432,40 +440,42 @@ private Q_SLOTS:
         const auto showAndThen = [&](const std::function<void(frmDossier*)>& act) {
             QTimer::singleShot(0, [&] {
                 auto* window = qobject_cast<frmDossier*>(QApplication::activeModalWidget());
-                QVERIFY(window && window->txtChemin->isReadOnly());
-                states << window->txtChemin->text() + '|' + window->lblExt->text() + '|' +
-                              window->cmdAjouter->text();
+                QVERIFY(window && control<QLineEdit>(window, "txtChemin")->isReadOnly());
+                states << control<QLineEdit>(window, "txtChemin")->text() + '|' +
+                              control<QLabel>(window, "lblExt")->text() + '|' +
+                              control<QPushButton>(window, "cmdAjouter")->text();
                 act(window);
             });
-            main->mnuAjoutDossier->trigger();
+            control<QAction>(main, "mnuAjoutDossier")->trigger();
         };
         showAndThen([&](frmDossier* window) {
             // No folder yet: Enter warns and the window stays; a cancelled picker changes nothing.
-            QTest::keyClick(window->cmbExtension, Qt::Key_Return);
+            QTest::keyClick(control<QComboBox>(window, "cmbExtension"), Qt::Key_Return);
             QVERIFY(desktop->messages.size() == 1 &&
                     desktop->messages[0].icon == Desktop::Icon::Warning &&
                     desktop->messages[0].title == "Quenzal" &&
                     !desktop->messages[0].text.isEmpty() && window->isVisible());
-            window->cmdOuvrirDossier->click();
-            QVERIFY(window->txtChemin->text().isEmpty());
+            control<QPushButton>(window, "cmdOuvrirDossier")->click();
+            QVERIFY(control<QLineEdit>(window, "txtChemin")->text().isEmpty());
             desktop->folderAnswers << dir.filePath("top/");
-            window->cmdOuvrirDossier->click();
-            QCOMPARE(window->txtChemin->text(), dir.filePath("top"));
-            window->cmbExtension->setCurrentIndex(1);
-            QCOMPARE(window->lblExt->text(), QString("*.mp3"));
+            control<QPushButton>(window, "cmdOuvrirDossier")->click();
+            QCOMPARE(control<QLineEdit>(window, "txtChemin")->text(), dir.filePath("top"));
+            control<QComboBox>(window, "cmbExtension")->setCurrentIndex(1);
+            QCOMPARE(control<QLabel>(window, "lblExt")->text(), QString("*.mp3"));
             QTest::keyClick(window, Qt::Key_Escape); // closes without searching
         });
         QCOMPARE(main->fileList().rowCount(), 0);
         showAndThen([&](frmDossier* window) {
             desktop->folderAnswers << dir.filePath("top");
-            window->cmdOuvrirDossier->click();
-            window->cmbExtension->setCurrentIndex(1);
-            QTest::keyClick(window->cmdOuvrirDossier, Qt::Key_Enter); // searches from anywhere
+            control<QPushButton>(window, "cmdOuvrirDossier")->click();
+            control<QComboBox>(window, "cmbExtension")->setCurrentIndex(1);
+            QTest::keyClick(control<QPushButton>(window, "cmdOuvrirDossier"),
+                            Qt::Key_Enter); // searches from anywhere
         });
         showAndThen([&](frmDossier* window) {
             desktop->folderAnswers << dir.filePath("top");
-            window->cmdOuvrirDossier->click();
-            window->cmdAjouter->click();
+            control<QPushButton>(window, "cmdOuvrirDossier")->click();
+            control<QPushButton>(window, "cmdAjouter")->click();
         });
         const QString top = dir.filePath("top/");
         QCOMPARE(

@@ -1,5 +1,6 @@
 // Encode and Decode runs from the main window, end to end with the real lame: the checks,
 // the console window, the end-of-run notice, the stop and closing Quenzal during a run.
+#include "Control.h"
 #include "StartProgram.h"
 #include "TestEnvironment.h"
 #include "TestFiles.h"
@@ -89,7 +90,7 @@ class TestRun : public QObject {
             change(options);
             QTest::keyClick(options->findChild<QLineEdit*>("txtdescription"), Qt::Key_Return);
         });
-        main->cmdBouton[4]->click();
+        control<QToolButton>(main, "cmdBouton_4")->click();
     }
 
     static QString fileId(const QString& path)
@@ -115,8 +116,9 @@ class TestRun : public QObject {
                                          "echo working >&2\nexec sleep 600\n"));
         for (const QString& name : names)
             main->AddFile(wav(name));
-        main->mnuEncode->trigger();
-        QTRY_VERIFY(console->txtSortie->toPlainText().contains("working"));
+        control<QAction>(main, "mnuEncode")->trigger();
+        QTRY_VERIFY(
+            control<QPlainTextEdit>(console, "txtSortie")->toPlainText().contains("working"));
     }
 
 private Q_SLOTS:
@@ -140,7 +142,7 @@ private Q_SLOTS:
         start(bare.path());
         QVERIFY(touch(bare.path() + "/lame", "#!/bin/sh\n"));
         for (int i = 0; i < 2; ++i) {
-            main->mnuEncode->trigger();
+            control<QAction>(main, "mnuEncode")->trigger();
             QCOMPARE(desktop->messages.last().text,
                      "The lame encoder is missing from Quenzal's folder.");
             QFile::remove(bare.path() + "/lame");
@@ -150,15 +152,15 @@ private Q_SLOTS:
                 !QFile::exists(bare.path() + "/Quenzal.sh"));
 
         start(env.programFolder());
-        main->mnuDecode->trigger();
+        control<QAction>(main, "mnuDecode")->trigger();
         QCOMPARE(desktop->messages.last().text, "The list is empty: add some files first.");
-        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled());
+        QVERIFY(main->isEnabled() && control<QAction>(main, "mnuEncode")->isEnabled());
 
         // A default sub-folder that cannot be made (a file already has its name).
         QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
         QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
         main->AddFile(wav("a.wav"));
-        main->mnuEncode->trigger();
+        control<QAction>(main, "mnuEncode")->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")));
         QVERIFY(main->isEnabled() && !console->isVisible());
 
@@ -172,7 +174,7 @@ private Q_SLOTS:
         start(locked.path(), data);
         QSignalSpy ended(&program->runs(), &RunController::ended);
         main->AddFile(wav("a.wav"));
-        QVERIFY(run(main->mnuEncode));
+        QVERIFY(run(control<QAction>(main, "mnuEncode")));
         QTRY_COMPARE(ended.size(), 1);
         QVERIFY(ended[0][0].toBool() && desktop->messages.isEmpty());
         QVERIFY(isMp3(music->filePath("Mp3/a.mp3")) &&
@@ -181,14 +183,14 @@ private Q_SLOTS:
 
         // Neither folder takes it: no run, and the message says where the script was to go.
         SetWritable(data, false);
-        main->mnuEncode->trigger();
+        control<QAction>(main, "mnuEncode")->trigger();
         QVERIFY(desktop->messages.last().text.contains(data + "/Quenzal.sh") && main->isEnabled() &&
                 !console->isVisible());
         QVERIFY(ended.size() == 2 && !ended[1][0].toBool()); // a refused run ends at once
 
         // A writable program folder takes the script again.
         SetWritable(locked.path(), true);
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QVERIFY(QFile::exists(locked.path() + "/Quenzal.sh"));
         SetWritable(data, true);
     }
@@ -197,25 +199,27 @@ private Q_SLOTS:
     {
         main->AddFile(wav("one.wav"));
         main->AddFile(wav("two.wav"));
-        main->mnuEncode->trigger();
+        control<QAction>(main, "mnuEncode")->trigger();
         // Busy: the window and every action are off, so nothing (not even an accessibility
         // client) can start a second run or change the list meanwhile; files handed over by a
         // later start wait for the run's end.
         QVERIFY(main->isBusy() && !main->isEnabled() && console->isVisible());
-        QVERIFY(!main->mnuEncode->isEnabled() && !main->mnuEffacer->isEnabled());
-        main->mnuEffacer->trigger();
-        main->mnuEncode->trigger();
+        QVERIFY(!control<QAction>(main, "mnuEncode")->isEnabled() &&
+                !control<QAction>(main, "mnuEffacer")->isEnabled());
+        control<QAction>(main, "mnuEffacer")->trigger();
+        control<QAction>(main, "mnuEncode")->trigger();
         main->receivePaths({wav("later.wav"), music->filePath("gone.wav")});
         QCOMPARE(main->fileList().rowCount(), 2);
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
         QCOMPARE(main->fileList().paths().mid(2), QStringList{music->filePath("later.wav")});
         QVERIFY(!QFile::exists(music->filePath("Mp3/later.mp3"))); // not part of that run
         // The console closed by itself.
-        QVERIFY(main->isEnabled() && main->mnuEncode->isEnabled() && !console->isVisible());
+        QVERIFY(main->isEnabled() && control<QAction>(main, "mnuEncode")->isEnabled() &&
+                !console->isVisible());
         QVERIFY(isMp3(music->filePath("Mp3/one.mp3")) && isMp3(music->filePath("Mp3/two.mp3")));
         QVERIFY(QFile::exists(env.programFolder() + "/Quenzal.sh")); // left in place
         // Again, into the existing sub-folder; then into a chosen folder, cleaned and kept so.
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QVERIFY(desktop->messages.isEmpty() && isMp3(music->filePath("Mp3/later.mp3")));
 
         // "Passer", chosen in the general options window: the outputs are left as they are
@@ -228,14 +232,16 @@ private Q_SLOTS:
             window->findChild<QComboBox*>("cmbFichiersExistants")->setCurrentIndex(1);
             window->findChild<QPushButton*>("cmdOK")->click();
         });
-        main->mnuOption->trigger();
+        control<QAction>(main, "mnuOption")->trigger();
         QCOMPARE(Stored("Fichiers existants"), "Passer");
         desktop->messages.clear(); // the options window's note
-        QVERIFY(run(main->mnuEncode) && !main->isBusy() && desktop->messages.isEmpty());
-        QCOMPARE(console->lstFichiers->model()->index(0, 1).data().toString(), "already converted");
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy() &&
+                desktop->messages.isEmpty());
+        QCOMPARE(control<QTreeView>(console, "lstFichiers")->model()->index(0, 1).data().toString(),
+                 "already converted");
         QVERIFY(fileId(one) == before && QFileInfo(one).lastModified() == time);
         Store("Fichiers existants", "Garder les deux");
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QVERIFY(isMp3(music->filePath("Mp3/one (2).mp3")) && fileId(one) == before);
         Store("Fichiers existants", "Remplacer");
         // The options window's OK hands its switches over; the run's MP3s carry them.
@@ -247,7 +253,8 @@ private Q_SLOTS:
                 ->triggerAction(QAbstractSlider::SliderPageStepAdd); // 11 -> 16
             options->findChild<QComboBox*>("cmbMode")->setCurrentIndex(3);
         });
-        QVERIFY(run(main->mnuEncode) && !main->isBusy() && desktop->messages.isEmpty());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy() &&
+                desktop->messages.isEmpty());
         clsMP3 mp3;
         mp3.setFileName(out.filePath("one.mp3"));
         QVERIFY(mp3.refresh());
@@ -257,7 +264,7 @@ private Q_SLOTS:
         // OK cannot store the design values over them.
         QTimer::singleShot(
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
-        main->cmdBouton[4]->click();
+        control<QToolButton>(main, "cmdBouton_4")->click();
         QCOMPARE(program->optionLameWindow()->findChild<QSlider*>("sldBitrate_0")->value(), 16);
         QCOMPARE(program->optionLameWindow()->findChild<QComboBox*>("cmbMode")->currentIndex(), 3);
     }
@@ -270,16 +277,17 @@ private Q_SLOTS:
         for (const char* name : {"a.wav", "b.wav", "c.wav"})
             main->AddFile(wav(name));
         main->AddFile(music->filePath("bad.wav"));
-        for (QAction* action : {main->mnuEncode, main->mnuDecode}) {
+        for (QAction* action :
+             {control<QAction>(main, "mnuEncode"), control<QAction>(main, "mnuDecode")}) {
             QVERIFY(run(action));
-            const QAbstractItemModel* rows = console->lstFichiers->model();
+            const QAbstractItemModel* rows = control<QTreeView>(console, "lstFichiers")->model();
             QCOMPARE(QString::number(rows->rowCount()) + ' ' + rows->index(0, 1).data().toString(),
                      "4 Done");
             QVERIFY(rows->index(3, 1).data().toString().contains(
                 QRegularExpression("^Failed \\(code \\d+\\): .+")));
             // Side by side ("Auto" on a machine of several cores), each file's own output stays
             // in its row; the run's names the failure.
-            const QString text = console->txtSortie->toPlainText();
+            const QString text = control<QPlainTextEdit>(console, "txtSortie")->toPlainText();
             if (QThread::idealThreadCount() > 1)
                 QVERIFY2(text.contains("bad.wav — Failed (code ") && !text.contains("LAME"),
                          qPrintable(text));
@@ -288,12 +296,13 @@ private Q_SLOTS:
         }
         QCOMPARE(desktop->messages.size(), 2);
         // Retrying the failures from the console converts only them, with the same options.
-        QVERIFY(run(main->mnuEncode) && console->cmdReprendre->isVisible());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) &&
+                control<QPushButton>(console, "cmdReprendre")->isVisible());
         const QFileInfo done(music->filePath("Mp3/a.mp3"));
         QVERIFY(WriteSineWav(music->filePath("bad.wav"), 1.0)); // mended meanwhile
-        console->cmdReprendre->click();
+        control<QPushButton>(console, "cmdReprendre")->click();
         QTRY_VERIFY_WITH_TIMEOUT(!main->isBusy(), 120000);
-        QCOMPARE(console->lstFichiers->model()->rowCount(), 1);
+        QCOMPARE(control<QTreeView>(console, "lstFichiers")->model()->rowCount(), 1);
         QVERIFY(isMp3(music->filePath("Mp3/bad.mp3")) && !console->isVisible());
         QCOMPARE(QFileInfo(music->filePath("Mp3/a.mp3")).lastModified(), done.lastModified());
         QCOMPARE(desktop->messages.size(), 2); // no notice: the retry went well
@@ -322,26 +331,28 @@ private Q_SLOTS:
             0);
         for (const char* name : {"bad.wav", "text.wav", "good.wav", "good.wav", "linked.mp3"})
             main->AddFile(music->filePath(name));
-        QVERIFY(run(main->mnuEncode));
+        QVERIFY(run(control<QAction>(main, "mnuEncode")));
         QVERIFY(!QFile::exists(good) && isMp3(music->filePath("Mp3/good (2).mp3")));
         QCOMPARE(readBytes(music->filePath("bad.wav")), badBytes);
         // No noise from a text file.
         QVERIFY(QFile::exists(linked) && !QFile::exists(music->filePath("Mp3/text.mp3")));
-        QVERIFY(console->isVisible() && console->cmdFermer->isEnabled());
+        QVERIFY(console->isVisible() && control<QPushButton>(console, "cmdFermer")->isEnabled());
         QVERIFY(main->isBusy() && desktop->messages.isEmpty());
         // One file at a time too, the failed row names lame's error line and opens its output.
-        const QModelIndex failed = console->lstFichiers->model()->index(0, 1);
+        const QModelIndex failed = control<QTreeView>(console, "lstFichiers")->model()->index(0, 1);
         QVERIFY(
             failed.data().toString().contains(QRegularExpression("^Failed \\(code \\d+\\): .+")));
-        const QRect row = console->lstFichiers->visualRect(failed);
-        QTest::mouseClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
-        QTest::mouseDClick(console->lstFichiers->viewport(), Qt::LeftButton, {}, row.center());
+        const QRect row = control<QTreeView>(console, "lstFichiers")->visualRect(failed);
+        QTest::mouseClick(control<QTreeView>(console, "lstFichiers")->viewport(), Qt::LeftButton,
+                          {}, row.center());
+        QTest::mouseDClick(control<QTreeView>(console, "lstFichiers")->viewport(), Qt::LeftButton,
+                           {}, row.center());
         auto* output = console->findChild<QPlainTextEdit*>("txtSortieFichier");
         QVERIFY(output &&
                 output->toPlainText().contains(failed.data().toString().section(": ", 1)));
         const QPointer<QWidget> outputWindow = output->window(); // it goes with the console
         // The files that were not converted are named; the repeated row is only noted.
-        const QString text = console->txtSortie->toPlainText();
+        const QString text = control<QPlainTextEdit>(console, "txtSortie")->toPlainText();
         QVERIFY(text.contains("Skipped (already listed above): " + good));
         QVERIFY(text.contains("Skipped (not a readable WAV, AIFF or MP3 file): " +
                               music->filePath("text.wav")));
@@ -349,7 +360,7 @@ private Q_SLOTS:
                  QString("Files not converted:\n  %1\n  %2\n  %3\n")
                      .arg(music->filePath("bad.wav"), music->filePath("text.wav"), linked));
 
-        console->cmdFermer->click();
+        control<QPushButton>(console, "cmdFermer")->click();
         QVERIFY(!outputWindow || !outputWindow->isVisible());
         QVERIFY(desktop->messages.size() == 1 &&
                 desktop->messages[0].icon == Desktop::Icon::Information);
@@ -399,14 +410,15 @@ private Q_SLOTS:
         Store("Encodages simultanés", "2");
         for (const char* name : {"long1.wav", "long2.wav"})
             main->AddFile(wav(name, 120.0));
-        main->mnuEncode->trigger();
-        const QAbstractItemModel* rows = console->lstFichiers->model();
+        control<QAction>(main, "mnuEncode")->trigger();
+        const QAbstractItemModel* rows = control<QTreeView>(console, "lstFichiers")->model();
         const QRegularExpression running("^Running \\([1-9][0-9]?%\\)$");
         QTRY_VERIFY_WITH_TIMEOUT(running.match(rows->index(0, 1).data().toString()).hasMatch() &&
                                      running.match(rows->index(1, 1).data().toString()).hasMatch(),
                                  60000);
-        QCOMPARE(console->lblFichier->text(), "2 files at once");
-        QVERIFY(!console->prgFichier->isVisibleTo(console)); // the rows show each file
+        QCOMPARE(control<QLabel>(console, "lblFichier")->text(), "2 files at once");
+        QVERIFY(!control<QProgressBar>(console, "prgFichier")
+                     ->isVisibleTo(console)); // the rows show each file
         // Closing then: "No", the run goes on and the window stays.
         QVERIFY(!main->close());
         QCOMPARE(desktop->questions,
@@ -442,12 +454,14 @@ private Q_SLOTS:
         QCOMPARE(QDir(music->filePath("Mp3")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"long.mp3"}); // nothing half-written left
         QVERIFY(QFile::exists(music->filePath("long.wav")));
-        rows = console->lstFichiers->model();
+        rows = control<QTreeView>(console, "lstFichiers")->model();
         QCOMPARE(rows->index(0, 1).data().toString() + '|' + rows->index(1, 1).data().toString(),
                  "Stopped|Not started");
-        QVERIFY(console->txtSortie->toPlainText().endsWith(
-            QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
-                .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
+        QVERIFY(
+            control<QPlainTextEdit>(console, "txtSortie")
+                ->toPlainText()
+                .endsWith(QString("The conversion was stopped.\nFiles not converted:\n  %1\n  %2\n")
+                              .arg(music->filePath("long.wav"), music->filePath("next.wav"))));
         console->close();
         QVERIFY(main->isEnabled() && desktop->messages.size() == 1);
 
@@ -465,7 +479,7 @@ private Q_SLOTS:
         QCOMPARE(hidden().size(), 1);
         start(env.programFolder());
         main->AddFile(music->filePath("long.wav"));
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QVERIFY(hidden().isEmpty() && isMp3(music->filePath("Mp3/long.mp3")));
     }
 
@@ -508,15 +522,15 @@ private Q_SLOTS:
         });
         main->AddFile(tagged);
         main->AddFile(info);
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QCOMPARE(tags(out.filePath("A/tagged.mp3")),
                  "Ωmega – Été|Björk Guðmundsdóttir|Début|1993|3/11|Trip-Hop|« un »");
         QCOMPARE(tags(out.filePath("B/C/info.mp3")), "Info Title|Info Artist|||||");
 
         // Sources of one folder make no sub-folder.
-        main->mnuEffacer->trigger();
+        control<QAction>(main, "mnuEffacer")->trigger();
         main->AddFile(tagged);
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QCOMPARE(tags(out.filePath("tagged.mp3")).section('|', 0, 1),
                  "Ωmega – Été|Björk Guðmundsdóttir");
 
@@ -524,7 +538,7 @@ private Q_SLOTS:
         Store("Commande LAME", "-b 128 --tt \"Typed Title\"");
         start(env.programFolder());
         main->AddFile(tagged);
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QCOMPARE(tags(music->filePath("A/Mp3/tagged.mp3")).section('|', 0, 1),
                  "Typed Title|Björk Guðmundsdóttir");
 
@@ -533,7 +547,7 @@ private Q_SLOTS:
         Store("Commande LAME", "-b 128");
         start(env.programFolder());
         main->AddFile(info);
-        QVERIFY(run(main->mnuEncode) && !main->isBusy());
+        QVERIFY(run(control<QAction>(main, "mnuEncode")) && !main->isBusy());
         QCOMPARE(tags(music->filePath("B/C/Mp3/info.mp3")), "||||||");
     }
 };

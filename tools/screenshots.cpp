@@ -10,6 +10,7 @@
 #include "lame/frmOptionLame.h"
 #include "settings/Desktop.h"
 #include "settings/Wav.h"
+#include "tests/Control.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -139,9 +140,10 @@ int main(int argc, char* argv[])
     main->show();
     main->DropPaths(paths);
     for (int column = 0; column < FileEntry::ColumnCount; ++column)
-        main->lstMain->resizeColumnToContents(column);
-    main->lstMain->setFocus();
-    main->lstMain->setCurrentIndex(main->lstMain->model()->index(1, 0));
+        control<QTreeView>(main, "lstMain")->resizeColumnToContents(column);
+    control<QTreeView>(main, "lstMain")->setFocus();
+    control<QTreeView>(main, "lstMain")
+        ->setCurrentIndex(control<QTreeView>(main, "lstMain")->model()->index(1, 0));
 
     // The options of a shipped preset, opened as a user opens one.
     frmOptionLame* options = program.optionLameWindow();
@@ -158,7 +160,8 @@ int main(int argc, char* argv[])
     bool caught = false;
     QTimer watch;
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
-        if (!caught && console->prgTotal->value() == 1 && console->prgFichier->value() >= 45) {
+        if (!caught && control<QProgressBar>(console, "prgTotal")->value() == 1 &&
+            control<QProgressBar>(console, "prgFichier")->value() >= 45) {
             caught = true;
             ok = save(console, output + QStringLiteral("/console.png")) && ok;
         }
