@@ -372,8 +372,9 @@ private Q_SLOTS:
 
     void commandLineForScripts()
     {
-        // No display at all, no person to answer: --help and --version work, and --encode ends
-        // by itself, naming each failure and what it was, with exit code 1.
+        // No display at all, no person to answer: --help (in the chosen language) and --version
+        // work, and --encode ends by itself, naming each failure and what it was, with exit
+        // code 1.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(name);
@@ -381,14 +382,20 @@ private Q_SLOTS:
         const auto quenzal = [&](const QStringList& arguments, QByteArray* err = nullptr) {
             QProcess process;
             process.setProcessEnvironment(environment);
+            process.setProcessChannelMode(QProcess::MergedChannels);
             process.start(QStringLiteral(QUENZAL_BUILD_DIR) + "/quenzal", arguments);
             if (!process.waitForFinished(120000))
                 return -1;
             if (err)
-                *err = process.readAllStandardError();
+                *err = process.readAll();
             return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -2;
         };
-        QCOMPARE(quenzal({"--help"}), 0);
+        QByteArray help, english;
+        QCOMPARE(quenzal({"--help"}, &help), 0);
+        QVERIFY(touch(music->filePath("config/Orvanel/Quenzal.conf"),
+                      "[General]\nLangue=English.lng\n"));
+        QCOMPARE(quenzal({"--help"}, &english), 0);
+        QVERIFY(help.contains("Quenzal, une interface") && english.contains("Quenzal, a front"));
         QCOMPARE(quenzal({"--version"}), 0);
         QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
         QByteArray err;
