@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings/Wav.h"
+
 #include <QByteArray>
 #include <QDataStream>
 #include <QDir>
@@ -94,20 +96,10 @@ inline bool touch(const QString& path, const QByteArray& content = "RIFF")
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// A 16-bit 44100 Hz WAV header with `channels` channels, then the samples.
+// A 16-bit 44100 Hz WAV with `channels` channels, then the samples.
 inline QByteArray Wav(quint16 channels, const QByteArray& samples)
 {
-    QByteArray data;
-    QDataStream out(&data, QIODevice::WriteOnly);
-    out.setByteOrder(QDataStream::LittleEndian);
-    out.writeRawData("RIFF", 4);
-    out << quint32(36 + samples.size());
-    out.writeRawData("WAVEfmt ", 8);
-    out << quint32(16) << quint16(1) << channels << quint32(44100) << quint32(44100 * 2 * channels)
-        << quint16(2 * channels) << quint16(16);
-    out.writeRawData("data", 4);
-    out << quint32(samples.size());
-    return data + samples;
+    return WavFile(channels, samples);
 }
 
 // A stereo WAV of a 440 Hz / 660 Hz tone, as real music files are made.

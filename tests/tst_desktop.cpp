@@ -108,11 +108,6 @@ private Q_SLOTS:
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         SleepInhibitor inhibitor;
-        // Without logind nothing happens, silently.
-        inhibitor.hold("converting");
-        QVERIFY(!inhibitor.isHeld());
-        inhibitor.release();
-
         StandInLogin login;
         QVERIFY(
             bus.registerObject("/org/freedesktop/login1", &login, QDBusConnection::ExportAllSlots));
@@ -143,20 +138,9 @@ private Q_SLOTS:
         bus.unregisterObject("/org/freedesktop/login1");
     }
 
-    void progressAndNotification()
+    void notificationClicks()
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
-        LauncherListener listener;
-        QVERIFY(bus.connect(QString(), QString(), "com.canonical.Unity.LauncherEntry", "Update",
-                            &listener, SLOT(Update(QString, QVariantMap))));
-        LauncherProgress progress;
-        progress.show(0.25);
-        progress.show(7); // never beyond the whole
-        progress.hide();
-        const QString app = "application://org.orvanel.Quenzal.desktop|";
-        QTRY_COMPARE(listener.updates,
-                     (QStringList{app + "0.25|true", app + "1|true", app + "|false"}));
-
         StandInNotifications service;
         QVERIFY(bus.registerObject("/org/freedesktop/Notifications", &service,
                                    QDBusConnection::ExportAllSlots));
