@@ -44,18 +44,6 @@ int freePort()
     return port;
 }
 
-bool answers(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(quint16(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Whether a lame whose command line names `folder` still runs, here or "on a machine".
 bool lameRunsIn(const QString& folder)
 {
@@ -142,7 +130,9 @@ void tst_machines::initTestCase()
     m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
     if (!m_sshd.waitForStarted())
         QSKIP("sshd could not start: no run over machines tested");
-    QTRY_VERIFY_WITH_TIMEOUT(answers(m_port) || m_sshd.state() == QProcess::NotRunning, 10000);
+    // sshd writes its pid file once it listens.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFile::exists(m_dir.filePath("sshd.pid")) || m_sshd.state() == QProcess::NotRunning, 10000);
     if (m_sshd.state() == QProcess::NotRunning)
         QSKIP(qPrintable("sshd ended at once, no run over machines tested: " +
                          QString::fromLocal8Bit(m_sshd.readAll())));
