@@ -165,9 +165,7 @@ Outcome tst_machines::run(ConversionRun& run)
             [&outcome](int number, bool ok) { outcome.ok[number] = ok; });
     QSignalSpy finished(&run, &ConversionRun::finished);
     run.start();
-    if (finished.isEmpty())
-        finished.wait(240000);
-    if (!finished.isEmpty())
+    if (!finished.isEmpty() || finished.wait(240000))
         outcome.result = finished.first().first().value<RunResult>();
     return outcome;
 }
