@@ -62,10 +62,9 @@ private Q_SLOTS:
         const QString wav = dir.filePath("live.set.wav");
         QVERIFY(touch(wav, QByteArray(1234, 'x')));
         QFile file(wav);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
+        QVERIFY(file.open(QIODevice::ReadWrite) &&
+                file.setFileTime(QDateTime(QDate(2024, 3, 1), QTime(0, 0)),
                                  QFileDevice::FileModificationTime));
-        file.close();
         const auto entry = MakeFileEntry(wav);
         QVERIFY(entry && !entry->type.isEmpty());
         // A file modified at midnight shows its date alone.
@@ -84,13 +83,12 @@ private Q_SLOTS:
                      MakeFileEntry(dir.filePath("x.aiff/notes"))->name + '|' +
                      MakeFileEntry(dir.filePath("a.WAV"))->name,
                  ".hidden.mp3|notes|a.WAV");
-        for (const char* name : {"missing.wav", "folder.wav"})
-            QVERIFY(!MakeFileEntry(dir.filePath(name)));
+        QVERIFY(!MakeFileEntry(dir.filePath("missing.wav")) &&
+                !MakeFileEntry(dir.filePath("folder.wav")));
 
         // 2 GiB and more keep their true size (a sparse file takes no disk space).
         QFile big(dir.filePath("big.wav"));
         QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(qint64(5) << 30));
-        big.close();
         QCOMPARE(MakeFileEntry(big.fileName())->text(FileEntry::SizeColumn), QString("5368709120"));
     }
 
@@ -167,10 +165,8 @@ private Q_SLOTS:
 
         // A path that is no folder, or does not exist, finds nothing.
         QList<FileEntry> none;
-        path = m + "a.wav";
-        FindFilesAPI(path, "*.wav", none);
-        path = dir.filePath("missing");
-        FindFilesAPI(path, "*.wav", none);
+        for (QString nowhere : {m + "a.wav", dir.filePath("missing")})
+            FindFilesAPI(nowhere, "*.wav", none);
         QVERIFY(none.isEmpty());
 
         ::unlink(latin1Name.constData()); // Qt cannot remove what it cannot name
@@ -181,15 +177,15 @@ private Q_SLOTS:
         // The tree kept under an output folder: the deepest folder holding every source, by
         // whole components; sources of one folder make no sub-folder.
         const QStringList library{"/music/A/x.wav", "/music/B/C/y.wav", "/music/B/z.wav"};
-        const QString common = DeepestCommonFolder(library);
-        QCOMPARE(common, "/music/");
-        QCOMPARE((QStringList{TreeOutputFolder("/out/", common, library[0]),
-                              TreeOutputFolder("/out/", common, library[1]),
-                              DeepestCommonFolder({"/music/ab/x.wav", "/music/a/y.wav"}),
-                              DeepestCommonFolder({"/x.wav", "/music/y.wav"}),
-                              TreeOutputFolder("/out/", "/music/A/", "/music/A/x.wav"),
-                              DeepestCommonFolder({"/music/A/x.wav"})}),
-                 (QStringList{"/out/A/", "/out/B/C/", "/music/", "/", "/out/", "/music/A/"}));
+        QCOMPARE(
+            (QStringList{DeepestCommonFolder(library),
+                         TreeOutputFolder("/out/", "/music/", library[0]),
+                         TreeOutputFolder("/out/", "/music/", library[1]),
+                         DeepestCommonFolder({"/music/ab/x.wav", "/music/a/y.wav"}),
+                         DeepestCommonFolder({"/x.wav", "/music/y.wav"}),
+                         TreeOutputFolder("/out/", "/music/A/", "/music/A/x.wav"),
+                         DeepestCommonFolder({"/music/A/x.wav"})}),
+            (QStringList{"/music/", "/out/A/", "/out/B/C/", "/music/", "/", "/out/", "/music/A/"}));
 
         // A backslash is part of a Linux file name, never a separator.
         const QString live = "/music/live.set.wav";
@@ -279,10 +275,9 @@ private Q_SLOTS:
         QVERIFY(QFile::setPermissions(locked, QFile::ReadOwner | QFile::ExeOwner));
         bool refused = !writeFileWhole("", "x") && !WriteTextFile("x", locked + "/n", false);
         for (const QString& path : {dir.filePath("missing/Quenzal.sh"), dir.path(), QString(), file,
-                                    locked + "/Quenzal.sh"}) {
+                                    locked + "/Quenzal.sh"})
             for (const bool append : {false, true})
                 refused = refused && !WriteTextFile("new", path, append);
-        }
         QVERIFY(
             QFile::setPermissions(locked, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         QVERIFY(refused);

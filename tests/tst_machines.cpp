@@ -44,18 +44,6 @@ int freePort()
     return port;
 }
 
-bool answers(int port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(quint16(port));
-    const bool ok = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return ok;
-}
-
 // Whether a lame whose command line names `folder` still runs, here or "on a machine".
 bool lameRunsIn(const QString& folder)
 {
@@ -91,14 +79,13 @@ private Q_SLOTS:
 
 private:
     QString login(const QString& extra = QString()) const;
-    QString closedLogin() const;
     ConversionRequest request(const QString& outputFolder, const QStringList& sources) const;
     Outcome run(ConversionRun& run);
 
     QTemporaryDir m_dir;
     QProcess m_sshd;
     int m_port = 0;
-    int m_closedPort = 0;
+    QString m_closed; // a login to a port nobody listens on
     Language m_language;
 };
 
@@ -109,12 +96,6 @@ QString tst_machines::login(const QString& extra) const
                           "-p %3 127.0.0.1")
         .arg(m_dir.path(), extra)
         .arg(m_port);
-}
-
-QString tst_machines::closedLogin() const
-{
-    return QStringLiteral("ssh -o BatchMode=yes -o ConnectTimeout=5 -p %1 127.0.0.1")
-        .arg(m_closedPort);
 }
 
 void tst_machines::initTestCase()
@@ -128,16 +109,16 @@ void tst_machines::initTestCase()
     QVERIFY(m_dir.isValid());
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));
     QVERIFY(QFile::link(QStringLiteral(QUENZAL_LAME), m_dir.filePath("program/lame")));
-    for (const char* key : {"hostkey", "userkey"}) {
+    for (const char* key : {"hostkey", "userkey"})
         QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
                                    {"-q", "-t", "ed25519", "-N", "", "-f", m_dir.filePath(key)}),
                  0);
-    }
     QVERIFY(QFile::copy(m_dir.filePath("userkey.pub"), m_dir.filePath("authorized_keys")));
     if (::getuid() == 0)
         QDir().mkpath(QStringLiteral("/run/sshd")); // sshd's privilege separation wants it
     m_port = freePort();
-    m_closedPort = freePort();
+    m_closed =
+        QStringLiteral("ssh -o BatchMode=yes -o ConnectTimeout=5 -p %1 127.0.0.1").arg(freePort());
     const QByteArray config = "ListenAddress 127.0.0.1\nPort " + QByteArray::number(m_port) +
                               "\nHostKey " + m_dir.filePath("hostkey").toUtf8() +
                               "\nAuthorizedKeysFile " + m_dir.filePath("authorized_keys").toUtf8() +
@@ -149,7 +130,9 @@ void tst_machines::initTestCase()
     m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
     if (!m_sshd.waitForStarted())
         QSKIP("sshd could not start: no run over machines tested");
-    QTRY_VERIFY_WITH_TIMEOUT(answers(m_port) || m_sshd.state() == QProcess::NotRunning, 10000);
+    // sshd writes its pid file once it listens.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        QFile::exists(m_dir.filePath("sshd.pid")) || m_sshd.state() == QProcess::NotRunning, 10000);
     if (m_sshd.state() == QProcess::NotRunning)
         QSKIP(qPrintable("sshd ended at once, no run over machines tested: " +
                          QString::fromLocal8Bit(m_sshd.readAll())));
@@ -164,6 +147,7 @@ void tst_machines::cleanupTestCase()
 ConversionRequest tst_machines::request(const QString& outputFolder,
                                         const QStringList& sources) const
 {
+    QDir().mkpath(outputFolder);
     ConversionRequest request;
     request.sources = sources;
     request.optionsText = QStringLiteral("-b 128");
@@ -181,9 +165,7 @@ Outcome tst_machines::run(ConversionRun& run)
             [&outcome](int number, bool ok) { outcome.ok[number] = ok; });
     QSignalSpy finished(&run, &ConversionRun::finished);
     run.start();
-    if (finished.isEmpty())
-        finished.wait(240000);
-    if (!finished.isEmpty())
+    if (!finished.isEmpty() || finished.wait(240000))
         outcome.result = finished.first().first().value<RunResult>();
     return outcome;
 }
@@ -194,25 +176,20 @@ void tst_machines::checkAndWindow()
 {
     MachineCheck check;
     QSignalSpy checked(&check, &MachineCheck::finished);
-    check.start({login(), closedLogin()}, m_dir.filePath("program/lame"));
+    check.start({login(), m_closed}, m_dir.filePath("program/lame"));
     QVERIFY(checked.wait(60000));
-    QVERIFY(!check.localVersion().isEmpty());
-    const MachineState& good = check.states().at(0);
-    QVERIFY(good.answered);
-    QVERIFY(good.cores > 0);
-    QCOMPARE(good.lame, check.localVersion());
-    QVERIFY(MachineUsable(good, check.localVersion(), true));
-    const MachineState& closed = check.states().at(1);
-    QVERIFY(!closed.answered);
-    QVERIFY2(closed.error.contains("refused"), qPrintable(closed.error));
-    QVERIFY(!MachineUsable(closed, check.localVersion(), false));
+    const QString local = check.localVersion();
+    const MachineState &good = check.states().at(0), &closed = check.states().at(1);
     // Another lame, or none, would make other outputs: such a machine is named and left out.
-    MachineState other = good;
+    MachineState other = good, none = good;
     other.lame = QStringLiteral("3.99.5");
-    QVERIFY(!MachineUsable(other, check.localVersion(), false));
-    QVERIFY(DescribeMachine(m_language, other, check.localVersion(), false).contains("3.99.5"));
-    other.lame.clear();
-    QVERIFY(!MachineUsable(other, check.localVersion(), false));
+    none.lame.clear();
+    QCOMPARE((QList<bool>{!local.isEmpty(), good.answered, good.cores > 0, good.lame == local,
+                          MachineUsable(good, local, true), closed.answered,
+                          closed.error.contains("refused"), MachineUsable(closed, local, false),
+                          MachineUsable(other, local, false), MachineUsable(none, local, false),
+                          DescribeMachine(m_language, other, local, false).contains("3.99.5")}),
+             (QList<bool>{true, true, true, true, true, false, true, false, false, false, true}));
     QCOMPARE(MachineName(QStringLiteral(" 4 / user@host")), QStringLiteral("user@host"));
 
     // The general options window opens the machines' window without waiting for it.
@@ -223,18 +200,17 @@ void tst_machines::checkAndWindow()
 
     frmMachines window(nullptr, m_language);
     window.findChild<QPlainTextEdit*>("txtMachines")
-        ->setPlainText(login() + "\n\n# off for now\n" + closedLogin());
+        ->setPlainText(login() + "\n\n# off for now\n" + m_closed);
     QSignalSpy tested(&window, &frmMachines::tested);
     window.findChild<QPushButton*>("cmdTester")->click();
     QVERIFY(!window.findChild<QPushButton*>("cmdTester")->isEnabled()); // asked, not waited for
     QVERIFY(tested.wait(60000));
     const QStringList said =
         window.findChild<QPlainTextEdit*>("txtResultat")->toPlainText().split('\n');
-    QCOMPARE(said.size(), 2);
-    QVERIFY(said.at(0).contains(check.localVersion()));
-    QVERIFY(said.at(1).contains("refused"));
+    QVERIFY2(said.size() == 2 && said[0].contains(local) && said[1].contains("refused"),
+             qPrintable(said.join('\n')));
     window.findChild<QPushButton*>("cmdOK")->click();
-    QCOMPARE(StoredSettings::machines(), QStringList({login(), closedLogin()}));
+    QCOMPARE(StoredSettings::machines(), QStringList({login(), m_closed}));
     QVERIFY(!StoredSettings::transferFiles());
 }
 
@@ -253,22 +229,19 @@ void tst_machines::runsInBothModes()
         QVERIFY(name == "refused.wav" ? WriteRefusedWav(paths.last())
                                       : WriteSineWav(paths.last(), 1.5 + paths.size() * 0.1));
     }
-    QDir().mkpath(m_dir.filePath("local"));
     ConversionRun local(PlanConversion(request(m_dir.filePath("local"), paths)), 1);
     QCOMPARE(run(local).result.failedLines, QList<int>({5}));
 
     for (const bool transfer : {false, true}) {
         const QString out = m_dir.filePath(transfer ? "transfer" : "shared");
-        QDir().mkpath(out);
         ConversionRequest machines = request(out, paths);
-        machines.machines = {login(), login("-o ServerAliveInterval=30 "), closedLogin(), ":"};
+        machines.machines = {login(), login("-o ServerAliveInterval=30 "), m_closed, ":"};
         machines.transferFiles = transfer;
         MachineRun remote(PlanConversion(machines), machines, m_language);
         const Outcome outcome = run(remote);
         QVERIFY2(outcome.result.started, qPrintable(QString::fromUtf8(outcome.output[0])));
-        QCOMPARE(outcome.result.failedLines, QList<int>({5}));
-        QVERIFY(outcome.result.unfinishedLines.isEmpty());
-        QVERIFY(!outcome.ok.value(6, true));
+        QVERIFY(outcome.result.failedLines == QList<int>({5}) &&
+                outcome.result.unfinishedLines.isEmpty() && !outcome.ok.value(6, true));
         QVERIFY2(outcome.output[6].contains("Unsupported"), outcome.output[6].constData());
         for (int i = 0; i < 5; ++i) {
             const QString name = SplitPath(names.at(i), BaseName) + ".mp3";
@@ -278,20 +251,19 @@ void tst_machines::runsInBothModes()
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
         // Both logins converted files; the closed port was named and given none.
         const QByteArray log = readBytes(remote.jobLogPath());
-        QVERIFY(log.contains("ServerAliveInterval=30 -p"));
-        QVERIFY(log.contains("LogLevel=ERROR -p"));
-        QVERIFY(!log.contains("ConnectTimeout"));
-        QVERIFY(outcome.output[0].contains("refused"));
+        QCOMPARE((QList<bool>{log.contains("ServerAliveInterval=30 -p"),
+                              log.contains("LogLevel=ERROR -p"), log.contains("ConnectTimeout"),
+                              outcome.output[0].contains("refused")}),
+                 (QList<bool>{true, true, false, true}));
     }
 
     // No machine that can convert: the run says so and converts nothing.
     ConversionRequest none = request(m_dir.filePath("none"), paths);
-    none.machines = {closedLogin()};
+    none.machines = {m_closed};
     MachineRun nowhere(PlanConversion(none), none, m_language);
     const Outcome outcome = run(nowhere);
-    QCOMPARE(outcome.result.unfinishedLines.size(), paths.size());
-    QVERIFY(!outcome.result.succeeded());
     QVERIFY(
+        outcome.result.unfinishedLines.size() == paths.size() && !outcome.result.succeeded() &&
         outcome.output[0].contains(MessageText(m_language, "Machines", "msgNoMachine").toUtf8()));
 }
 
@@ -299,7 +271,6 @@ void tst_machines::runsInBothModes()
 void tst_machines::stopEndsRemoteLame()
 {
     const QString out = m_dir.filePath("stopped");
-    QDir().mkpath(out);
     QStringList paths;
     for (const char* name : {"long1.wav", "long2.wav", "long3.wav"}) {
         paths << m_dir.filePath(QStringLiteral("long/") + name);
@@ -319,8 +290,7 @@ void tst_machines::stopEndsRemoteLame()
     remote.stop();
     QVERIFY(finished.wait(30000));
     const RunResult result = finished.first().first().value<RunResult>();
-    QVERIFY(result.stopped);
-    QVERIFY(!result.succeeded());
+    QVERIFY(result.stopped && !result.succeeded());
     QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(out), 15000);
     QTRY_COMPARE_WITH_TIMEOUT(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList(),
                               15000);

@@ -127,18 +127,17 @@ void TestMp3::byteBuiltHeaders()
         {0, 3, 1, 0, 32, 11025},   {0, 2, 1, 1, 8, 12000},    {0, 1, 14, 2, 160, 8000},
         {3, 0, 9, 0, 0, 44100},    {3, 1, 0, 0, 0, 44100},    {2, 1, 15, 0, 0, 22050},
         {0, 1, 9, 3, 80, 99999},   {1, 1, 9, 0, 128, 0}};
-    for (const auto& [v, l, b, r, kbps, hz] : tables) {
-        QCOMPARE(read(mp3, file(frameHeader(v, l, b, r, 0), 200'000)), kbps && hz && hz != 99999);
-        QCOMPARE(QList<int>({mp3.Bitrate(), mp3.Frequency()}), QList<int>({kbps * 1000, hz}));
-        QCOMPARE(mp3.LayerText().isEmpty(), !kbps || hz == 99999);
-    }
+    for (const auto& [v, l, b, r, kbps, hz] : tables)
+        QCOMPARE(QList<int>({read(mp3, file(frameHeader(v, l, b, r, 0), 200'000)), mp3.Bitrate(),
+                             mp3.Frequency(), mp3.LayerText().isEmpty()}),
+                 QList<int>({kbps && hz && hz != 99999, kbps * 1000, hz, !kbps || hz == 99999}));
     // The texts the worked example leaves out, emphasis in the last byte's low bits.
     for (const auto& [hex, texts] : {std::pair("ffe59005", "MPEG-2.5/Layer II/Stereo/50/15 ms"),
                                      {"fff79086", "MPEG-2.0/Layer I/Dual Channel/reserved"},
-                                     {"fffb90c7", "MPEG-1.0/Layer III/Single Channel/CIT J.17"}}) {
-        QVERIFY(read(mp3, file(QByteArray::fromHex(hex), 200'000)));
-        QCOMPARE(fields(mp3).section(", ", -1), texts);
-    }
+                                     {"fffb90c7", "MPEG-1.0/Layer III/Single Channel/CIT J.17"}})
+        QCOMPARE(read(mp3, file(QByteArray::fromHex(hex), 200'000)) ? fields(mp3).section(", ", -1)
+                                                                    : "unread",
+                 texts);
 
     // Halving by mode and version (more in lameFiles); only Layer I counts its padding.
     const std::pair<QByteArray, int> sizes[] = {
@@ -146,10 +145,8 @@ void TestMp3::byteBuiltHeaders()
         {frameHeader(0, 1, 4, 0, 1), 104}, {frameHeader(0, 1, 4, 0, 0), 417},
         {frameHeader(3, 3, 9, 0, 0), 313}, {frameHeader(3, 3, 9, 0, 0, true), 317},
         {frameHeader(2, 3, 9, 0, 1), 156}, {frameHeader(3, 2, 9, 1, 0, true), 480}};
-    for (const auto& [header, frameSize] : sizes) {
-        QVERIFY(read(mp3, file(header, 1'000'000)));
-        QCOMPARE(mp3.FrameSize(), frameSize);
-    }
+    for (const auto& [header, frameSize] : sizes)
+        QCOMPARE(read(mp3, file(header, 1'000'000)) ? mp3.FrameSize() : -1, frameSize);
     // {header, size, frames, seconds}: without an encoder's frame the audio bytes at the
     // header's rate give the time, frames of 1152 samples (576 in MPEG-2.5 Layer III), halves
     // to even; a file under 4096 bytes is still searched, one under half a second decoded but
@@ -159,11 +156,10 @@ void TestMp3::byteBuiltHeaders()
     const std::tuple<QByteArray, int, int, int> durations[] = {
         {at32k, 1608192, 2792, 101}, {at48k, 38400, 100, 2}, {at48k, 38592, 100, 2},
         {at48k, 38976, 102, 2},      {at8k, 3000, 42, 3},    {at44k, 1000, 2, 0}};
-    for (const auto& [header, size, frames, seconds] : durations) {
-        QCOMPARE(read(mp3, file(header, size)), seconds > 0);
-        QCOMPARE(QList<int>({mp3.frames(), mp3.seconds()}), QList<int>({frames, seconds}));
-        QVERIFY(!mp3.Vbr() && mp3.AverageBitrate() == mp3.Bitrate());
-    }
+    for (const auto& [header, size, frames, seconds] : durations)
+        QCOMPARE(QList<int>({read(mp3, file(header, size)), mp3.frames(), mp3.seconds(), mp3.Vbr(),
+                             mp3.AverageBitrate() - mp3.Bitrate()}),
+                 QList<int>({seconds > 0, frames, seconds, 0, 0}));
     // An APE tag (with its header) and an ID3v1 tag at the end are no audio either.
     const QByteArray apeFooter =
         "APETAGEX" + QByteArray::fromHex("d0070000300000000100000000000080") + QByteArray(8, '\0');
@@ -187,10 +183,9 @@ void TestMp3::byteBuiltHeaders()
         {QByteArray::fromHex("affe3bff") + at44k + mpeg2, 0, 2},
         {mpeg2, 4092, 2},
         {mpeg2, 4095, 0}};
-    for (const auto& [bytes, offset, version] : searches) {
-        QCOMPARE(read(mp3, file(bytes, 10'000, offset)), version != 0);
-        QCOMPARE(mp3.Version(), version);
-    }
+    for (const auto& [bytes, offset, version] : searches)
+        QCOMPARE(QList<int>({read(mp3, file(bytes, 10'000, offset)), mp3.Version()}),
+                 QList<int>({version != 0, version}));
 }
 
 void TestMp3::id3v2Tags()
@@ -226,10 +221,8 @@ void TestMp3::id3v2Tags()
         QCOMPARE(mp3.LayerText(), found ? "Layer III" : "");
     }
     // A file that is all tag, or ends inside its footer.
-    for (const QByteArray& bytes : {id3v2(96, 0, {}), id3v2(96, 0x10, {})}) {
-        QVERIFY(!read(mp3, file(bytes, 106)));
-        QVERIFY(mp3.FileSize() == 106 && mp3.Bitrate() == 0);
-    }
+    for (const QByteArray& bytes : {id3v2(96, 0, {}), id3v2(96, 0x10, {})})
+        QVERIFY(!read(mp3, file(bytes, 106)) && mp3.FileSize() == 106 && mp3.Bitrate() == 0);
 }
 
 void TestMp3::badInput()
@@ -242,17 +235,15 @@ void TestMp3::badInput()
                                              {QByteArray::fromHex("affe3b90"), 3000}};
     for (const int size : {0, 1, 127, 128, 129, 5000})
         bad << std::pair(QByteArray(), size) << std::pair(QByteArray(size, '\xFF'), size);
-    for (const auto& [bytes, size] : bad) {
-        QVERIFY(!read(mp3, file(bytes, size, size - bytes.size())));
-        QVERIFY(mp3.FileSize() == size && mp3.Bitrate() == 0 && mp3.FrameSize() == 0);
-    }
+    for (const auto& [bytes, size] : bad)
+        QVERIFY(!read(mp3, file(bytes, size, size - bytes.size())) && mp3.FileSize() == size &&
+                mp3.Bitrate() == 0 && mp3.FrameSize() == 0);
     // Paths that cannot be read leave every field reset, hold no tag and take none; a pipe must
     // not block, and nothing is created.
     const QString fifo = m_dir.filePath(QStringLiteral("pipe.mp3"));
     QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
     for (const QString& path : {QString(), m_dir.path(), m_dir.filePath("missing.mp3"), fifo}) {
-        QVERIFY(read(mp3, file(frameHeader(3, 1, 9, 0, 1), 100'000)));
-        QVERIFY(!read(mp3, path));
+        QVERIFY(read(mp3, file(frameHeader(3, 1, 9, 0, 1), 100'000)) && !read(mp3, path));
         QCOMPARE(fields(mp3), fields(clsMP3()));
         QVERIFY(!ReadId3v1(path) && WriteId3v1(path, {}) == ReadOnly);
     }
@@ -361,12 +352,8 @@ void TestMp3::tagRefusedWrites()
     for (const auto& [before, limit] :
          {std::pair(m_mp3, m_mp3.size() + 50), std::pair(tagged, tagged.size() - 64)}) {
         QVERIFY(writeBytes(m_file, before));
-        TagWriteResult result;
-        {
-            const FileSizeLimit full{rlim_t(limit)};
-            result = WriteId3v1(m_file, {});
-        }
-        QVERIFY(result == Failed && readBytes(m_file) == before);
+        const FileSizeLimit full{rlim_t(limit)}; // till the next write
+        QVERIFY(WriteId3v1(m_file, {}) == Failed && readBytes(m_file) == before);
     }
 }
 

@@ -203,10 +203,8 @@ void TestSettings::profileBadFiles()
     const QString fifo = path("fifo.lng"), zero = path("zero.lng");
     QVERIFY(::mkfifo(QFile::encodeName(fifo).constData(), 0600) == 0 &&
             QFile::link("/dev/zero", zero));
-    for (const QString& odd : {fifo, zero}) {
-        QCOMPARE(get(odd, "Main", "stb1"), QString());
-        QVERIFY(!set(odd, "Main", "stb1", "x"));
-    }
+    for (const QString& odd : {fifo, zero})
+        QVERIFY(get(odd, "Main", "stb1").isEmpty() && !set(odd, "Main", "stb1", "x"));
     QVERIFY(QFileInfo(fifo).isFile() == false && QFileInfo(zero).isSymLink());
 }
 
