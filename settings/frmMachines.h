@@ -29,6 +29,12 @@ public:
     void cmdTester_Click();
     void cmdOK_Click();
 
+Q_SIGNALS:
+    // The test is over and txtResultat tells how each machine answered.
+    void tested();
+
+private:
+    // Controls, reached by their object names.
     QLabel* lblMachines = nullptr;
     QPlainTextEdit* txtMachines = nullptr;
     QGroupBox* frmAcces = nullptr;
@@ -40,11 +46,6 @@ public:
     QPushButton* cmdOK = nullptr;
     QPushButton* cmdAnnuler = nullptr;
 
-Q_SIGNALS:
-    // The test is over and txtResultat tells how each machine answered.
-    void tested();
-
-private:
     QStringList logins() const;
     void onTested();
 
