@@ -119,8 +119,7 @@ class TestRun : public QObject {
         return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
     }
 
-    // Quenzal on a program folder whose encoder writes part of its output, says so, and never
-    // ends (it ignores SIGTERM too, as a stuck encoder may); a run of these files is under way.
+    // A run under way with an encoder that writes part of its output and never ends, not on TERM.
     void startEndlessRun(const QTemporaryDir& folder, const QStringList& names)
     {
         start(StandInLame(folder.path(), "trap '' TERM\nfor last; do :; done\n"
@@ -168,15 +167,16 @@ private Q_SLOTS:
         QVERIFY(main->isEnabled() && item("mnuEncode")->isEnabled());
 
         // A default sub-folder that cannot be made (a file already has its name).
-        QVERIFY(!QFile::exists(music->filePath("Mp3"))); // a refused run leaves no folder
-        QVERIFY(touch(music->filePath("Mp3"), "not a folder"));
+        // A refused run leaves no folder.
+        QVERIFY(!QFile::exists(music->filePath("Mp3")) &&
+                touch(music->filePath("Mp3"), "no folder"));
         main->AddFile(wav("a.wav"));
         item("mnuEncode")->trigger();
         QVERIFY(desktop->messages.last().text.contains(music->filePath("Mp3/")) &&
                 main->isEnabled() && !console->isVisible());
 
-        // A program folder Quenzal may not write to (the owner-write bit off, which counts
-        // for root too): the script goes into the user's data folder, made when missing.
+        // A read-only program folder (owner-write bit off, which holds for root too): the script
+        // goes into the user's data folder, made when missing.
         QVERIFY(QFile::remove(music->filePath("Mp3")));
         QTemporaryDir locked;
         QFile::link(QStringLiteral(QUENZAL_LAME), locked.path() + "/lame");
@@ -229,8 +229,7 @@ private Q_SLOTS:
         QVERIFY(encoded() && desktop->messages.isEmpty() &&
                 isMp3(music->filePath("Mp3/later.mp3")));
 
-        // "Passer", chosen in the general options window: the outputs are left as they are
-        // (same file, same time) and the run ends well; "Garder les deux" adds "name (2).mp3".
+        // "Passer" leaves the outputs as they are; "Garder les deux" adds "name (2).mp3".
         const QString one = music->filePath("Mp3/one.mp3");
         const QString before = fileId(one);
         const QDateTime time = QFileInfo(one).lastModified();
@@ -261,8 +260,7 @@ private Q_SLOTS:
         clsMP3 mp3;
         mp3.setFileName(out.filePath("one.mp3"));
         QVERIFY(mp3.refresh());
-        // Escape discards the window; the next one shows the kept options again, so that its
-        // OK cannot store the design values over them.
+        // Escape discards the window; the next one shows the kept options, not the design ones.
         QTimer::singleShot(
             0, [] { QTest::keyClick(QApplication::activeModalWidget(), Qt::Key_Escape); });
         control<QToolButton>(main, "cmdBouton_4")->click();
@@ -318,16 +316,15 @@ private Q_SLOTS:
 
     void failuresAreNamedThenNotified()
     {
-        // Asked to, a run removes a source once its own MP3 is there; never a source whose
-        // output is the same file (here through a hard link), never one that failed.
+        // Sources go once their MP3 is there; never one that failed or is its own output.
         confirmOptions([](frmOptionLame* options) {
             options->findChild<QCheckBox*>("chkSupp")->setChecked(true);
         });
-        QVERIFY(WriteRefusedWav(music->filePath("bad.wav")));
-        QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed"));
+        QVERIFY(touch(music->filePath("text.wav"), "a text file, renamed") &&
+                WriteRefusedWav(music->filePath("bad.wav")));
         const QString good = wav("good.wav"), linked = wav("linked.mp3");
-        QVERIFY(QDir().mkpath(music->filePath("Mp3")));
-        QVERIFY(QFile::link(linked, music->filePath("Mp3/other.mp3"))); // a symbolic link too
+        QVERIFY(QDir().mkpath(music->filePath("Mp3")) && // a symbolic link too
+                QFile::link(linked, music->filePath("Mp3/other.mp3")));
         // An output name that is a link to another source of the run is taken.
         QVERIFY(QFile::link(music->filePath("bad.wav"), music->filePath("Mp3/good.mp3")));
         const QByteArray badBytes = readBytes(music->filePath("bad.wav"));
@@ -374,9 +371,7 @@ private Q_SLOTS:
 
     void commandLineForScripts()
     {
-        // No display at all, no person to answer: --help (in the chosen language) and --version
-        // work, and --encode ends by itself, naming each failure and what it was, with exit
-        // code 1.
+        // No display, nobody to answer: --help, --version and --encode end by themselves.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             environment.remove(name);
@@ -442,8 +437,7 @@ private Q_SLOTS:
         for (QWidget* window : QApplication::topLevelWidgets())
             QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
 
-        // Stopped from the console, one file at a time, in a re-run: the earlier output stays
-        // byte for byte.
+        // Stopped from the console in a re-run: the earlier output stays byte for byte.
         env.clearSettings();
         QVERIFY(QDir().mkpath(music->filePath("Mp3")) &&
                 touch(music->filePath("Mp3/long.mp3"), "earlier"));
@@ -468,8 +462,7 @@ private Q_SLOTS:
         console->close();
         QVERIFY(main->isEnabled() && desktop->messages.size() == 1);
 
-        // Quenzal gone in the middle of a run: nothing waits for the encoder, which is ended
-        // all the same.
+        // Quenzal gone in the middle of a run: the encoder is ended all the same.
         startEndlessRun(folder, {"long.wav"});
         program.reset();
         QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
@@ -514,8 +507,7 @@ private Q_SLOTS:
             return fields.join('|');
         };
 
-        // Into an output folder, the tree kept: every field carried over, text beyond
-        // Latin-1 whole.
+        // Into an output folder, the tree kept, every field carried over whole.
         QTemporaryDir out;
         Store("Garder l'arborescence", "1");
         confirmOptions([&out](frmOptionLame* options) {
