@@ -1,5 +1,4 @@
-// The main window, its file list and the folder search window, driven as a user would,
-// under the offscreen platform, with the desktop's dialogs replaced by FakeDesktop.
+// The main window, its file list and the folder search window, driven as a user would.
 #include "Control.h"
 #include "StartProgram.h"
 #include "TestEnvironment.h"
@@ -186,8 +185,7 @@ private Q_SLOTS:
     {
         // A first start runs with the switches of the options the window shows.
         QCOMPARE(program->keptOptions().switches, QString("-b 128 -m s -f -q 2 "));
-        // Links open through the desktop; the manual of the current language: French before
-        // any language is chosen.
+        // Links open through the desktop; the manual is French before a language is chosen.
         for (QAction* item : {control<QAction>(main, "mnuAccueil"),
                               control<QAction>(main, "mnuMail"), control<QAction>(main, "mnuDoc")})
             item->trigger();
@@ -209,10 +207,10 @@ private Q_SLOTS:
 
     void screenSaverSwitchTalksToTheSessionBus()
     {
-        control<QAction>(main, "mnuVeile")
-            ->trigger(); // no service on the bus: only the tick changes
-        control<QAction>(main, "mnuVeile")->trigger();
-        QVERIFY(!control<QAction>(main, "mnuVeile")->isChecked());
+        QAction* veile = control<QAction>(main, "mnuVeile");
+        veile->trigger(); // no service on the bus: only the tick changes
+        veile->trigger();
+        QVERIFY(!veile->isChecked());
 
         QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "saver");
         if (!bus.isConnected())
@@ -222,11 +220,11 @@ private Q_SLOTS:
                                    QDBusConnection::ExportAllSlots));
         QVERIFY(bus.registerService("org.freedesktop.ScreenSaver"));
         for (int active : {1, 0}) {
-            control<QAction>(main, "mnuVeile")->trigger();
+            veile->trigger();
             QTRY_COMPARE(saver.active.size(), active);
         }
         for (int i = 0; i < 3; ++i) // quick toggles settle on the last state
-            control<QAction>(main, "mnuVeile")->trigger();
+            veile->trigger();
         QTRY_COMPARE(saver.active.size(), 1);
         program.reset(); // leaving releases the screen saver
         QTRY_COMPARE(saver.active.size(), 0);
@@ -247,8 +245,7 @@ private Q_SLOTS:
         for (const char* name : {"a.wav", "b.mp3", "c.txt", "two.aiff", "three.WAV", "album/x.mp3",
                                  "album/y.txt", "album/inner/z.wav"})
             QVERIFY(touch(dir.filePath(name)));
-        // The dialog offers all audio first; a name in capitals goes in; the next dialog opens
-        // where the files were taken.
+        // All audio offered first; capitals go in; the next dialog opens where files were taken.
         desktop->fileAnswers << QStringList{dir.filePath("a.wav"), dir.filePath("c.txt"),
                                             dir.filePath("b.mp3"), dir.filePath("gone.wav"),
                                             dir.filePath("three.WAV")};
@@ -261,8 +258,8 @@ private Q_SLOTS:
         QCOMPARE(names(main->fileList()) << rowCount(),
                  QStringList({"a.wav", "b.mp3", "three.WAV", "3"}));
 
-        // A drop: what cannot be read is skipped and the rest goes in; the earlier rows stay;
-        // the same file twice gives two rows; a folder adds its own admitted files only.
+        // A drop: the unreadable is skipped, the same file twice gives two rows, a folder adds
+        // its own admitted files only.
         QMimeData mime;
         QList<QUrl> urls{QUrl("https://example.org/remote.mp3")};
         for (const char* name : {"gone.wav", "a.wav", "two.aiff", "three.WAV", "album"})
@@ -297,8 +294,7 @@ private Q_SLOTS:
         connect(&first, &SingleInstance::pathsReceived, main, &frmMain::receivePaths);
         QSignalSpy received(&first, &SingleInstance::pathsReceived);
 
-        // A later start blocks until the first has taken its files: it runs beside this
-        // thread's event loop, as another process would.
+        // A later start blocks until the first has taken its files, as another process would.
         const auto later = [&socket](const QStringList& paths) {
             std::atomic<bool> done = false;
             auto role = SingleInstance::Role::Alone;
@@ -335,8 +331,7 @@ private Q_SLOTS:
         QVERIFY(received.size() == 3);
         QTRY_COMPARE(main->fileList().rowCount(), 5);
 
-        // What connections may hold at once is bounded: one more large message is dropped
-        // before it is read, and the first is not.
+        // What connections may hold at once is bounded: a second large message is dropped unread.
         QLocalSocket large[2];
         QByteArray head(4, '\0');
         qToBigEndian(quint32(SingleInstance::kBudget / 2 + 1), head.data());
