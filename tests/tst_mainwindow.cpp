@@ -345,11 +345,10 @@ private Q_SLOTS:
 
         // A running Quenzal that does not answer keeps its socket: a later start runs alone.
         QLocalServer stuck; // listens, never reads
-        const QString stuckPath = runtime.filePath("stuck.socket");
-        QVERIFY(stuck.listen(stuckPath));
-        QCOMPARE(SingleInstance(stuckPath).begin({}), SingleInstance::Role::Alone);
+        QVERIFY(stuck.listen(runtime.filePath("stuck.socket")));
+        QCOMPARE(SingleInstance(stuck.fullServerName()).begin({}), SingleInstance::Role::Alone);
         QLocalSocket still;
-        still.connectToServer(stuckPath);
+        still.connectToServer(stuck.fullServerName());
         QVERIFY(still.waitForConnected(5000) && stuck.isListening());
 
         // A socket nobody listens on any more, as a Quenzal that crashed leaves it.
