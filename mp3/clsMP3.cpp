@@ -317,8 +317,9 @@ void clsMP3::readEncoderFrame(const QByteArray& frame)
         frames = bigEndian32(frame, 50);
         vbr = true;
     }
-    // A count of nothing says nothing: the length is then worked out from the bytes.
-    if (frames <= 0) {
+    // A count of nothing, or of more frames than Quenzal can show, says nothing: the length is
+    // then worked out from the bytes.
+    if (frames <= 0 || frames > std::numeric_limits<qint32>::max()) {
         m_trimmedSamples = 0;
         return;
     }
