@@ -282,17 +282,10 @@ private Q_SLOTS:
             for (QWidget* window : all) {
                 texts << window->windowTitle();
                 for (QObject* o : window->findChildren<QObject*>()) {
-                    if (auto* l = qobject_cast<QLabel*>(o))
-                        texts << l->text();
-                    else if (auto* b = qobject_cast<QAbstractButton*>(o))
-                        texts << b->text() << b->toolTip();
-                    else if (auto* g = qobject_cast<QGroupBox*>(o))
-                        texts << g->title();
-                    else if (auto* a = qobject_cast<QAction*>(o))
-                        texts << a->text();
-                    else if (auto* m = qobject_cast<QMenu*>(o))
-                        texts << m->title();
-                    else if (auto* t = qobject_cast<QTabBar*>(o); t)
+                    // Labels, buttons, frames, menus and actions alike, by their properties.
+                    for (const char* property : {"text", "title", "toolTip"})
+                        texts << o->property(property).toString();
+                    if (auto* t = qobject_cast<QTabBar*>(o); t)
                         for (int i = 0; i < t->count(); ++i)
                             texts << t->tabText(i);
                     else if (auto* c = qobject_cast<QComboBox*>(o);
