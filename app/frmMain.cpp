@@ -365,7 +365,7 @@ void frmMain::showHints()
         cmdBouton[i]->setAccessibleName(hint);
     }
     lstMain->setAccessibleName(text("accList"));
-    ShowRowCount(); // its accessible name carries the count, in the language
+    ShowRowCount();     // its accessible name carries the count, in the language
     stbPanel2->clear(); // a hint in the language before would stay there
 }
 
