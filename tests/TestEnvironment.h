@@ -10,14 +10,14 @@
 #include <QTemporaryDir>
 
 // A value of Quenzal's settings store, as the program reads and writes it.
-inline void Store(const QString& name, const QString& value)
+inline void Store(const QString& name, const QString& value, const QString& key = kQuenzalKey)
 {
-    WriteRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name, value);
+    WriteRegistryValue(RegistryRoot::CurrentUser, key, name, value);
 }
 
-inline QString Stored(const QString& name)
+inline QString Stored(const QString& name, const QString& key = kQuenzalKey)
 {
-    return ReadRegistryValue(RegistryRoot::CurrentUser, kQuenzalKey, name);
+    return ReadRegistryValue(RegistryRoot::CurrentUser, key, name);
 }
 
 // A program folder and a settings store of the test's own, so that tests never touch the

@@ -96,12 +96,6 @@ inline bool touch(const QString& path, const QByteArray& content = "RIFF")
     return file.open(QIODevice::WriteOnly) && file.write(content) == content.size();
 }
 
-// A 16-bit 44100 Hz WAV with `channels` channels, then the samples.
-inline QByteArray Wav(quint16 channels, const QByteArray& samples)
-{
-    return WavFile(channels, samples);
-}
-
 // A stereo WAV of a 440 Hz / 660 Hz tone, as real music files are made.
 inline QByteArray SineWav(double seconds)
 {
@@ -111,7 +105,7 @@ inline QByteArray SineWav(double seconds)
     for (quint32 i = 0; i < static_cast<quint32>(seconds * 44100); ++i)
         out << qint16(8000 * std::sin(2 * std::numbers::pi * 440 * i / 44100.0))
             << qint16(8000 * std::sin(2 * std::numbers::pi * 660 * i / 44100.0));
-    return Wav(2, samples);
+    return WavFile(2, samples);
 }
 
 inline bool WriteSineWav(const QString& path, double seconds)
@@ -122,7 +116,7 @@ inline bool WriteSineWav(const QString& path, double seconds)
 // A WAV that lame refuses (three channels): its line fails, as a damaged file's would.
 inline bool WriteRefusedWav(const QString& path)
 {
-    return touch(path, Wav(3, QByteArray(4000, '\0')));
+    return touch(path, WavFile(3, QByteArray(4000, '\0')));
 }
 
 // Takes the owner's write bit off a folder, or gives it back (the bit counts for root too).

@@ -519,13 +519,6 @@ private Q_SLOTS:
                  "Ωmega – Été|Björk Guðmundsdóttir|Début|1993|3/11|Trip-Hop|« un »/"
                  "Info Title|Info Artist|||||");
 
-        // Sources of one folder make no sub-folder.
-        item("mnuEffacer")->trigger();
-        main->AddFile(tagged);
-        QVERIFY(encoded());
-        QCOMPARE(tags(out.filePath("tagged.mp3")).section('|', 0, 1),
-                 "Ωmega – Été|Björk Guðmundsdóttir");
-
         // A title typed in the switches wins over the copied one; the rest is still copied.
         Store("Commande LAME", "-b 128 --tt \"Typed Title\"");
         start(env.programFolder());

@@ -1,3 +1,4 @@
+#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include "settings/Language.h"
@@ -34,16 +35,6 @@ QString get(const QString& file, const QString& section, const QString& key, int
 }
 
 constexpr auto set = &ProfileFile::writeValue;
-
-QString stored(const QString& name, const QString& key = kQuenzalKey)
-{
-    return ReadRegistryValue(RegistryRoot::CurrentUser, key, name);
-}
-
-void store(const QString& name, const QString& value, const QString& key = kQuenzalKey)
-{
-    WriteRegistryValue(RegistryRoot::CurrentUser, key, name, value);
-}
 
 } // namespace
 
@@ -211,39 +202,39 @@ void TestSettings::profileBadFiles()
 void TestSettings::settingsStore()
 {
     const QString conf = m_settingsDir.filePath("Orvanel/Quenzal.conf");
-    QCOMPARE(stored("Bitrate"), QString()); // never written
-    store("Bitrate", "128");
+    QCOMPARE(Stored("Bitrate"), QString()); // never written
+    Store("Bitrate", "128");
     QVERIFY2(QFileInfo::exists(conf), qPrintable(conf)); // the test folder, not the user's
-    QCOMPARE(stored("Bitrate", "software/Orvanel\\QUENZAL\\"), "128");
-    store("Bitrate", "8", "Software\\Orvanel"); // another key is neither written nor read
-    QCOMPARE(stored("Bitrate") + stored("Bitrate", "Software\\Orvanel\\QuenzalX"), "128");
+    QCOMPARE(Stored("Bitrate", "software/Orvanel\\QUENZAL\\"), "128");
+    Store("Bitrate", "8", "Software\\Orvanel"); // another key is neither written nor read
+    QCOMPARE(Stored("Bitrate") + Stored("Bitrate", "Software\\Orvanel\\QuenzalX"), "128");
 
     // Names and texts exactly as given: nothing the store's own file format means may leak in.
-    store("Qualité", "1");
-    QCOMPARE(stored("Qualité") + stored("Qualite"), "1");
+    Store("Qualité", "1");
+    QCOMPARE(Stored("Qualité") + Stored("Qualite"), "1");
     for (const char* text : {"-b 128 -m j -h ", "  a, b  ", "@ByteArray(AB)", "@Variant(junk)",
                              "l1\nl2\r\n", "C:\\Quenzal\\fr.lng", "; = [S] \" %U00E9 €日本", ""}) {
-        store("Commande LAME", text);
-        QCOMPARE(stored("Commande LAME"), text);
+        Store("Commande LAME", text);
+        QCOMPARE(Stored("Commande LAME"), text);
     }
-    store("Commande LAME", u"ab\0cd"_s);
-    QCOMPARE(stored("Commande LAME"), "ab");
+    Store("Commande LAME", u"ab\0cd"_s);
+    QCOMPARE(Stored("Commande LAME"), "ab");
 
     // Raw bytes read as a little-endian signed 16-bit number; other kinds of value as empty.
     QSettings("Orvanel", "Quenzal").setValue("Raw", QByteArray("\x34\x12\xFF", 3));
     QSettings("Orvanel", "Quenzal").setValue("Neg", QByteArray("\xFF\xFF", 2));
     QSettings("Orvanel", "Quenzal").setValue("Short", QByteArray("\x01", 1));
     QSettings("Orvanel", "Quenzal").setValue("Size", QSize(1, 2));
-    QCOMPARE(stored("Raw") + stored("Neg") + stored("Short") + stored("Size"), "4660-1");
+    QCOMPARE(Stored("Raw") + Stored("Neg") + Stored("Short") + Stored("Size"), "4660-1");
 
     // A hand-edited store reads as it stands (the number rule that refuses "abc": tst_lame).
     QVERIFY(writeBytes(conf, "[General]\nBitrate=abc\nMode=\nQualite=4.5\n"));
-    QCOMPARE(stored("Bitrate") + '|' + stored("Mode") + '|' + stored("Qualite"), "abc||4.5");
+    QCOMPARE(Stored("Bitrate") + '|' + Stored("Mode") + '|' + Stored("Qualite"), "abc||4.5");
 
     // Binary garbage in place of the store: no crash, and it can be written again.
     QVERIFY(writeBytes(conf, noise(16 * 1024, 99)));
-    store("Langue", "/x/fr.lng");
-    QCOMPARE(stored("Langue"), "/x/fr.lng");
+    Store("Langue", "/x/fr.lng");
+    QCOMPARE(Stored("Langue"), "/x/fr.lng");
 }
 
 QTEST_GUILESS_MAIN(TestSettings)
