@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 namespace {
@@ -132,8 +133,15 @@ void ConversionRun::startJob(const QStringList& arguments, int line)
     job->line = line;
     auto* process = new QProcess(this);
     job->process = process;
-    // A session of its own: the stop reaches lame too, and a terminal's signals do not.
-    process->setChildProcessModifier([] { ::setsid(); });
+    // A session of its own: the stop reaches lame too, and a terminal's signals do not. Should
+    // Quenzal die, the shell goes with it: a line whose end nobody hears renames nothing over
+    // an earlier output (its temporary file goes at the next run in that folder).
+    process->setChildProcessModifier([parent = ::getpid()] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
     process->setProcessEnvironment(environment);

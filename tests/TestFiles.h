@@ -135,3 +135,15 @@ inline QString StandInLame(const QString& folder, const QByteArray& body)
     QFile::setPermissions(lame, QFile::permissions(lame) | QFileDevice::ExeOwner);
     return folder;
 }
+
+// Processes whose command line names `text` (a stand-in encoder's folder, say).
+inline int ProcessesNaming(const QString& text)
+{
+    int count = 0;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile cmdline("/proc/" + pid + "/cmdline");
+        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
+            ++count;
+    }
+    return count;
+}

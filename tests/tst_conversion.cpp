@@ -72,18 +72,6 @@ RunResult run(ConversionPlan plan, const QString& script = {},
     return finished.at(0).at(0).value<RunResult>();
 }
 
-// Processes whose command line names `text` (a stand-in encoder's folder, say).
-int processesNaming(const QString& text)
-{
-    int count = 0;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs)) {
-        QFile cmdline("/proc/" + pid + "/cmdline");
-        if (cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains(text.toUtf8()))
-            ++count;
-    }
-    return count;
-}
-
 } // namespace
 
 class TestConversion : public QObject {
@@ -332,7 +320,7 @@ private Q_SLOTS:
         QCOMPARE(result.unfinishedLines, QList<int>({0, 1, 2}));
         QVERIFY(!QFile::exists(music + "Mp3/a.mp3") && !QFile::exists(music + "Mp3/c.mp3"));
         QCOMPARE(readBytes(music + "Mp3/b.mp3"), "older");
-        QTRY_COMPARE(processesNaming(folder), 0);
+        QTRY_COMPARE(ProcessesNaming(folder), 0);
     }
 };
 

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -38,6 +39,7 @@
 #include <functional>
 #include <memory>
 
+#include <csignal>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -404,6 +406,23 @@ private Q_SLOTS:
                 err.contains("FAILED: " + music->filePath("bad.wav").toUtf8() + ": "));
         QCOMPARE(quenzal({"--encode", wav("good.wav")}), 0);
         QCOMPARE(quenzal({"--encode", music->filePath("nothere.wav")}), 2);
+
+        // Killed in a re-run, even with a lame that prints nothing: the earlier output stays
+        // byte for byte, whatever the lame left behind goes on to do.
+        QSettings(music->filePath("config/Orvanel/Quenzal.conf"), QSettings::IniFormat)
+            .setValue("Commande LAME", "-b 128 --quiet");
+        QVERIFY(touch(out.filePath("long.mp3"), "earlier"));
+        QProcess killed;
+        killed.setProcessEnvironment(environment);
+        killed.start(QStringLiteral(QUENZAL_BUILD_DIR) + "/quenzal",
+                     {"--encode", "--output", out.path(), wav("long.wav", 120.0)});
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !QDir(out.path()).entryList({".quenzal-*"}, QDir::Files | QDir::Hidden).isEmpty(),
+            60000);
+        ::kill(pid_t(killed.processId()), SIGKILL);
+        QVERIFY(killed.waitForFinished());
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesNaming(out.path()) == 0, 120000);
+        QCOMPARE(readBytes(out.filePath("long.mp3")), "earlier");
     }
 
     void stopOrCloseDuringARun()
