@@ -196,12 +196,6 @@ private Q_SLOTS:
         find<UpDown>("upLowpass")->upButton()->click();
         QVERIFY(text("txtLowpass") == "8.5" && preview().contains("--lowpass 8.5 "));
 
-        // The quality box: typed or stepped from 0 to 9.
-        click("chkABR");
-        find<QLineEdit>("txtQualite")->setText("12");
-        find<UpDown>("upQualite")->upButton()->click();
-        QVERIFY(preview().contains("-V 9 "));
-
         // The folder picker only with a chosen folder; a cancelled pick changes nothing.
         desk.folderAnswers << files.path();
         click("optChoixDossier", "cmdDossier", "cmdDossier");
