@@ -63,6 +63,17 @@ public:
     bool openDocument(const QString&) override { return false; }
 };
 
+QtMessageHandler qtHandler = nullptr;
+
+// Qt's offscreen platform says what it cannot do for windows nobody sees; a script reading
+// Quenzal's standard error needs none of it.
+void withoutOffscreenNotes(QtMsgType type, const QMessageLogContext& context,
+                           const QString& message)
+{
+    if (!message.startsWith(QLatin1String("This plugin does not support")))
+        qtHandler(type, context, message);
+}
+
 // --help, --version and --encode need no screen: without a display they run on Qt's offscreen
 // platform instead of aborting.
 void allowNoDisplay(int argc, char* argv[])
@@ -79,6 +90,7 @@ void allowNoDisplay(int argc, char* argv[])
             argument == "--help-all" || argument == "--version" || argument == "-v" ||
             argument == "-?") {
             qputenv("QT_QPA_PLATFORM", "offscreen");
+            qtHandler = qInstallMessageHandler(withoutOffscreenNotes);
             return;
         }
     }

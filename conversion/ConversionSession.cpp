@@ -68,6 +68,13 @@ bool ConversionSession::start(const ConversionRequest& request, const QString& s
         refuse(QStringLiteral("msgErrlist"));
         return false;
     }
+    // A chosen folder is never made: one that is not there (a drive not mounted, say) would
+    // fail every file of the run.
+    if (const QString output = NormaliseOutputFolder(request.outputFolder);
+        !output.isEmpty() && !QFileInfo(output).isDir()) {
+        refuse(QStringLiteral("msgNoOutputFolder"), output);
+        return false;
+    }
 
     ConversionPlan plan;
     {

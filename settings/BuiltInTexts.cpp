@@ -18,6 +18,7 @@ const MessageKey kMessages[] = {
     {"Main", "msgRunOverTitle", "Conversion terminée", true},
     {"Main", "msgRunOverBody", "%1 fichier(s) converti(s), %2 en échec", true},
     {"Main", "msgErrSubFolder", "Impossible de créer le dossier de sortie :", true},
+    {"Main", "msgNoOutputFolder", "Le dossier de sortie choisi n'existe pas :", true},
     {"Main", "msgErrScript", "Impossible d'écrire le script de conversion :", true},
     {"Main", "msgErrStart", "Impossible de lancer le script de conversion.", true},
     {"Main", "msgSkipDecode", "Ignoré (lame ne décode que les fichiers MP3 et WAV) :", true},

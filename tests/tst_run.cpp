@@ -404,6 +404,10 @@ private Q_SLOTS:
         QVERIFY(isMp3(out.filePath("good.mp3")) && !QFile::exists(out.filePath("bad.mp3")) &&
                 err.contains("nothere.wav: no such file") &&
                 err.contains("FAILED: " + music->filePath("bad.wav").toUtf8() + ": "));
+        QCOMPARE(quenzal({"--encode", "--output", music->filePath("none"), wav("good.wav")}, &err),
+                 1);
+        QVERIFY(err.contains("The chosen output folder does not exist:\n" +
+                             music->filePath("none").toUtf8()));
         QCOMPARE(quenzal({"--encode", wav("good.wav")}), 0);
         QCOMPARE(quenzal({"--encode", music->filePath("nothere.wav")}), 2);
 
