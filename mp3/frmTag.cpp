@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
+#include <QAbstractFileIconProvider>
 #include <QFileSystemModel>
 #include <QGroupBox>
 #include <QLabel>
@@ -138,6 +139,10 @@ frmTag::frmTag(QWidget* parent, Desktop& desktop, const Language& language)
     m_files->setNameFilters({QStringLiteral("*.mp3")});
     m_files->setNameFilterDisables(false);
     m_files->setReadOnly(true);
+    // Names only, as the list always showed them: looking up each file's icon took most of
+    // the time a large folder needs to show.
+    static QAbstractFileIconProvider noIcons;
+    m_files->setIconProvider(&noIcons);
     ui->fleDur->setModel(m_files);
 
     // Their names for screen readers, which the tooltips give.
