@@ -3,7 +3,7 @@
 // bench_conversion short [files] (default 300): Quenzal's cost per file. That many WAVs of
 // 0.3 s, one at a time: `quenzal --encode` (headless) and an Encode through the main window
 // (offscreen), each against `sh` running the very script that run wrote. Prints the wall times
-// and Quenzal's overhead per file.
+// and Quenzal's overhead per file, and how long planning the run takes.
 //
 // bench_conversion long [rounds] (default 3): encodes 8 songs of 2 minutes (WAV) through Quenzal
 // (main window, script, console window, all offscreen): one file at a time, then one per processor
@@ -13,6 +13,7 @@
 #include "app/FileListModel.h"
 #include "app/Program.h"
 #include "app/frmMain.h"
+#include "conversion/ConversionScript.h"
 #include "settings/StoredSettings.h"
 
 #include "../tests/TestFiles.h"
@@ -113,6 +114,18 @@ int shortFiles(int count)
         files << music + QString("short %1.wav").arg(i, 4, 10, QChar('0'));
         writeBytes(files.last(), wav);
     }
+    // Planning looks into every source (its kind, its tags) under a wait cursor.
+    ConversionRequest request;
+    request.sources = files;
+    request.programFolder = folder;
+    request.copyTags = true;
+    request.existing = ExistingFiles::Skip;
+    QElapsedTimer planning;
+    planning.start();
+    const qsizetype planned = PlanConversion(request).lines.size();
+    std::printf("planning %lld lines with their tags: %.1f ms (%.1f us a file)\n",
+                qlonglong(planned), planning.nsecsElapsed() / 1e6,
+                planning.nsecsElapsed() / 1e3 / count);
     const auto sh = [&](const QString& script) {
         QFile::copy(script, folder + "/copy.sh");
         const double seconds = runShell(folder, "sh copy.sh");
