@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -172,7 +173,7 @@ void MachineRun::onChecked()
 
 void MachineRun::startParallel(const QStringList& logins)
 {
-    m_folder = std::make_unique<QTemporaryDir>();
+    m_folder = std::make_shared<QTemporaryDir>();
     const QString loginFile = m_folder->filePath(QStringLiteral("machines"));
     const QString argFile = m_folder->filePath(QStringLiteral("lines"));
     const QString stage = m_folder->filePath(QStringLiteral("files"));
@@ -287,6 +288,7 @@ void MachineRun::startParallel(const QStringList& logins)
         connect(m_jobLogWatcher, &QFileSystemWatcher::fileChanged, this, &MachineRun::readJobLog);
     }
     m_parallel->start(QStringLiteral("parallel"), arguments);
+    m_parallelPid = m_parallel->processId();
 }
 
 void MachineRun::readChannel(QByteArray& pending, const QByteArray& bytes)
@@ -441,8 +443,10 @@ void MachineRun::onParallelEnded(bool failedToStart)
     } else {
         m_result.started = true; // the machines were asked: the check said why nothing ran
     }
-    if (m_result.stopped)
+    if (m_result.stopped) {
         removeInterrupted();
+        removeWorkFolders();
+    }
     bool anyBegun = false;
     for (const auto& [seq, job] : m_jobs)
         anyBegun = anyBegun || job.begun || m_finished.at(job.index);
@@ -497,4 +501,48 @@ void MachineRun::removeInterrupted()
     remove();
     // A machine's lame ends a moment after its ssh: once more when it surely has.
     QTimer::singleShot(kGraceMs, QCoreApplication::instance(), remove);
+}
+
+void MachineRun::removeWorkFolders()
+{
+    // parallel's --cleanup runs only for the jobs that ended: a stopped job leaves its copy of the
+    // source and lame's temporary file in its work folder, `.parallel/tmp/HOST-PID-SEQ` under
+    // the login's home (this computer's included). Exactly those names go, nothing else.
+    static const QRegularExpression plainHost(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    QString host = QSysInfo::machineHostName();
+    if (host.isEmpty())
+        host = QStringLiteral("nohostname"); // parallel's own word then
+    if (!m_request.transferFiles || m_parallelPid <= 0 || !plainHost.match(host).hasMatch())
+        return;
+    const QString prefix = QStringLiteral("%1-%2-").arg(host).arg(m_parallelPid);
+    // Run by each machine's /bin/sh, whatever its login shell is: no single quote inside.
+    const QString script =
+        QStringLiteral("/bin/sh -c 'cd .parallel/tmp 2>/dev/null || exit 0; for d in %1*; do "
+                       "n=${d#%1}; case $n in \"\"|*[!0-9]*) ;; *) [ \"$n\" -le %2 ] && "
+                       "rm -rf -- \"./$d\";; esac; done; true'")
+            .arg(prefix)
+            .arg(m_jobs.size());
+    auto* cleaner = new QProcess(QCoreApplication::instance());
+    cleaner->setChildProcessModifier([] { ::setsid(); });
+    cleaner->setWorkingDirectory(QDir::homePath()); // where parallel put this computer's folders
+    cleaner->setStandardOutputFile(QProcess::nullDevice());
+    cleaner->setStandardErrorFile(QProcess::nullDevice());
+    // The run's folder holds the shared connections to the machines: it stays until the end.
+    const std::shared_ptr<QTemporaryDir> folder = m_folder;
+    connect(cleaner, &QProcess::finished, cleaner, [cleaner, folder] { cleaner->deleteLater(); });
+    connect(cleaner, &QProcess::errorOccurred, cleaner, [cleaner](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            cleaner->deleteLater();
+    });
+    cleaner->start(QStringLiteral("parallel"),
+                   {QStringLiteral("--will-cite"), QStringLiteral("--nonall"),
+                    QStringLiteral("--timeout"), QString::number(MachineCheck::kTimeoutSeconds),
+                    QStringLiteral("--ssh"), m_sharing, QStringLiteral("--sshloginfile"),
+                    m_folder->filePath(QStringLiteral("machines")), script});
+    // A machine that hangs holds nothing up for long.
+    const pid_t pid = pid_t(cleaner->processId());
+    QTimer::singleShot((MachineCheck::kTimeoutSeconds + 10) * 1000, cleaner, [pid] {
+        if (pid > 0)
+            ::kill(-pid, SIGKILL);
+    });
 }

@@ -23,7 +23,8 @@ class QTemporaryDir;
 // folders every machine works on the same paths; with transfer each source is sent under a plain
 // name, its output brought back and moved into place here, and the machine's copies removed.
 // Stop is parallel's own: SIGTERM ends every job, remote ones included, then SIGKILL after a
-// grace period; an interrupted line's temporary file goes, as in a local run.
+// grace period; an interrupted line's temporary file goes, as in a local run. With transfer, the
+// stopped run's work folders on every machine go afterwards, without anybody waiting for it.
 class MachineRun final : public ConversionRun {
     Q_OBJECT
 
@@ -61,13 +62,15 @@ private:
     void readJobLog();
     void onParallelEnded(bool failedToStart);
     void removeInterrupted();
+    void removeWorkFolders();
     void say(const char* key, const QString& a1 = QString(), const QString& a2 = QString());
 
     ConversionRequest m_request;
     const Language& m_language;
     MachineCheck m_check;
-    std::unique_ptr<QTemporaryDir> m_folder;
+    std::shared_ptr<QTemporaryDir> m_folder; // shared with the clean-up after a stop
     QProcess* m_parallel = nullptr;
+    qint64 m_parallelPid = 0; // names its work folders on the machines
     QFileSystemWatcher* m_jobLogWatcher = nullptr;
     qint64 m_jobLogRead = 0;
     std::map<int, Job> m_jobs; // by parallel's sequence number

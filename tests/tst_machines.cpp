@@ -44,16 +44,14 @@ int freePort()
     return port;
 }
 
-// Whether a lame whose command line names `folder` still runs, here or "on a machine".
+// Whether a lame still runs in `folder` or below (a machine's home), "on a machine".
 bool lameRunsIn(const QString& folder)
 {
     QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
     while (processes.hasNext()) {
-        QFile cmdline(processes.next() + QStringLiteral("/cmdline"));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray words = cmdline.readAll();
-        if (words.startsWith("lame") && words.contains(folder.toUtf8()))
+        const QString process = processes.next();
+        if (readBytes(process + "/cmdline").startsWith("lame") &&
+            QFileInfo(process + "/cwd").symLinkTarget().startsWith(folder))
             return true;
     }
     return false;
@@ -79,6 +77,7 @@ private Q_SLOTS:
 
 private:
     QString login(const QString& extra = QString()) const;
+    QString home() const { return m_dir.filePath("home"); }
     ConversionRequest request(const QString& outputFolder, const QStringList& sources) const;
     Outcome run(ConversionRun& run);
 
@@ -108,6 +107,7 @@ void tst_machines::initTestCase()
         QSKIP("sshd is not installed (Debian: openssh-server): no run over machines tested");
     QVERIFY(m_dir.isValid());
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));
+    QDir(m_dir.path()).mkpath(QStringLiteral("home"));
     QVERIFY(QFile::link(QStringLiteral(QUENZAL_LAME), m_dir.filePath("program/lame")));
     for (const char* key : {"hostkey", "userkey"})
         QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
@@ -124,7 +124,11 @@ void tst_machines::initTestCase()
                               "\nAuthorizedKeysFile " + m_dir.filePath("authorized_keys").toUtf8() +
                               "\nPidFile " + m_dir.filePath("sshd.pid").toUtf8() +
                               "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
-                              "PermitRootLogin prohibit-password\nLogLevel ERROR\n";
+                              "PermitRootLogin prohibit-password\nLogLevel ERROR\n"
+                              // The machine's home is the test's: what a run leaves there is seen.
+                              "ForceCommand HOME=" +
+                              home().toUtf8() +
+                              "; export HOME; cd; eval \"$SSH_ORIGINAL_COMMAND\"\n";
     QVERIFY(touch(m_dir.filePath("sshd_config"), config));
     m_sshd.setProcessChannelMode(QProcess::MergedChannels);
     m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
@@ -267,35 +271,44 @@ void tst_machines::runsInBothModes()
         outcome.output[0].contains(MessageText(m_language, "Machines", "msgNoMachine").toUtf8()));
 }
 
-// Stop ends the lame on every machine, and no partial output is left where outputs go.
+// Stop ends the lame on every machine and leaves no partial output where outputs go; with
+// transfer, nothing of the run is left in the machines' work folders either.
 void tst_machines::stopEndsRemoteLame()
 {
-    const QString out = m_dir.filePath("stopped");
     QStringList paths;
     for (const char* name : {"long1.wav", "long2.wav", "long3.wav"}) {
         paths << m_dir.filePath(QStringLiteral("long/") + name);
         QVERIFY(WriteSineWav(paths.last(), 240));
     }
-    ConversionRequest machines = request(out, paths);
-    machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
-    MachineRun remote(PlanConversion(machines), machines, m_language);
-    QMap<int, QByteArray> output;
-    connect(&remote, &ConversionRun::output, this,
-            [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
-    QSignalSpy finished(&remote, &ConversionRun::finished);
-    remote.start();
-    // lame's progress is seen live, while it encodes on the other side of ssh.
-    QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2, 120000);
-    QVERIFY(lameRunsIn(out));
-    remote.stop();
-    QVERIFY(finished.wait(30000));
-    const RunResult result = finished.first().first().value<RunResult>();
-    QVERIFY(result.stopped && !result.succeeded());
-    QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(out), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList(),
-                              15000);
-    for (const QString& path : paths)
-        QVERIFY(QFileInfo::exists(path));
+    for (const bool transfer : {false, true}) {
+        const QString out = m_dir.filePath(transfer ? "stopped-sent" : "stopped");
+        ConversionRequest machines = request(out, paths);
+        machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
+        machines.transferFiles = transfer;
+        MachineRun remote(PlanConversion(machines), machines, m_language);
+        QMap<int, QByteArray> output;
+        connect(&remote, &ConversionRun::output, this,
+                [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
+        QSignalSpy finished(&remote, &ConversionRun::finished);
+        remote.start();
+        // lame's progress is seen live, while it encodes on the other side of ssh.
+        QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2,
+                                 120000);
+        QVERIFY(lameRunsIn(home()));
+        remote.stop();
+        QVERIFY(finished.wait(30000));
+        const RunResult result = finished.first().first().value<RunResult>();
+        QVERIFY(result.stopped && !result.succeeded());
+        QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(home()), 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList(),
+                                  15000);
+        QTRY_COMPARE_WITH_TIMEOUT(
+            QDir(home() + "/.parallel/tmp")
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList(), 15000);
+        for (const QString& path : paths)
+            QVERIFY(QFileInfo::exists(path));
+    }
 }
 
 QTEST_MAIN(tst_machines)
