@@ -12,6 +12,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -27,11 +28,11 @@ namespace {
 constexpr int kGraceMs = 3000;
 
 // Put before each line's script on the machine that runs it. The first line tells Quenzal which
-// machine took the line and which shell (whose number names the temporary file). lame redraws its
-// progress after a carriage return, and parallel passes a line on only once it ends: each
-// carriage return travels as "\001" and a line feed, and Quenzal puts it back. The line's shell
-// ends well once it has said how its file went, so that parallel moves to another machine only a
-// line whose machine dropped out, never a file that lame refuses.
+// machine took the line (and which shell there). lame redraws its progress after a carriage
+// return, and parallel passes a line on only once it ends: each carriage return travels as
+// "\001" and a line feed, and Quenzal puts it back. The line's shell ends well once it has said
+// how its file went, so that parallel moves to another machine only a line whose machine dropped
+// out, never a file that lame refuses.
 const char kRemotePrologue[] = R"sh(printf 'QUENZAL:machine %s %s\n' "$$" "${PARALLEL_SSHLOGIN:-:}"
 quenzal_live() {
     { { { "$@" 2>&1 3>&- 4>&-; echo "$?" >&3; } | perl -e '$|=1; while (sysread(STDIN, $b, 65536)) { $b =~ s/\r/\001\n/g; print $b }' >&4 3>&- 4>&-; } 3>&1 | { read -r s; exit "$s"; }; } 4>&1
@@ -78,14 +79,19 @@ bool moveInto(const QString& from, const QString& target, const QString& besideT
 } // namespace
 
 QString MachineRun::RemoteCommand(int number, Direction direction, const QString& optionsText,
-                                  const QString& source, const QString& output)
+                                  const QString& source, const QString& output, qint64 owner)
 {
     const QString middle = direction == Direction::Encode
                                ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
                                : QStringLiteral(" --decode ");
     const QString quotedOutput = ShellQuote(asArgument(output));
+    // The temporary file is named after this Quenzal and the line, then the shell of the try:
+    // parallel forgets what a try that dropped out printed, and its file is still found.
     return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput +
-           QStringLiteral("; quenzal_live lame") + middle + ShellQuote(asArgument(source)) +
+           QStringLiteral("; tmp=\"${tmp%/*}/") +
+           TemporaryOutput(QString(), owner, number)
+               .replace(QLatin1String(".part"), QLatin1String("-$$.part")) +
+           QStringLiteral("\"; quenzal_live lame") + middle + ShellQuote(asArgument(source)) +
            QStringLiteral(" \"$tmp\"; quenzal_done $? %1 ").arg(number) + quotedOutput;
 }
 
@@ -198,8 +204,8 @@ void MachineRun::startParallel(const QStringList& logins)
             output = folder + QStringLiteral("/out") + m_outputExtension;
         }
         ScriptLine line = planned;
-        line.command =
-            RemoteCommand(i + 1, m_request.direction, m_request.optionsText, source, output);
+        line.command = RemoteCommand(i + 1, m_request.direction, m_request.optionsText, source,
+                                     output, QCoreApplication::applicationPid());
         lines += kRemotePrologue;
         // parallel runs this computer's lines in a folder of its own too, where nothing was sent.
         if (transfer)
@@ -320,8 +326,8 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
     Job& job = m_jobs[seq];
     const int number = job.index + 1;
     if (content.startsWith(kMachineMarker)) { // a new try of the line, maybe on another machine
+        job.begun = false;
         const QByteArray rest = content.mid(kMachineMarker.size()).trimmed();
-        job.pid = rest.left(rest.indexOf(' ')).toLongLong();
         job.machine =
             MachineName(QString::fromUtf8(rest.mid(rest.indexOf(' ') + 1))
                             .replace(m_sharing + QLatin1Char(' '), QStringLiteral("ssh ")));
@@ -443,10 +449,9 @@ void MachineRun::onParallelEnded(bool failedToStart)
     } else {
         m_result.started = true; // the machines were asked: the check said why nothing ran
     }
-    if (m_result.stopped) {
-        removeInterrupted();
+    removeInterrupted();
+    if (m_result.stopped)
         removeWorkFolders();
-    }
     bool anyBegun = false;
     for (const auto& [seq, job] : m_jobs)
         anyBegun = anyBegun || job.begun || m_finished.at(job.index);
@@ -489,14 +494,19 @@ void MachineRun::removeInterrupted()
 {
     if (m_request.transferFiles)
         return; // the machines' copies are in their own folders, this computer's in the run's
-    QStringList parts;
-    for (const auto& [seq, job] : m_jobs) {
-        if (job.begun && !m_finished.at(job.index) && job.pid > 0)
-            parts << TemporaryOutput(plan().lines.at(job.index).output, job.pid, job.index + 1);
-    }
-    const auto remove = [parts] {
-        for (const QString& part : parts)
-            QFile::remove(part);
+    // Every try's temporary file that is left: of a stopped line, or of a machine that dropped
+    // out (its shell gone before it could remove it, or still writing behind a lost network).
+    QSet<QString> folders;
+    for (const ScriptLine& line : plan().lines)
+        folders.insert(line.output.left(line.output.lastIndexOf(QLatin1Char('/')) + 1));
+    const QString pattern = TemporaryOutput(QString(), QCoreApplication::applicationPid(), 0)
+                                .replace(QLatin1String("-0.part"), QLatin1String("-*-*.part"));
+    const auto remove = [folders, pattern] {
+        for (const QString& folder : folders) {
+            for (const QString& name :
+                 QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+                QFile::remove(folder + name);
+        }
     };
     remove();
     // A machine's lame ends a moment after its ssh: once more when it surely has.

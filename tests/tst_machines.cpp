@@ -219,8 +219,8 @@ void tst_machines::checkAndWindow()
 }
 
 // Every file converted over two machines as a local run converts it, with shared folders and
-// with transfer; names that a shell would read, a failing file named, both machines used and
-// the machine that does not answer left out.
+// with transfer; names that a shell would read, a failing file named, both machines used, the
+// machine that does not answer left out and the files of one that drops out converted by others.
 void tst_machines::runsInBothModes()
 {
     const QString sources = m_dir.filePath("sources/");
@@ -235,12 +235,23 @@ void tst_machines::runsInBothModes()
     }
     ConversionRun local(PlanConversion(request(m_dir.filePath("local"), paths)), 1);
     QCOMPARE(run(local).result.failedLines, QList<int>({5}));
+    // A machine that fails once lame works on it: the line dies at once, then the connection.
+    const QString dropping = m_dir.filePath("dropping");
+    QVERIFY(touch(dropping,
+                  "#!/bin/sh\ncase \"$*\" in *rsync\\ --server*) exec ssh \"$@\"; esac\n"
+                  "ssh \"$@\" | while IFS= read -r line; do printf '%s\\n' \"$line\"\n"
+                  "case $line in QUENZAL:machine*) set -- $line;;\n"
+                  "*\"%)|\"*) kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : >\"$0.cut\"; exit 255\n"
+                  "esac; done\n") &&
+            QFile::setPermissions(dropping, QFile::ReadOwner | QFile::ExeOwner));
 
     for (const bool transfer : {false, true}) {
         const QString out = m_dir.filePath(transfer ? "transfer" : "shared");
         ConversionRequest machines = request(out, paths);
-        machines.machines = {login(), login("-o ServerAliveInterval=30 "), m_closed, ":"};
+        machines.machines = {login(), login("-o ServerAliveInterval=30 "), m_closed, ":",
+                             login("-o Compression=no ").replace("1/ssh ", "1/" + dropping + ' ')};
         machines.transferFiles = transfer;
+        QFile::remove(dropping + ".cut");
         MachineRun remote(PlanConversion(machines), machines, m_language);
         const Outcome outcome = run(remote);
         QVERIFY2(outcome.result.started, qPrintable(QString::fromUtf8(outcome.output[0])));
@@ -255,10 +266,11 @@ void tst_machines::runsInBothModes()
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
         // Both logins converted files; the closed port was named and given none.
         const QByteArray log = readBytes(remote.jobLogPath());
-        QCOMPARE((QList<bool>{log.contains("ServerAliveInterval=30 -p"),
-                              log.contains("LogLevel=ERROR -p"), log.contains("ConnectTimeout"),
-                              outcome.output[0].contains("refused")}),
-                 (QList<bool>{true, true, false, true}));
+        QCOMPARE(
+            (QList<bool>{log.contains("ServerAliveInterval=30 -p"),
+                         log.contains("LogLevel=ERROR -p"), log.contains("ConnectTimeout"),
+                         outcome.output[0].contains("refused"), QFile::exists(dropping + ".cut")}),
+            (QList<bool>{true, true, false, true, true}));
     }
 
     // No machine that can convert: the run says so and converts nothing.
