@@ -1,10 +1,13 @@
 // Runs spread over several machines by GNU parallel, against a real sshd on this machine that
 // two sshlogins reach as two "machines".
-#include "FakeDesktop.h"
+#include "Control.h"
+#include "StartProgram.h"
+#include "TestEnvironment.h"
 #include "TestFiles.h"
 
 #include "conversion/ConversionRun.h"
 #include "conversion/MachineRun.h"
+#include "conversion/frmConsole.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Language.h"
 #include "settings/MachineCheck.h"
@@ -18,8 +21,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
 
 #include <arpa/inet.h>
@@ -74,6 +77,7 @@ private Q_SLOTS:
     void checkAndWindow();
     void runsInBothModes();
     void stopEndsRemoteLame();
+    void fromTheMainWindow();
 
 private:
     QString login(const QString& extra = QString()) const;
@@ -81,6 +85,7 @@ private:
     ConversionRequest request(const QString& outputFolder, const QStringList& sources) const;
     Outcome run(ConversionRun& run);
 
+    TestEnvironment m_env; // the program folder and settings
     QTemporaryDir m_dir;
     QProcess m_sshd;
     int m_port = 0;
@@ -99,16 +104,13 @@ QString tst_machines::login(const QString& extra) const
 
 void tst_machines::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty())
         QSKIP("GNU parallel is not installed (Debian: parallel): no run over machines tested");
     const QString sshd = QStringLiteral("/usr/sbin/sshd");
     if (!QFileInfo(sshd).isExecutable())
         QSKIP("sshd is not installed (Debian: openssh-server): no run over machines tested");
     QVERIFY(m_dir.isValid());
-    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
     QDir(m_dir.path()).mkpath(QStringLiteral("home"));
-    QVERIFY(QFile::link(QStringLiteral(QUENZAL_LAME), m_dir.filePath("program/lame")));
     for (const char* key : {"hostkey", "userkey"})
         QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
                                    {"-q", "-t", "ed25519", "-N", "", "-f", m_dir.filePath(key)}),
@@ -156,7 +158,7 @@ ConversionRequest tst_machines::request(const QString& outputFolder,
     request.sources = sources;
     request.optionsText = QStringLiteral("-b 128");
     request.outputFolder = outputFolder;
-    request.programFolder = m_dir.filePath("program");
+    request.programFolder = m_env.programFolder();
     return request;
 }
 
@@ -180,7 +182,7 @@ void tst_machines::checkAndWindow()
 {
     MachineCheck check;
     QSignalSpy checked(&check, &MachineCheck::finished);
-    check.start({login(), m_closed}, m_dir.filePath("program/lame"));
+    check.start({login(), m_closed}, m_env.programFolder() + "/lame");
     QVERIFY(checked.wait(60000));
     const QString local = check.localVersion();
     const MachineState &good = check.states().at(0), &closed = check.states().at(1);
@@ -321,6 +323,33 @@ void tst_machines::stopEndsRemoteLame()
         for (const QString& path : paths)
             QVERIFY(QFileInfo::exists(path));
     }
+}
+
+// An Encode from the main window with the "Machines" setting: the console's rows follow the files.
+void tst_machines::fromTheMainWindow()
+{
+    Store("Machines", login() + '\n' + login("-o ServerAliveInterval=30 "));
+    FakeDesktop* desktop = nullptr;
+    const auto program = StartProgram(m_env.programFolder(), desktop, m_env.dataFolder());
+    const QStringList names = {"a", "b", "c"};
+    for (const QString& name : names) {
+        QVERIFY(WriteSineWav(m_dir.filePath("window/" + name + ".wav"), 1.0));
+        program->mainWindow()->AddFile(m_dir.filePath("window/" + name + ".wav"));
+    }
+    control<QAction>(program->mainWindow(), "mnuEncode")->trigger();
+    QVERIFY(program->mainWindow()->isBusy());
+    QTRY_VERIFY_WITH_TIMEOUT(!program->mainWindow()->isBusy(), 120000);
+    const QAbstractItemModel* rows =
+        control<QTreeView>(program->consoleWindow(), "lstFichiers")->model();
+    for (int row = 0; row < names.size(); ++row) {
+        QCOMPARE(rows->index(row, 1).data().toString(),
+                 MessageText(m_language, "Console", "stateDone"));
+        QVERIFY(QFileInfo(m_dir.filePath("window/Mp3/" + names[row] + ".mp3")).size() > 0);
+    }
+    QVERIFY(desktop->messages.isEmpty() &&
+            control<QPlainTextEdit>(program->consoleWindow(), "txtSortie")
+                ->toPlainText()
+                .contains(" : sur ssh -i")); // which machine took each file
 }
 
 QTEST_MAIN(tst_machines)
