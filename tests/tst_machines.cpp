@@ -21,30 +21,18 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTreeView>
 #include <QtTest>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace {
 
 // A port of 127.0.0.1 nobody listens on right now.
 int freePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    QTcpServer server;
+    return server.listen(QHostAddress::LocalHost) ? server.serverPort() : 0;
 }
 
 // Whether a lame still runs in `folder` or below (a machine's home), "on a machine".
@@ -63,7 +51,6 @@ bool lameRunsIn(const QString& folder)
 struct Outcome {
     RunResult result;
     QMap<int, QByteArray> output; // by line number; 0 for the run's own
-    QMap<int, bool> ok;
 };
 
 } // namespace
@@ -167,8 +154,6 @@ Outcome tst_machines::run(ConversionRun& run)
     Outcome outcome;
     connect(&run, &ConversionRun::output, this,
             [&outcome](int number, const QByteArray& bytes) { outcome.output[number] += bytes; });
-    connect(&run, &ConversionRun::fileFinished, this,
-            [&outcome](int number, bool ok) { outcome.ok[number] = ok; });
     QSignalSpy finished(&run, &ConversionRun::finished);
     run.start();
     if (!finished.isEmpty() || finished.wait(240000))
@@ -256,13 +241,12 @@ void tst_machines::runsInBothModes()
         QFile::remove(dropping + ".cut");
         MachineRun remote(PlanConversion(machines), machines, m_language);
         const Outcome outcome = run(remote);
-        QVERIFY2(outcome.result.started, qPrintable(QString::fromUtf8(outcome.output[0])));
-        QVERIFY(outcome.result.failedLines == QList<int>({5}) &&
-                outcome.result.unfinishedLines.isEmpty() && !outcome.ok.value(6, true));
-        QVERIFY2(outcome.output[6].contains("Unsupported"), outcome.output[6].constData());
-        for (int i = 0; i < 5; ++i) {
+        QVERIFY2(outcome.result.started && outcome.result.failedLines == QList<int>({5}) &&
+                     outcome.result.unfinishedLines.isEmpty() &&
+                     outcome.output[6].contains("Unsupported"),
+                 outcome.output[0] + outcome.output[6]);
+        for (int i = 0; i < 5; ++i) { // the local run made each of them
             const QString name = SplitPath(names.at(i), BaseName) + ".mp3";
-            QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
             QCOMPARE(readBytes(out + '/' + name), readBytes(m_dir.filePath("local/") + name));
         }
         QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
