@@ -40,7 +40,6 @@ quenzal_live() {
 )sh";
 
 const QByteArray kMachineMarker = "QUENZAL:machine ";
-const QByteArray kMarker = "QUENZAL:";
 const QByteArray kCarriageReturn = "\001\n";
 
 // lame reads an argument that starts with "-" as an option.
@@ -339,7 +338,8 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         content.chop(kCarriageReturn.size());
         content += '\r';
     }
-    if (!content.startsWith(kMarker)) {
+    const RunOutputParser::Event event = RunOutputParser::parseLine(content);
+    if (event.kind == RunOutputParser::Event::Output) {
         if (m_finished.at(job.index))
             return; // a machine that dropped out after the line was done elsewhere
         // ssh's complaints end in a carriage return of their own.
@@ -348,25 +348,17 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         Q_EMIT output(job.begun ? number : 0, content);
         return;
     }
-    // "QUENZAL:begin N …" and "QUENZAL:done N code written", as the script's prologue says them.
-    const QList<QByteArray> fields = content.trimmed().split(' ');
-    if (fields.value(1).toInt() != number || m_finished.at(job.index))
+    if (event.line != number || m_finished.at(job.index))
         return;
-    if (fields.at(0) == "QUENZAL:begin") {
+    if (event.kind == RunOutputParser::Event::Begin) {
         job.begun = true;
         const QString& source = plan().lines.at(job.index).source;
         Q_EMIT fileStarted(number, source);
         say("msgFileOn", SplitPath(source, NameWithExtension), job.machine);
-    } else if (fields.at(0) == "QUENZAL:done" && fields.size() == 4) {
-        RunOutputParser::Event event;
-        event.kind = RunOutputParser::Event::Done;
-        event.line = number;
-        event.exitCode = fields.at(2).toInt();
-        event.written = fields.at(3) == "1";
-        if (m_request.transferFiles && !job.returned)
-            job.done = event; // once its output is back
-        else
-            finishLine(job, event);
+    } else if (m_request.transferFiles && !job.returned) {
+        job.done = event; // once its output is back
+    } else {
+        finishLine(job, event);
     }
 }
 
