@@ -27,20 +27,14 @@ namespace {
 // How long parallel has to end its jobs after SIGTERM before its process group gets SIGKILL.
 constexpr int kGraceMs = 3000;
 
-// Put before each line's script on the machine that runs it. The first line tells Quenzal which
-// machine took the line (and which shell there). lame redraws its progress after a carriage
-// return, and parallel passes a line on only once it ends: each carriage return travels as
-// "\001" and a line feed, and Quenzal puts it back. The line's shell ends well once it has said
-// how its file went, so that parallel moves to another machine only a line whose machine dropped
-// out, never a file that lame refuses.
+// Put before each line's script on the machine that runs it: it tells Quenzal which machine took
+// the line (and which shell there). The line's shell ends well once it has said how its file
+// went, so that parallel moves to another machine only a line whose machine dropped out, never a
+// file that lame refuses.
 const char kRemotePrologue[] = R"sh(printf 'QUENZAL:machine %s %s\n' "$$" "${PARALLEL_SSHLOGIN:-:}"
-quenzal_live() {
-    { { { "$@" 2>&1 3>&- 4>&-; echo "$?" >&3; } | perl -e '$|=1; while (sysread(STDIN, $b, 65536)) { $b =~ s/\r/\001\n/g; print $b }' >&4 3>&- 4>&-; } 3>&1 | { read -r s; exit "$s"; }; } 4>&1
-}
 )sh";
 
 const QByteArray kMachineMarker = "QUENZAL:machine ";
-const QByteArray kCarriageReturn = "\001\n";
 
 // lame reads an argument that starts with "-" as an option.
 QString asArgument(const QString& path)
@@ -90,8 +84,9 @@ QString MachineRun::RemoteCommand(int number, Direction direction, const QString
            QStringLiteral("; tmp=\"${tmp%/*}/") +
            TemporaryOutput(QString(), owner, number)
                .replace(QLatin1String(".part"), QLatin1String("-$$.part")) +
-           QStringLiteral("\"; quenzal_live lame") + middle + ShellQuote(asArgument(source)) +
-           QStringLiteral(" \"$tmp\"; quenzal_done $? %1 ").arg(number) + quotedOutput;
+           QStringLiteral("\"; lame") + middle + ShellQuote(asArgument(source)) +
+           QStringLiteral(" \"$tmp\" </dev/null 2>&1; quenzal_done $? %1 ").arg(number) +
+           quotedOutput;
 }
 
 MachineRun::MachineRun(ConversionPlan plan, const ConversionRequest& request,
@@ -261,8 +256,7 @@ void MachineRun::startParallel(const QStringList& logins)
         arguments << QStringLiteral("--workdir") << QStringLiteral("...")
                   << QStringLiteral("--transferfile") << stage + QStringLiteral("/./{#}")
                   << QStringLiteral("--return")
-                  << stage + QStringLiteral("/./{#}/out") + m_outputExtension
-                  << QStringLiteral("--cleanup");
+                  << stage + QStringLiteral("/./{#}/out") + m_outputExtension;
     }
     arguments << QStringLiteral("/bin/sh") << QStringLiteral("-c") << QStringLiteral("{}");
 
@@ -299,10 +293,14 @@ void MachineRun::startParallel(const QStringList& logins)
 void MachineRun::readChannel(QByteArray& pending, const QByteArray& bytes)
 {
     pending += bytes;
-    qsizetype start = 0, end;
-    while ((end = pending.indexOf('\n', start)) >= 0) {
-        handleLine(pending.mid(start, end + 1 - start));
-        start = end + 1;
+    qsizetype start = 0;
+    // parallel passes on, and tags, also the lines that lame ends with a carriage return to
+    // redraw its progress: a file's progress is seen live.
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        if (pending.at(i) == '\n' || pending.at(i) == '\r') {
+            handleLine(pending.mid(start, i + 1 - start));
+            start = i + 1;
+        }
     }
     pending.remove(0, start);
 }
@@ -334,17 +332,15 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         job.returned = false;
         return;
     }
-    if (content.endsWith(kCarriageReturn)) {
-        content.chop(kCarriageReturn.size());
-        content += '\r';
-    }
     const RunOutputParser::Event event = RunOutputParser::parseLine(content);
     if (event.kind == RunOutputParser::Event::Output) {
         if (m_finished.at(job.index))
             return; // a machine that dropped out after the line was done elsewhere
-        // ssh's complaints end in a carriage return of their own.
-        if (!job.begun)
-            content.replace("\r\n", "\n");
+        // ssh's complaints end in a carriage return of their own, which comes as a line.
+        if (!job.begun && content.endsWith('\r'))
+            content.back() = '\n';
+        else if (!job.begun && content == "\n")
+            return;
         Q_EMIT output(job.begun ? number : 0, content);
         return;
     }

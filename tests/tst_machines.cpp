@@ -114,10 +114,11 @@ void tst_machines::initTestCase()
                               "\nPidFile " + m_dir.filePath("sshd.pid").toUtf8() +
                               "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
                               "PermitRootLogin prohibit-password\nLogLevel ERROR\n"
-                              // The machine's home is the test's: what a run leaves there is seen.
-                              "ForceCommand HOME=" +
+                              // The machine's home is the test's: what a run leaves there is
+                              // seen, and this account's shell startup files are not run.
+                              "SetEnv HOME=" +
                               home().toUtf8() +
-                              "; export HOME; cd; eval \"$SSH_ORIGINAL_COMMAND\"\n";
+                              "\nForceCommand cd; eval \"$SSH_ORIGINAL_COMMAND\"\n";
     QVERIFY(touch(m_dir.filePath("sshd_config"), config));
     m_sshd.setProcessChannelMode(QProcess::MergedChannels);
     m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
@@ -224,12 +225,12 @@ void tst_machines::runsInBothModes()
     QCOMPARE(run(local).result.failedLines, QList<int>({5}));
     // A machine that fails once lame works on it: the line dies at once, then the connection.
     const QString dropping = m_dir.filePath("dropping");
-    QVERIFY(touch(dropping,
-                  "#!/bin/sh\ncase \"$*\" in *rsync\\ --server*) exec ssh \"$@\"; esac\n"
-                  "ssh \"$@\" | while IFS= read -r line; do printf '%s\\n' \"$line\"\n"
-                  "case $line in QUENZAL:machine*) set -- $line;;\n"
-                  "*\"%)|\"*) kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : >\"$0.cut\"; exit 255\n"
-                  "esac; done\n") &&
+    QVERIFY(touch(dropping, "#!/bin/sh\ncase \"$*\" in *rsync\\ --server*) exec ssh \"$@\"; esac\n"
+                            "ssh \"$@\" | while IFS= read -r line; do printf '%s\\n' \"$line\"\n"
+                            "case $line in QUENZAL:machine*) set -- $line;;\n"
+                            "*\"Encoding as\"*) kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : "
+                            ">\"$0.cut\"; exit 255\n"
+                            "esac; done\n") &&
             QFile::setPermissions(dropping, QFile::ReadOwner | QFile::ExeOwner));
 
     for (const bool transfer : {false, true}) {
@@ -249,7 +250,9 @@ void tst_machines::runsInBothModes()
             const QString name = SplitPath(names.at(i), BaseName) + ".mp3";
             QCOMPARE(readBytes(out + '/' + name), readBytes(m_dir.filePath("local/") + name));
         }
-        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
+        // No .part left, nor the machines' copies.
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).size() == 5 &&
+                QDir(home() + "/.parallel/tmp").isEmpty());
         // Both logins converted files; the closed port was named and given none.
         const QByteArray log = readBytes(remote.jobLogPath());
         QCOMPARE(
