@@ -138,7 +138,14 @@ void MachineRun::start()
 {
     m_running = true;
     say("msgChecking");
-    m_check.start(m_request.machines, LamePath(m_request.programFolder));
+    // One ssh connection to each machine, shared by all its lines: a new connection for every
+    // file would cost more than encoding a short one. The check opens it, so that the first
+    // lines of a machine do not race each other to open it (the losers open their own).
+    m_folder = std::make_shared<QTemporaryDir>();
+    m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
+                               "-o ControlPersist=10")
+                    .arg(m_folder->path());
+    m_check.start(m_request.machines, LamePath(m_request.programFolder), m_sharing);
 }
 
 void MachineRun::onChecked()
@@ -173,7 +180,6 @@ void MachineRun::onChecked()
 
 void MachineRun::startParallel(const QStringList& logins)
 {
-    m_folder = std::make_shared<QTemporaryDir>();
     const QString loginFile = m_folder->filePath(QStringLiteral("machines"));
     const QString argFile = m_folder->filePath(QStringLiteral("lines"));
     const QString stage = m_folder->filePath(QStringLiteral("files"));
@@ -211,20 +217,9 @@ void MachineRun::startParallel(const QStringList& logins)
     QFile file(argFile);
     bool written = file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size();
     file.close();
-    // One ssh connection to each machine, shared by all its lines: a new connection for every
-    // file would cost more than encoding a short one.
-    m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
-                               "-o ControlPersist=10")
-                    .arg(m_folder->path());
-    const QString& sharing = m_sharing;
     QStringList shared;
-    static const QRegularExpression sshCommand(QStringLiteral("^(\\s*(?:\\d+\\s*/)?\\s*)ssh\\s"));
-    for (const QString& login : logins) {
-        const QRegularExpressionMatch match = sshCommand.match(login);
-        shared << (match.hasMatch() ? match.captured(1) + sharing + QLatin1Char(' ') +
-                                          login.mid(match.capturedEnd())
-                                    : login);
-    }
+    for (const QString& login : logins)
+        shared << WithSsh(login, m_sharing);
     QFile machines(loginFile);
     written = written && machines.open(QIODevice::WriteOnly) &&
               machines.write(shared.join(QLatin1Char('\n')).toUtf8() + '\n') > 0;
@@ -239,7 +234,7 @@ void MachineRun::startParallel(const QStringList& logins)
 
     QStringList arguments = {QStringLiteral("--will-cite"),
                              QStringLiteral("--ssh"),
-                             sharing,
+                             m_sharing,
                              QStringLiteral("--sshloginfile"),
                              loginFile,
                              QStringLiteral("--joblog"),
