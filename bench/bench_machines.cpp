@@ -121,17 +121,19 @@ int main(int argc, char** argv)
     const double checkTime = clock.elapsed() / 1000.0;
     out << QString("the check of one machine: %1 s\n").arg(checkTime, 0, 'f', 2);
 
-    // One machine, two, one with transfer, one with this account's startup files.
+    // One machine, two, one with transfer; one with this account's startup files, also with
+    // transfer.
     const QStringList cases = {"1 machine of one core", "2 machines of one core each",
-                               "1 machine, files sent", "1 machine, this account's own home"};
-    double times[4] = {};
+                               "1 machine, files sent", "1 machine, this account's own home",
+                               "1 machine, files sent, this account's own home"};
+    double times[5] = {};
     for (int i = 0; i < cases.size(); ++i) {
         request.outputFolder = dir.filePath(QString("machines%1").arg(i));
         QDir().mkpath(request.outputFolder);
-        request.machines = {login("", i == 3 ? ownPort : port)};
+        request.machines = {login("", i >= 3 ? ownPort : port)};
         if (i == 1)
             request.machines << login("-o ServerAliveInterval=30 ", port);
-        request.transferFiles = i == 2;
+        request.transferFiles = i == 2 || i == 4;
         MachineRun remote(PlanConversion(request), request, language);
         times[i] = timed(remote, failed);
         out << QString("%1: %2 s (%3 failed)\n").arg(cases[i]).arg(times[i], 0, 'f', 2).arg(failed);
@@ -141,7 +143,8 @@ int main(int argc, char** argv)
     };
     out << "ssh route per file, the check and lame's own time apart: " << perFile(times[0])
         << " s; files sent: " << perFile(times[2])
-        << " s; with this account's startup files: " << perFile(times[3]) << " s\n";
+        << " s; with this account's startup files: " << perFile(times[3]) << " s, files sent "
+        << perFile(times[4]) << " s\n";
     out << QString("speed-up of two machines over one: %1x\n").arg(times[0] / times[1], 0, 'f', 2);
     sshd.terminate();
     sshd.waitForFinished();
