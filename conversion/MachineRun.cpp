@@ -141,7 +141,7 @@ void MachineRun::start()
     // One ssh connection to each machine, shared by all its lines: a new connection for every
     // file would cost more than encoding a short one. The check opens it, so that the first
     // lines of a machine do not race each other to open it (the losers open their own).
-    m_folder = std::make_shared<QTemporaryDir>();
+    m_folder = std::make_unique<QTemporaryDir>();
     m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
                                "-o ControlPersist=10")
                     .arg(m_folder->path());
@@ -515,27 +515,21 @@ void MachineRun::removeWorkFolders()
                        "rm -rf -- \"./$d\";; esac; done; true'")
             .arg(prefix)
             .arg(m_jobs.size());
-    auto* cleaner = new QProcess(QCoreApplication::instance());
-    cleaner->setChildProcessModifier([] { ::setsid(); });
-    cleaner->setWorkingDirectory(QDir::homePath()); // where parallel put this computer's folders
-    cleaner->setStandardOutputFile(QProcess::nullDevice());
-    cleaner->setStandardErrorFile(QProcess::nullDevice());
-    // The run's folder holds the shared connections to the machines: it stays until the end.
-    const std::shared_ptr<QTemporaryDir> folder = m_folder;
-    connect(cleaner, &QProcess::finished, cleaner, [cleaner, folder] { cleaner->deleteLater(); });
-    connect(cleaner, &QProcess::errorOccurred, cleaner, [cleaner](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            cleaner->deleteLater();
-    });
-    cleaner->start(QStringLiteral("parallel"),
-                   {QStringLiteral("--will-cite"), QStringLiteral("--nonall"),
-                    QStringLiteral("--timeout"), QString::number(MachineCheck::kTimeoutSeconds),
-                    QStringLiteral("--ssh"), m_sharing, QStringLiteral("--sshloginfile"),
-                    m_folder->filePath(QStringLiteral("machines")), script});
-    // A machine that hangs holds nothing up for long.
-    const pid_t pid = pid_t(cleaner->processId());
-    QTimer::singleShot((MachineCheck::kTimeoutSeconds + 10) * 1000, cleaner, [pid] {
-        if (pid > 0)
-            ::kill(-pid, SIGKILL);
-    });
+    // On its own, so that quitting right after the stop (closing Quenzal during a run) does not
+    // cut it short; ended after a bounded time should a machine hang. The run's folder holds the
+    // shared connections to the machines: it goes last.
+    QProcess cleaner;
+    cleaner.setProgram(QStringLiteral("/bin/sh"));
+    cleaner.setArguments(
+        {QStringLiteral("-c"),
+         QStringLiteral("timeout -s KILL %1 parallel --will-cite --nonall --timeout %2 "
+                        "--ssh \"$2\" --sshloginfile \"$1/machines\" \"$3\"; rm -rf -- \"$1\"")
+             .arg(MachineCheck::kTimeoutSeconds + 10)
+             .arg(MachineCheck::kTimeoutSeconds),
+         QStringLiteral("sh"), m_folder->path(), m_sharing, script});
+    cleaner.setWorkingDirectory(QDir::homePath()); // where parallel put this computer's folders
+    cleaner.setStandardInputFile(QProcess::nullDevice());
+    cleaner.setStandardOutputFile(QProcess::nullDevice());
+    cleaner.setStandardErrorFile(QProcess::nullDevice());
+    m_folder->setAutoRemove(!cleaner.startDetached());
 }

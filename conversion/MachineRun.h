@@ -38,7 +38,8 @@ public:
     void stop() override;
     bool isRunning() const override;
 
-    // parallel's job log (sequence, machine, times, exit code): there until the run goes.
+    // parallel's job log (sequence, machine, times, exit code): there until the run goes (after a
+    // stopped transfer run, until its clean-up is done).
     QString jobLogPath() const;
     // The remote command of one line (how it reaches lame on another machine); `owner` is the
     // Quenzal that runs it, whose number names the temporary files.
@@ -69,7 +70,7 @@ private:
     ConversionRequest m_request;
     const Language& m_language;
     MachineCheck m_check;
-    std::shared_ptr<QTemporaryDir> m_folder; // shared with the clean-up after a stop
+    std::unique_ptr<QTemporaryDir> m_folder;
     QProcess* m_parallel = nullptr;
     qint64 m_parallelPid = 0; // names its work folders on the machines
     QFileSystemWatcher* m_jobLogWatcher = nullptr;

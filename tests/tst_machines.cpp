@@ -281,21 +281,22 @@ void tst_machines::stopEndsRemoteLame()
         ConversionRequest machines = request(out, paths);
         machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
         machines.transferFiles = transfer;
-        MachineRun remote(PlanConversion(machines), machines, m_language);
+        auto remote = std::make_unique<MachineRun>(PlanConversion(machines), machines, m_language);
         QMap<int, QByteArray> output;
-        connect(&remote, &ConversionRun::output, this,
+        connect(remote.get(), &ConversionRun::output, this,
                 [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
-        QSignalSpy finished(&remote, &ConversionRun::finished);
-        remote.start();
+        QSignalSpy finished(remote.get(), &ConversionRun::finished);
+        remote->start();
         // lame's progress is seen live, while it encodes on the other side of ssh.
         QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2,
                                  120000);
         QVERIFY(lameRunsIn(home()));
-        remote.stop();
+        remote->stop();
         QVERIFY(finished.wait(30000));
         const RunResult result = finished.first().first().value<RunResult>();
         QVERIFY(result.stopped && !result.succeeded() && QFileInfo::exists(paths[0]) &&
                 QFileInfo::exists(paths[1]));
+        remote.reset(); // as when Quenzal is closed during a run: the clean-up goes on
         QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(home()) &&
                                      QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty() &&
                                      QDir(home() + "/.parallel/tmp").isEmpty(),
