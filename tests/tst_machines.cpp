@@ -205,13 +205,12 @@ void tst_machines::checkAndWindow()
 // machine that does not answer left out and the files of one that drops out converted by others.
 void tst_machines::runsInBothModes()
 {
-    const QString sources = m_dir.filePath("sources/");
     const QStringList names = {"plain.wav",      "it's \"$HOME\" `id` $(id) a  b.wav",
                                "-lead.wav",      "new\nline.wav",
                                "tab\tand\\.wav", "refused.wav"};
     QStringList paths;
     for (const QString& name : names) {
-        paths << sources + name;
+        paths << m_dir.filePath("sources/") + name;
         QVERIFY(name == "refused.wav" ? WriteRefusedWav(paths.last())
                                       : WriteSineWav(paths.last(), 1.5 + paths.size() * 0.1));
     }
@@ -221,9 +220,8 @@ void tst_machines::runsInBothModes()
     const QString dropping = m_dir.filePath("dropping");
     QVERIFY(touch(dropping, "#!/bin/sh\ncase \"$*\" in *rsync\\ --server*) exec ssh \"$@\"; esac\n"
                             "ssh \"$@\" | while IFS= read -r line; do printf '%s\\n' \"$line\"\n"
-                            "case $line in QUENZAL:machine*) set -- $line;;\n"
-                            "*\"Encoding as\"*) kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : "
-                            ">\"$0.cut\"; exit 255\n"
+                            "case $line in QUENZAL:machine*) set -- $line;; *\"Encoding as\"*)\n"
+                            "kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : >\"$0.cut\"; exit 255\n"
                             "esac; done\n") &&
             QFile::setPermissions(dropping, QFile::ReadOwner | QFile::ExeOwner));
 
