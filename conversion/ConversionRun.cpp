@@ -33,36 +33,39 @@ void endGroup(qint64 pid)
 
 } // namespace
 
+RunOutputParser::Event RunOutputParser::parseLine(const QByteArray& line)
+{
+    Event event;
+    if (line.startsWith(kBeginMarker)) {
+        event.kind = Event::Begin;
+        event.line = line.mid(sizeof(kBeginMarker) - 1).trimmed().toInt();
+    } else if (line.startsWith(kDoneMarker)) {
+        const QList<QByteArray> fields = line.mid(sizeof(kDoneMarker) - 1).trimmed().split(' ');
+        if (fields.size() == 3) {
+            event.kind = Event::Done;
+            event.line = fields[0].toInt();
+            event.exitCode = fields[1].toInt();
+            event.written = fields[2] == "1";
+        }
+    }
+    if (event.kind == Event::Output)
+        event.bytes = line;
+    return event;
+}
+
 QList<RunOutputParser::Event> RunOutputParser::feed(const QByteArray& bytes)
 {
     m_pending += bytes;
     QList<Event> events;
     qsizetype start = 0, end;
     while ((end = m_pending.indexOf('\n', start)) >= 0) {
-        const QByteArray line = m_pending.mid(start, end + 1 - start);
+        Event event = parseLine(m_pending.mid(start, end + 1 - start));
         start = end + 1;
-        Event event;
-        if (line.startsWith(kBeginMarker)) {
-            event.kind = Event::Begin;
-            event.line = line.mid(sizeof(kBeginMarker) - 1).trimmed().toInt();
-        } else if (line.startsWith(kDoneMarker)) {
-            const QList<QByteArray> fields = line.mid(sizeof(kDoneMarker) - 1).trimmed().split(' ');
-            if (fields.size() == 3) {
-                event.kind = Event::Done;
-                event.line = fields[0].toInt();
-                event.exitCode = fields[1].toInt();
-                event.written = fields[2] == "1";
-            }
-        }
-        if (event.kind == Event::Output) {
-            // lame has nothing to say on its standard output, but whatever comes is shown.
-            if (!events.isEmpty() && events.last().kind == Event::Output)
-                events.last().bytes += line;
-            else
-                event.bytes = line;
-        }
-        if (event.kind != Event::Output || !event.bytes.isEmpty())
-            events.append(event);
+        // lame has nothing to say on its standard output, but whatever comes is shown.
+        if (event.kind == Event::Output && !events.isEmpty() && events.last().kind == Event::Output)
+            events.last().bytes += event.bytes;
+        else
+            events.append(std::move(event));
     }
     m_pending.remove(0, start);
     return events;

@@ -25,6 +25,8 @@ public:
     };
 
     QList<Event> feed(const QByteArray& bytes);
+    // One whole line (with its line feed, if any): a marker, or output when it is none.
+    static Event parseLine(const QByteArray& line);
     // The end of the stream: a last line without its line feed is output too.
     QList<Event> finish();
 

@@ -12,6 +12,8 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -25,21 +27,14 @@ namespace {
 // How long parallel has to end its jobs after SIGTERM before its process group gets SIGKILL.
 constexpr int kGraceMs = 3000;
 
-// Put before each line's script on the machine that runs it. The first line tells Quenzal which
-// machine took the line and which shell (whose number names the temporary file). lame redraws its
-// progress after a carriage return, and parallel passes a line on only once it ends: each
-// carriage return travels as "\001" and a line feed, and Quenzal puts it back. The line's shell
-// ends well once it has said how its file went, so that parallel moves to another machine only a
-// line whose machine dropped out, never a file that lame refuses.
+// Put before each line's script on the machine that runs it: it tells Quenzal which machine took
+// the line (and which shell there). The line's shell ends well once it has said how its file
+// went, so that parallel moves to another machine only a line whose machine dropped out, never a
+// file that lame refuses.
 const char kRemotePrologue[] = R"sh(printf 'QUENZAL:machine %s %s\n' "$$" "${PARALLEL_SSHLOGIN:-:}"
-quenzal_live() {
-    { { { "$@" 2>&1 3>&- 4>&-; echo "$?" >&3; } | perl -e '$|=1; while (sysread(STDIN, $b, 65536)) { $b =~ s/\r/\001\n/g; print $b }' >&4 3>&- 4>&-; } 3>&1 | { read -r s; exit "$s"; }; } 4>&1
-}
 )sh";
 
 const QByteArray kMachineMarker = "QUENZAL:machine ";
-const QByteArray kMarker = "QUENZAL:";
-const QByteArray kCarriageReturn = "\001\n";
 
 // lame reads an argument that starts with "-" as an option.
 QString asArgument(const QString& path)
@@ -77,15 +72,21 @@ bool moveInto(const QString& from, const QString& target, const QString& besideT
 } // namespace
 
 QString MachineRun::RemoteCommand(int number, Direction direction, const QString& optionsText,
-                                  const QString& source, const QString& output)
+                                  const QString& source, const QString& output, qint64 owner)
 {
     const QString middle = direction == Direction::Encode
                                ? QLatin1Char(' ') + ShellOptions(optionsText) + QLatin1Char(' ')
                                : QStringLiteral(" --decode ");
     const QString quotedOutput = ShellQuote(asArgument(output));
+    // The temporary file is named after this Quenzal and the line, then the shell of the try:
+    // parallel forgets what a try that dropped out printed, and its file is still found.
     return QStringLiteral("quenzal_begin %1 ").arg(number) + quotedOutput +
-           QStringLiteral("; quenzal_live lame") + middle + ShellQuote(asArgument(source)) +
-           QStringLiteral(" \"$tmp\"; quenzal_done $? %1 ").arg(number) + quotedOutput;
+           QStringLiteral("; tmp=\"${tmp%/*}/") +
+           TemporaryOutput(QString(), owner, number)
+               .replace(QLatin1String(".part"), QLatin1String("-$$.part")) +
+           QStringLiteral("\"; lame") + middle + ShellQuote(asArgument(source)) +
+           QStringLiteral(" \"$tmp\" </dev/null 2>&1; quenzal_done $? %1 ").arg(number) +
+           quotedOutput;
 }
 
 MachineRun::MachineRun(ConversionPlan plan, const ConversionRequest& request,
@@ -137,7 +138,14 @@ void MachineRun::start()
 {
     m_running = true;
     say("msgChecking");
-    m_check.start(m_request.machines, LamePath(m_request.programFolder));
+    // One ssh connection to each machine, shared by all its lines: a new connection for every
+    // file would cost more than encoding a short one. The check opens it, so that the first
+    // lines of a machine do not race each other to open it (the losers open their own).
+    m_folder = std::make_unique<QTemporaryDir>();
+    m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
+                               "-o ControlPersist=10")
+                    .arg(m_folder->path());
+    m_check.start(m_request.machines, LamePath(m_request.programFolder), m_sharing);
 }
 
 void MachineRun::onChecked()
@@ -172,7 +180,6 @@ void MachineRun::onChecked()
 
 void MachineRun::startParallel(const QStringList& logins)
 {
-    m_folder = std::make_unique<QTemporaryDir>();
     const QString loginFile = m_folder->filePath(QStringLiteral("machines"));
     const QString argFile = m_folder->filePath(QStringLiteral("lines"));
     const QString stage = m_folder->filePath(QStringLiteral("files"));
@@ -197,8 +204,8 @@ void MachineRun::startParallel(const QStringList& logins)
             output = folder + QStringLiteral("/out") + m_outputExtension;
         }
         ScriptLine line = planned;
-        line.command =
-            RemoteCommand(i + 1, m_request.direction, m_request.optionsText, source, output);
+        line.command = RemoteCommand(i + 1, m_request.direction, m_request.optionsText, source,
+                                     output, QCoreApplication::applicationPid());
         lines += kRemotePrologue;
         // parallel runs this computer's lines in a folder of its own too, where nothing was sent.
         if (transfer)
@@ -210,20 +217,9 @@ void MachineRun::startParallel(const QStringList& logins)
     QFile file(argFile);
     bool written = file.open(QIODevice::WriteOnly) && file.write(lines) == lines.size();
     file.close();
-    // One ssh connection to each machine, shared by all its lines: a new connection for every
-    // file would cost more than encoding a short one.
-    m_sharing = QStringLiteral("ssh -o ControlMaster=auto -o ControlPath=%1/%C "
-                               "-o ControlPersist=10")
-                    .arg(m_folder->path());
-    const QString& sharing = m_sharing;
     QStringList shared;
-    static const QRegularExpression sshCommand(QStringLiteral("^(\\s*(?:\\d+\\s*/)?\\s*)ssh\\s"));
-    for (const QString& login : logins) {
-        const QRegularExpressionMatch match = sshCommand.match(login);
-        shared << (match.hasMatch() ? match.captured(1) + sharing + QLatin1Char(' ') +
-                                          login.mid(match.capturedEnd())
-                                    : login);
-    }
+    for (const QString& login : logins)
+        shared << WithSsh(login, m_sharing);
     QFile machines(loginFile);
     written = written && machines.open(QIODevice::WriteOnly) &&
               machines.write(shared.join(QLatin1Char('\n')).toUtf8() + '\n') > 0;
@@ -238,7 +234,7 @@ void MachineRun::startParallel(const QStringList& logins)
 
     QStringList arguments = {QStringLiteral("--will-cite"),
                              QStringLiteral("--ssh"),
-                             sharing,
+                             m_sharing,
                              QStringLiteral("--sshloginfile"),
                              loginFile,
                              QStringLiteral("--joblog"),
@@ -255,8 +251,7 @@ void MachineRun::startParallel(const QStringList& logins)
         arguments << QStringLiteral("--workdir") << QStringLiteral("...")
                   << QStringLiteral("--transferfile") << stage + QStringLiteral("/./{#}")
                   << QStringLiteral("--return")
-                  << stage + QStringLiteral("/./{#}/out") + m_outputExtension
-                  << QStringLiteral("--cleanup");
+                  << stage + QStringLiteral("/./{#}/out") + m_outputExtension;
     }
     arguments << QStringLiteral("/bin/sh") << QStringLiteral("-c") << QStringLiteral("{}");
 
@@ -287,15 +282,20 @@ void MachineRun::startParallel(const QStringList& logins)
         connect(m_jobLogWatcher, &QFileSystemWatcher::fileChanged, this, &MachineRun::readJobLog);
     }
     m_parallel->start(QStringLiteral("parallel"), arguments);
+    m_parallelPid = m_parallel->processId();
 }
 
 void MachineRun::readChannel(QByteArray& pending, const QByteArray& bytes)
 {
     pending += bytes;
-    qsizetype start = 0, end;
-    while ((end = pending.indexOf('\n', start)) >= 0) {
-        handleLine(pending.mid(start, end + 1 - start));
-        start = end + 1;
+    qsizetype start = 0;
+    // parallel passes on, and tags, also the lines that lame ends with a carriage return to
+    // redraw its progress: a file's progress is seen live.
+    for (qsizetype i = 0; i < pending.size(); ++i) {
+        if (pending.at(i) == '\n' || pending.at(i) == '\r') {
+            handleLine(pending.mid(start, i + 1 - start));
+            start = i + 1;
+        }
     }
     pending.remove(0, start);
 }
@@ -318,8 +318,8 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
     Job& job = m_jobs[seq];
     const int number = job.index + 1;
     if (content.startsWith(kMachineMarker)) { // a new try of the line, maybe on another machine
+        job.begun = false;
         const QByteArray rest = content.mid(kMachineMarker.size()).trimmed();
-        job.pid = rest.left(rest.indexOf(' ')).toLongLong();
         job.machine =
             MachineName(QString::fromUtf8(rest.mid(rest.indexOf(' ') + 1))
                             .replace(m_sharing + QLatin1Char(' '), QStringLiteral("ssh ")));
@@ -327,38 +327,29 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         job.returned = false;
         return;
     }
-    if (content.endsWith(kCarriageReturn)) {
-        content.chop(kCarriageReturn.size());
-        content += '\r';
-    }
-    if (!content.startsWith(kMarker)) {
+    const RunOutputParser::Event event = RunOutputParser::parseLine(content);
+    if (event.kind == RunOutputParser::Event::Output) {
         if (m_finished.at(job.index))
             return; // a machine that dropped out after the line was done elsewhere
-        // ssh's complaints end in a carriage return of their own.
-        if (!job.begun)
-            content.replace("\r\n", "\n");
+        // ssh's complaints end in a carriage return of their own, which comes as a line.
+        if (!job.begun && content.endsWith('\r'))
+            content.back() = '\n';
+        else if (!job.begun && content == "\n")
+            return;
         Q_EMIT output(job.begun ? number : 0, content);
         return;
     }
-    // "QUENZAL:begin N …" and "QUENZAL:done N code written", as the script's prologue says them.
-    const QList<QByteArray> fields = content.trimmed().split(' ');
-    if (fields.value(1).toInt() != number || m_finished.at(job.index))
+    if (event.line != number || m_finished.at(job.index))
         return;
-    if (fields.at(0) == "QUENZAL:begin") {
+    if (event.kind == RunOutputParser::Event::Begin) {
         job.begun = true;
         const QString& source = plan().lines.at(job.index).source;
         Q_EMIT fileStarted(number, source);
         say("msgFileOn", SplitPath(source, NameWithExtension), job.machine);
-    } else if (fields.at(0) == "QUENZAL:done" && fields.size() == 4) {
-        RunOutputParser::Event event;
-        event.kind = RunOutputParser::Event::Done;
-        event.line = number;
-        event.exitCode = fields.at(2).toInt();
-        event.written = fields.at(3) == "1";
-        if (m_request.transferFiles && !job.returned)
-            job.done = event; // once its output is back
-        else
-            finishLine(job, event);
+    } else if (m_request.transferFiles && !job.returned) {
+        job.done = event; // once its output is back
+    } else {
+        finishLine(job, event);
     }
 }
 
@@ -441,8 +432,9 @@ void MachineRun::onParallelEnded(bool failedToStart)
     } else {
         m_result.started = true; // the machines were asked: the check said why nothing ran
     }
+    removeInterrupted();
     if (m_result.stopped)
-        removeInterrupted();
+        removeWorkFolders();
     bool anyBegun = false;
     for (const auto& [seq, job] : m_jobs)
         anyBegun = anyBegun || job.begun || m_finished.at(job.index);
@@ -485,16 +477,59 @@ void MachineRun::removeInterrupted()
 {
     if (m_request.transferFiles)
         return; // the machines' copies are in their own folders, this computer's in the run's
-    QStringList parts;
-    for (const auto& [seq, job] : m_jobs) {
-        if (job.begun && !m_finished.at(job.index) && job.pid > 0)
-            parts << TemporaryOutput(plan().lines.at(job.index).output, job.pid, job.index + 1);
-    }
-    const auto remove = [parts] {
-        for (const QString& part : parts)
-            QFile::remove(part);
+    // Every try's temporary file that is left: of a stopped line, or of a machine that dropped
+    // out (its shell gone before it could remove it, or still writing behind a lost network).
+    QSet<QString> folders;
+    for (const ScriptLine& line : plan().lines)
+        folders.insert(line.output.left(line.output.lastIndexOf(QLatin1Char('/')) + 1));
+    const QString pattern = TemporaryOutput(QString(), QCoreApplication::applicationPid(), 0)
+                                .replace(QLatin1String("-0.part"), QLatin1String("-*-*.part"));
+    const auto remove = [folders, pattern] {
+        for (const QString& folder : folders) {
+            for (const QString& name :
+                 QDir(folder).entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System))
+                QFile::remove(folder + name);
+        }
     };
     remove();
     // A machine's lame ends a moment after its ssh: once more when it surely has.
     QTimer::singleShot(kGraceMs, QCoreApplication::instance(), remove);
+}
+
+void MachineRun::removeWorkFolders()
+{
+    // parallel's --cleanup runs only for the jobs that ended: a stopped job leaves its copy of the
+    // source and lame's temporary file in its work folder, `.parallel/tmp/HOST-PID-SEQ` under
+    // the login's home (this computer's included). Exactly those names go, nothing else.
+    static const QRegularExpression plainHost(QStringLiteral("^[A-Za-z0-9._-]+$"));
+    QString host = QSysInfo::machineHostName();
+    if (host.isEmpty())
+        host = QStringLiteral("nohostname"); // parallel's own word then
+    if (!m_request.transferFiles || m_parallelPid <= 0 || !plainHost.match(host).hasMatch())
+        return;
+    const QString prefix = QStringLiteral("%1-%2-").arg(host).arg(m_parallelPid);
+    // Run by each machine's /bin/sh, whatever its login shell is: no single quote inside.
+    const QString script =
+        QStringLiteral("/bin/sh -c 'cd .parallel/tmp 2>/dev/null || exit 0; for d in %1*; do "
+                       "n=${d#%1}; case $n in \"\"|*[!0-9]*) ;; *) [ \"$n\" -le %2 ] && "
+                       "rm -rf -- \"./$d\";; esac; done; true'")
+            .arg(prefix)
+            .arg(m_jobs.size());
+    // On its own, so that quitting right after the stop (closing Quenzal during a run) does not
+    // cut it short; ended after a bounded time should a machine hang. The run's folder holds the
+    // shared connections to the machines: it goes last.
+    QProcess cleaner;
+    cleaner.setProgram(QStringLiteral("/bin/sh"));
+    cleaner.setArguments(
+        {QStringLiteral("-c"),
+         QStringLiteral("timeout -s KILL %1 parallel --will-cite --nonall --timeout %2 "
+                        "--ssh \"$2\" --sshloginfile \"$1/machines\" \"$3\"; rm -rf -- \"$1\"")
+             .arg(MachineCheck::kTimeoutSeconds + 10)
+             .arg(MachineCheck::kTimeoutSeconds),
+         QStringLiteral("sh"), m_folder->path(), m_sharing, script});
+    cleaner.setWorkingDirectory(QDir::homePath()); // where parallel put this computer's folders
+    cleaner.setStandardInputFile(QProcess::nullDevice());
+    cleaner.setStandardOutputFile(QProcess::nullDevice());
+    cleaner.setStandardErrorFile(QProcess::nullDevice());
+    m_folder->setAutoRemove(!cleaner.startDetached());
 }

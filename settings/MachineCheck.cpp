@@ -28,6 +28,15 @@ QString MachineName(const QString& login)
     return login.trimmed().remove(count);
 }
 
+QString WithSsh(const QString& login, const QString& ssh)
+{
+    static const QRegularExpression command(QStringLiteral("^(\\s*(?:\\d+\\s*/)?\\s*)ssh\\s"));
+    const QRegularExpressionMatch match = command.match(login);
+    return match.hasMatch()
+               ? match.captured(1) + ssh + QLatin1Char(' ') + login.mid(match.capturedEnd())
+               : login;
+}
+
 QString LameVersion(const QString& firstLine)
 {
     static const QRegularExpression version(QStringLiteral("version\\s+(\\S+)"));
@@ -77,9 +86,10 @@ void MachineCheck::stop()
     m_pending = 0;
 }
 
-void MachineCheck::start(const QStringList& logins, const QString& localLame)
+void MachineCheck::start(const QStringList& logins, const QString& localLame, const QString& ssh)
 {
     stop();
+    m_ssh = ssh;
     m_states.clear();
     m_localVersion.clear();
     m_folder = std::make_unique<QTemporaryDir>();
@@ -105,7 +115,10 @@ void MachineCheck::ask(int index)
     const QString loginFile = m_folder->filePath(QString::number(index));
     QFile file(loginFile);
     if (file.open(QIODevice::WriteOnly))
-        file.write(m_states.at(index).login.toUtf8() + '\n');
+        file.write(
+            (m_ssh.isEmpty() ? m_states.at(index).login : WithSsh(m_states.at(index).login, m_ssh))
+                .toUtf8() +
+            '\n');
     file.close();
 
     auto* process = new QProcess(this);
@@ -119,11 +132,14 @@ void MachineCheck::ask(int index)
                     onEnded(process, index);
                 }
             });
-    process->start(QStringLiteral("parallel"),
-                   {QStringLiteral("--will-cite"), QStringLiteral("--nonall"),
-                    QStringLiteral("--timeout"), QString::number(kTimeoutSeconds),
-                    QStringLiteral("--sshloginfile"), loginFile,
-                    QStringLiteral("/bin/sh -c '") + QLatin1String(kQuestion) + QLatin1Char('\'')});
+    QStringList arguments = {QStringLiteral("--will-cite"),    QStringLiteral("--nonall"),
+                             QStringLiteral("--timeout"),      QString::number(kTimeoutSeconds),
+                             QStringLiteral("--sshloginfile"), loginFile};
+    if (!m_ssh.isEmpty())
+        arguments << QStringLiteral("--ssh") << m_ssh;
+    process->start(QStringLiteral("parallel"), arguments << QStringLiteral("/bin/sh -c '") +
+                                                                QLatin1String(kQuestion) +
+                                                                QLatin1Char('\''));
 }
 
 void MachineCheck::onEnded(QProcess* process, int index)

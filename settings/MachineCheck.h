@@ -25,6 +25,10 @@ struct MachineState {
 // texts and in GNU parallel's job log.
 QString MachineName(const QString& login);
 
+// The login with `ssh` for the ssh command it names ("4/ssh -p 2222 host" with `ssh` "ssh -o X"
+// is "4/ssh -o X -p 2222 host"); a login that names none gets `ssh` through parallel's --ssh.
+QString WithSsh(const QString& login, const QString& ssh);
+
 // lame's version in what `lame --version` printed first ("LAME 64bits version 3.100 (…)" gives
 // "3.100"); empty when there is none.
 QString LameVersion(const QString& firstLine);
@@ -48,8 +52,9 @@ public:
     explicit MachineCheck(QObject* parent = nullptr);
     ~MachineCheck() override;
 
-    // `localLame` is the lame a local run uses. A check under way is ended first.
-    void start(const QStringList& logins, const QString& localLame);
+    // `localLame` is the lame a local run uses; `ssh`, when given, is the ssh command for every
+    // machine (see WithSsh). A check under way is ended first.
+    void start(const QStringList& logins, const QString& localLame, const QString& ssh = QString());
     // Ends every question still open; `finished` does not follow.
     void stop();
     bool isRunning() const { return m_pending > 0; }
@@ -71,6 +76,7 @@ private:
     QList<MachineState> m_states;
     QList<QProcess*> m_processes;
     QString m_localVersion;
+    QString m_ssh;
     std::unique_ptr<QTemporaryDir> m_folder;
     int m_pending = 0;
 };

@@ -1,68 +1,50 @@
 // Runs spread over several machines by GNU parallel, against a real sshd on this machine that
 // two sshlogins reach as two "machines".
-#include "FakeDesktop.h"
+#include "Control.h"
+#include "StartProgram.h"
+#include "TestEnvironment.h"
 #include "TestFiles.h"
 
-#include "conversion/ConversionRun.h"
 #include "conversion/MachineRun.h"
+#include "conversion/frmConsole.h"
 #include "settings/BuiltInTexts.h"
 #include "settings/Language.h"
-#include "settings/MachineCheck.h"
 #include "settings/StoredSettings.h"
 #include "settings/frmMachines.h"
 #include "settings/frmOption.h"
 #include "settings/mdlFichier.h"
 
-#include <QDirIterator>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
-#include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
+#include <QTreeView>
 #include <QtTest>
-
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 
 namespace {
 
 // A port of 127.0.0.1 nobody listens on right now.
 int freePort()
 {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof address;
-    int port = 0;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&address), size) == 0 &&
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) == 0)
-        port = ntohs(address.sin_port);
-    ::close(fd);
-    return port;
+    QTcpServer server;
+    return server.listen(QHostAddress::LocalHost) ? server.serverPort() : 0;
 }
 
-// Whether a lame whose command line names `folder` still runs, here or "on a machine".
+// Whether a lame still runs in `folder` or below (a machine's home), "on a machine".
 bool lameRunsIn(const QString& folder)
 {
-    QDirIterator processes(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
-    while (processes.hasNext()) {
-        QFile cmdline(processes.next() + QStringLiteral("/cmdline"));
-        if (!cmdline.open(QIODevice::ReadOnly))
-            continue;
-        const QByteArray words = cmdline.readAll();
-        if (words.startsWith("lame") && words.contains(folder.toUtf8()))
-            return true;
-    }
-    return false;
+    const QStringList processes = QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot);
+    return std::any_of(processes.cbegin(), processes.cend(), [&folder](const QString& pid) {
+        return readBytes("/proc/" + pid + "/cmdline").startsWith("lame") &&
+               QFileInfo("/proc/" + pid + "/cwd").symLinkTarget().startsWith(folder);
+    });
 }
 
 struct Outcome {
     RunResult result;
     QMap<int, QByteArray> output; // by line number; 0 for the run's own
-    QMap<int, bool> ok;
 };
 
 } // namespace
@@ -76,12 +58,15 @@ private Q_SLOTS:
     void checkAndWindow();
     void runsInBothModes();
     void stopEndsRemoteLame();
+    void fromTheMainWindow();
 
 private:
     QString login(const QString& extra = QString()) const;
+    QString home() const { return m_dir.filePath("home"); }
     ConversionRequest request(const QString& outputFolder, const QStringList& sources) const;
     Outcome run(ConversionRun& run);
 
+    TestEnvironment m_env; // the program folder and settings
     QTemporaryDir m_dir;
     QProcess m_sshd;
     int m_port = 0;
@@ -100,15 +85,13 @@ QString tst_machines::login(const QString& extra) const
 
 void tst_machines::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
     if (QStandardPaths::findExecutable(QStringLiteral("parallel")).isEmpty())
         QSKIP("GNU parallel is not installed (Debian: parallel): no run over machines tested");
     const QString sshd = QStringLiteral("/usr/sbin/sshd");
     if (!QFileInfo(sshd).isExecutable())
         QSKIP("sshd is not installed (Debian: openssh-server): no run over machines tested");
     QVERIFY(m_dir.isValid());
-    QDir(m_dir.path()).mkpath(QStringLiteral("program"));
-    QVERIFY(QFile::link(QStringLiteral(QUENZAL_LAME), m_dir.filePath("program/lame")));
+    QDir(m_dir.path()).mkpath(QStringLiteral("home"));
     for (const char* key : {"hostkey", "userkey"})
         QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
                                    {"-q", "-t", "ed25519", "-N", "", "-f", m_dir.filePath(key)}),
@@ -124,7 +107,12 @@ void tst_machines::initTestCase()
                               "\nAuthorizedKeysFile " + m_dir.filePath("authorized_keys").toUtf8() +
                               "\nPidFile " + m_dir.filePath("sshd.pid").toUtf8() +
                               "\nStrictModes no\nUsePAM no\nPasswordAuthentication no\n"
-                              "PermitRootLogin prohibit-password\nLogLevel ERROR\n";
+                              "PermitRootLogin prohibit-password\nLogLevel ERROR\n"
+                              // The machine's home is the test's: what a run leaves there is
+                              // seen, and this account's shell startup files are not run.
+                              "SetEnv HOME=" +
+                              home().toUtf8() +
+                              "\nForceCommand cd; eval \"$SSH_ORIGINAL_COMMAND\"\n";
     QVERIFY(touch(m_dir.filePath("sshd_config"), config));
     m_sshd.setProcessChannelMode(QProcess::MergedChannels);
     m_sshd.start(sshd, {"-D", "-e", "-f", m_dir.filePath("sshd_config")});
@@ -152,7 +140,7 @@ ConversionRequest tst_machines::request(const QString& outputFolder,
     request.sources = sources;
     request.optionsText = QStringLiteral("-b 128");
     request.outputFolder = outputFolder;
-    request.programFolder = m_dir.filePath("program");
+    request.programFolder = m_env.programFolder();
     return request;
 }
 
@@ -161,8 +149,6 @@ Outcome tst_machines::run(ConversionRun& run)
     Outcome outcome;
     connect(&run, &ConversionRun::output, this,
             [&outcome](int number, const QByteArray& bytes) { outcome.output[number] += bytes; });
-    connect(&run, &ConversionRun::fileFinished, this,
-            [&outcome](int number, bool ok) { outcome.ok[number] = ok; });
     QSignalSpy finished(&run, &ConversionRun::finished);
     run.start();
     if (!finished.isEmpty() || finished.wait(240000))
@@ -176,7 +162,7 @@ void tst_machines::checkAndWindow()
 {
     MachineCheck check;
     QSignalSpy checked(&check, &MachineCheck::finished);
-    check.start({login(), m_closed}, m_dir.filePath("program/lame"));
+    check.start({login(), m_closed}, m_env.programFolder() + "/lame");
     QVERIFY(checked.wait(60000));
     const QString local = check.localVersion();
     const MachineState &good = check.states().at(0), &closed = check.states().at(1);
@@ -215,46 +201,58 @@ void tst_machines::checkAndWindow()
 }
 
 // Every file converted over two machines as a local run converts it, with shared folders and
-// with transfer; names that a shell would read, a failing file named, both machines used and
-// the machine that does not answer left out.
+// with transfer; names that a shell would read, a failing file named, both machines used, the
+// machine that does not answer left out and the files of one that drops out converted by others.
 void tst_machines::runsInBothModes()
 {
-    const QString sources = m_dir.filePath("sources/");
     const QStringList names = {"plain.wav",      "it's \"$HOME\" `id` $(id) a  b.wav",
                                "-lead.wav",      "new\nline.wav",
                                "tab\tand\\.wav", "refused.wav"};
     QStringList paths;
     for (const QString& name : names) {
-        paths << sources + name;
+        paths << m_dir.filePath("sources/") + name;
         QVERIFY(name == "refused.wav" ? WriteRefusedWav(paths.last())
                                       : WriteSineWav(paths.last(), 1.5 + paths.size() * 0.1));
     }
     ConversionRun local(PlanConversion(request(m_dir.filePath("local"), paths)), 1);
     QCOMPARE(run(local).result.failedLines, QList<int>({5}));
+    // A machine that fails once lame works on it: the line dies at once, then the connection.
+    const QString dropping = m_dir.filePath("dropping");
+    QVERIFY(touch(dropping, "#!/bin/sh\ncase \"$*\" in *rsync\\ --server*) exec ssh \"$@\"; esac\n"
+                            "ssh \"$@\" | while IFS= read -r line; do printf '%s\\n' \"$line\"\n"
+                            "case $line in QUENZAL:machine*) set -- $line;; *\"Encoding as\"*)\n"
+                            "kill -9 -$(cut -d\" \" -f5 /proc/$2/stat); : >\"$0.cut\"; exit 255\n"
+                            "esac; done\n") &&
+            QFile::setPermissions(dropping, QFile::ReadOwner | QFile::ExeOwner));
 
     for (const bool transfer : {false, true}) {
         const QString out = m_dir.filePath(transfer ? "transfer" : "shared");
         ConversionRequest machines = request(out, paths);
-        machines.machines = {login(), login("-o ServerAliveInterval=30 "), m_closed, ":"};
+        machines.machines = {login(), login("-o ServerAliveInterval=30 "), m_closed, ":",
+                             login("-o Compression=no ").replace("1/ssh ", "1/" + dropping + ' ')};
         machines.transferFiles = transfer;
+        QFile::remove(dropping + ".cut");
         MachineRun remote(PlanConversion(machines), machines, m_language);
         const Outcome outcome = run(remote);
-        QVERIFY2(outcome.result.started, qPrintable(QString::fromUtf8(outcome.output[0])));
-        QVERIFY(outcome.result.failedLines == QList<int>({5}) &&
-                outcome.result.unfinishedLines.isEmpty() && !outcome.ok.value(6, true));
-        QVERIFY2(outcome.output[6].contains("Unsupported"), outcome.output[6].constData());
-        for (int i = 0; i < 5; ++i) {
+        QVERIFY2(outcome.result.started && outcome.result.failedLines == QList<int>({5}) &&
+                     outcome.result.unfinishedLines.isEmpty() &&
+                     outcome.output[6].contains("Unsupported"),
+                 outcome.output[0] + outcome.output[6]);
+        for (int i = 0; i < 5; ++i) { // the local run made each of them
             const QString name = SplitPath(names.at(i), BaseName) + ".mp3";
-            QVERIFY2(QFileInfo(out + '/' + name).size() > 0, qPrintable(name));
             QCOMPARE(readBytes(out + '/' + name), readBytes(m_dir.filePath("local/") + name));
         }
-        QCOMPARE(QDir(out).entryList(QDir::Files | QDir::Hidden).size(), 5); // no .part left
-        // Both logins converted files; the closed port was named and given none.
+        // No .part left, nor the machines' copies.
+        QVERIFY(QDir(out).entryList(QDir::Files | QDir::Hidden).size() == 5 &&
+                QDir(home() + "/.parallel/tmp").isEmpty());
+        // Both logins converted files; the closed port was named and given none; the first lines
+        // shared the machine's one connection.
         const QByteArray log = readBytes(remote.jobLogPath());
-        QCOMPARE((QList<bool>{log.contains("ServerAliveInterval=30 -p"),
-                              log.contains("LogLevel=ERROR -p"), log.contains("ConnectTimeout"),
-                              outcome.output[0].contains("refused")}),
-                 (QList<bool>{true, true, false, true}));
+        QCOMPARE((QList<bool>{
+                     log.contains("ServerAliveInterval=30 -p"), log.contains("LogLevel=ERROR -p"),
+                     log.contains("ConnectTimeout"), outcome.output[0].contains("refused"),
+                     QFile::exists(dropping + ".cut"), outcome.output[0].contains("multiplexing")}),
+                 (QList<bool>{true, true, false, true, true, false}));
     }
 
     // No machine that can convert: the run says so and converts nothing.
@@ -267,35 +265,63 @@ void tst_machines::runsInBothModes()
         outcome.output[0].contains(MessageText(m_language, "Machines", "msgNoMachine").toUtf8()));
 }
 
-// Stop ends the lame on every machine, and no partial output is left where outputs go.
+// Stop ends the lame on every machine and leaves no partial output where outputs go; with
+// transfer, nothing of the run is left in the machines' work folders either.
 void tst_machines::stopEndsRemoteLame()
 {
-    const QString out = m_dir.filePath("stopped");
     QStringList paths;
     for (const char* name : {"long1.wav", "long2.wav", "long3.wav"}) {
         paths << m_dir.filePath(QStringLiteral("long/") + name);
         QVERIFY(WriteSineWav(paths.last(), 240));
     }
-    ConversionRequest machines = request(out, paths);
-    machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
-    MachineRun remote(PlanConversion(machines), machines, m_language);
-    QMap<int, QByteArray> output;
-    connect(&remote, &ConversionRun::output, this,
-            [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
-    QSignalSpy finished(&remote, &ConversionRun::finished);
-    remote.start();
-    // lame's progress is seen live, while it encodes on the other side of ssh.
-    QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2, 120000);
-    QVERIFY(lameRunsIn(out));
-    remote.stop();
-    QVERIFY(finished.wait(30000));
-    const RunResult result = finished.first().first().value<RunResult>();
-    QVERIFY(result.stopped && !result.succeeded());
-    QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(out), 15000);
-    QTRY_COMPARE_WITH_TIMEOUT(QDir(out).entryList(QDir::Files | QDir::Hidden), QStringList(),
-                              15000);
-    for (const QString& path : paths)
-        QVERIFY(QFileInfo::exists(path));
+    for (const bool transfer : {false, true}) {
+        const QString out = m_dir.filePath(transfer ? "stopped-sent" : "stopped");
+        ConversionRequest machines = request(out, paths);
+        machines.machines = {login(), login("-o ServerAliveInterval=30 ")};
+        machines.transferFiles = transfer;
+        auto remote = std::make_unique<MachineRun>(PlanConversion(machines), machines, m_language);
+        QMap<int, QByteArray> output;
+        connect(remote.get(), &ConversionRun::output, this,
+                [&output](int number, const QByteArray& bytes) { output[number] += bytes; });
+        QSignalSpy finished(remote.get(), &ConversionRun::finished);
+        remote->start();
+        // lame's progress is seen live, while it encodes on the other side of ssh.
+        QTRY_VERIFY_WITH_TIMEOUT(output.value(1).count('\r') + output.value(2).count('\r') > 2,
+                                 120000);
+        QVERIFY(lameRunsIn(home()));
+        remote->stop();
+        QVERIFY(finished.wait(30000));
+        const RunResult result = finished.first().first().value<RunResult>();
+        QVERIFY(result.stopped && !result.succeeded() && QFileInfo::exists(paths[0]) &&
+                QFileInfo::exists(paths[1]));
+        remote.reset(); // as when Quenzal is closed during a run: the clean-up goes on
+        QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(home()) &&
+                                     QDir(out).entryList(QDir::Files | QDir::Hidden).isEmpty() &&
+                                     QDir(home() + "/.parallel/tmp").isEmpty(),
+                                 15000);
+    }
+}
+
+// An Encode from the main window with the "Machines" setting: the console's rows follow the files.
+void tst_machines::fromTheMainWindow()
+{
+    Store("Machines", login() + '\n' + login("-o ServerAliveInterval=30 "));
+    FakeDesktop* desktop = nullptr;
+    const auto program = StartProgram(m_env.programFolder(), desktop, m_env.dataFolder());
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(WriteSineWav(m_dir.filePath(QString("window/%1.wav").arg(i)), 1.0));
+        program->mainWindow()->AddFile(m_dir.filePath(QString("window/%1.wav").arg(i)));
+    }
+    control<QAction>(program->mainWindow(), "mnuEncode")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!program->mainWindow()->isBusy(), 120000);
+    const auto* rows = control<QTreeView>(program->consoleWindow(), "lstFichiers")->model();
+    for (int i = 0; i < 3; ++i)
+        QVERIFY(rows->index(i, 1).data() == MessageText(m_language, "Console", "stateDone") &&
+                QFileInfo(m_dir.filePath(QString("window/Mp3/%1.mp3").arg(i))).size() > 0);
+    QVERIFY(desktop->messages.isEmpty() &&
+            control<QPlainTextEdit>(program->consoleWindow(), "txtSortie")
+                ->toPlainText()
+                .contains(" : sur ssh -i")); // which machine took each file
 }
 
 QTEST_MAIN(tst_machines)
