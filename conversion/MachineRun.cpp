@@ -19,6 +19,7 @@
 
 #include <csignal>
 #include <filesystem>
+#include <sys/prctl.h>
 #include <system_error>
 #include <unistd.h>
 
@@ -31,10 +32,15 @@ constexpr int kGraceMs = 3000;
 // the line (and which shell there). The line's shell ends well once it has said how its file
 // went, so that parallel moves to another machine only a line whose machine dropped out, never a
 // file that lame refuses.
+// A line renames its file over the output only while the way back to Quenzal holds: should
+// Quenzal be gone, parallel and its ssh with it, the write fails and nothing is renamed (another
+// machine's lame does not hear of it otherwise before it ends).
 const char kRemotePrologue[] = R"sh(printf 'QUENZAL:machine %s %s\n' "$$" "${PARALLEL_SSHLOGIN:-:}"
+mv() { printf 'QUENZAL:alive\n' && command mv "$@"; }
 )sh";
 
 const QByteArray kMachineMarker = "QUENZAL:machine ";
+const QByteArray kAliveMarker = "QUENZAL:alive";
 
 // lame reads an argument that starts with "-" as an option.
 QString asArgument(const QString& path)
@@ -257,7 +263,14 @@ void MachineRun::startParallel(const QStringList& logins)
 
     m_parallel = new QProcess(this);
     // A session of its own: a terminal's signals do not reach it, and SIGKILL reaches its ssh.
-    m_parallel->setChildProcessModifier([] { ::setsid(); });
+    // Should Quenzal die, parallel ends every job as a stop does: no line of the run goes on to
+    // rename its file over an earlier output.
+    m_parallel->setChildProcessModifier([parent = ::getpid()] {
+        ::setsid();
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("TERM"), QStringLiteral("dumb"));
     // rsync follows the links to the sources, and does not compress audio in vain.
@@ -327,6 +340,8 @@ void MachineRun::handleJobLine(int seq, QByteArray content)
         job.returned = false;
         return;
     }
+    if (content.startsWith(kAliveMarker))
+        return;
     const RunOutputParser::Event event = RunOutputParser::parseLine(content);
     if (event.kind == RunOutputParser::Event::Output) {
         if (m_finished.at(job.index))

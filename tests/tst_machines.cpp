@@ -322,6 +322,22 @@ void tst_machines::fromTheMainWindow()
             control<QPlainTextEdit>(program->consoleWindow(), "txtSortie")
                 ->toPlainText()
                 .contains(" : sur ssh -i")); // which machine took each file
+
+    // Quenzal killed in a re-run over a machine, with a lame that prints nothing: the earlier
+    // output stays byte for byte.
+    Store("Commande LAME", "-b 128 --quiet");
+    QVERIFY(touch(m_dir.filePath("window/Mp3/long.mp3"), "earlier") &&
+            WriteSineWav(m_dir.filePath("window/long.wav"), 240));
+    QProcess killed;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_CONFIG_HOME", QFileInfo(m_env.settingsFile()).path() + "/..");
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    killed.setProcessEnvironment(environment);
+    killed.start(QUENZAL_BUILD_DIR "/quenzal", {"--encode", m_dir.filePath("window/long.wav")});
+    QTRY_VERIFY_WITH_TIMEOUT(lameRunsIn(home()), 60000);
+    ::kill(pid_t(killed.processId()), SIGKILL);
+    QTRY_VERIFY_WITH_TIMEOUT(!lameRunsIn(home()), 60000);
+    QCOMPARE(readBytes(m_dir.filePath("window/Mp3/long.mp3")), "earlier");
 }
 
 QTEST_MAIN(tst_machines)
