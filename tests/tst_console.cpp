@@ -62,7 +62,6 @@ private Q_SLOTS:
             {QByteArray(columns * 2 + 3, 'x') + '\n' + QByteArray(columns, '\t') + 'x',
              {QString(columns, 'x'), QString(columns, 'x'), "xxx",
               QString(columns - 1, ' ') + 'x'}},
-            {"", {""}},
         };
         for (const auto& [bytes, expected] : cases)
             QCOMPARE(screenLines(bytes), expected);

@@ -90,7 +90,6 @@ void tst_machines::initTestCase()
     const QString sshd = QStringLiteral("/usr/sbin/sshd");
     if (!QFileInfo(sshd).isExecutable())
         QSKIP("sshd is not installed (Debian: openssh-server): no run over machines tested");
-    QVERIFY(m_dir.isValid());
     QDir(m_dir.path()).mkpath(QStringLiteral("home"));
     for (const char* key : {"hostkey", "userkey"})
         QCOMPARE(QProcess::execute(QStringLiteral("ssh-keygen"),
@@ -176,7 +175,6 @@ void tst_machines::checkAndWindow()
                           MachineUsable(other, local, false), MachineUsable(none, local, false),
                           DescribeMachine(m_language, other, local, false).contains("3.99.5")}),
              (QList<bool>{true, true, true, true, true, false, true, false, false, false, true}));
-    QCOMPARE(MachineName(QStringLiteral(" 4 / user@host")), QStringLiteral("user@host"));
 
     // The general options window opens the machines' window without waiting for it.
     FakeDesktop desktop;
@@ -331,7 +329,6 @@ void tst_machines::fromTheMainWindow()
     QProcess killed;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_CONFIG_HOME", QFileInfo(m_env.settingsFile()).path() + "/..");
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
     killed.setProcessEnvironment(environment);
     killed.start(QUENZAL_BUILD_DIR "/quenzal", {"--encode", m_dir.filePath("window/long.wav")});
     QTRY_VERIFY_WITH_TIMEOUT(lameRunsIn(home()), 60000);

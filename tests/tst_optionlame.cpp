@@ -299,7 +299,6 @@ private Q_SLOTS:
             {QByteArray(text).replace("Norme ISO=0", "Norme=1"), "Norme ISO"},
             {QByteArray(text).replace("Qualit\xE9=4", "Qualit\xE9=abc"), "Qualit\xE9"},
             {readBytes(QUENZAL_LAME), "Bitrate"},
-            {"", "Bitrate"},
             {"[General]\nBitrate=" + QByteArray(2 << 20, '9'), "Description"},
             {"-", "Bitrate"}}; // no file at all
         const QString stopped = "The preset %1 was not opened: the key \"%2\" is missing or "

@@ -57,7 +57,6 @@ private:
 
 void TestSettings::initTestCase()
 {
-    QVERIFY(m_settingsDir.isValid() && m_dir.isValid());
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
 }
