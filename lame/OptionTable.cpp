@@ -1,6 +1,7 @@
 #include "lame/OptionTable.h"
 
 #include "settings/NumberText.h"
+#include "settings/StoredSettings.h"
 
 #include <algorithm>
 
@@ -72,7 +73,7 @@ const OptionRow kRows[] = {
     {"txtLargeurLowpass", Kind::Frequency, &O::LargeurLowpass, 0, "Valeur LowPassWith", "Audio",
      "Frequence LowPassWidth"},
     // The switches are the store's only: a preset is rebuilt into them when it is opened.
-    {"txtOption", Kind::Text, &K::switches, 0, "Commande LAME"},
+    {"txtOption", Kind::Text, &K::switches, 0, StoredSettings::kLameCommand},
 };
 
 const DoubtfulSwitch kDoubtful[] = {

@@ -26,12 +26,12 @@ namespace StoredSettings {
 
 QString lameCommand()
 {
-    return stored("Commande LAME");
+    return stored(kLameCommand);
 }
 
 void setLameCommand(const QString& switches)
 {
-    store("Commande LAME", switches);
+    store(kLameCommand, switches);
 }
 
 QString fontName()

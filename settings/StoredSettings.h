@@ -8,7 +8,9 @@
 // its default.
 namespace StoredSettings {
 
-// "Commande LAME": the switches a run uses when the options window was never confirmed.
+// "Commande LAME": the switches a run uses when the options window was never confirmed. The
+// options table stores them under this name too.
+inline constexpr char kLameCommand[] = "Commande LAME";
 QString lameCommand();
 void setLameCommand(const QString& switches);
 
