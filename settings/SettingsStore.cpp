@@ -24,11 +24,32 @@ bool isQuenzalKey(QString keyPath)
     return keyPath.compare(kQuenzalKey, Qt::CaseInsensitive) == 0;
 }
 
+QString settingsFolder()
+{
+    // Asked of a name that has no files: Quenzal's own would be read on the way.
+    const QSettings probe(QStringLiteral("Quenzal-store-probe"), QStringLiteral("probe"));
+    return QFileInfo(QFileInfo(probe.fileName()).absolutePath()).absolutePath();
+}
+
+// QSettings reads its files whole, in the thread that asks: a pipe in the place of one (nobody
+// writing into it) would hang Quenzal for good, a device would feed it without end. Such a
+// store is left alone: every value reads as missing and nothing is written (a save says so).
+bool isPlainStore()
+{
+    const QString folder = settingsFolder();
+    for (const char* name : {"/Orvanel/Quenzal.conf", "/Orvanel.conf"}) {
+        const QFileInfo file(folder + QLatin1String(name));
+        if (file.exists() && !file.isFile())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName)
 {
-    if (!isQuenzalKey(keyPath) || valueName.isEmpty())
+    if (!isQuenzalKey(keyPath) || valueName.isEmpty() || !isPlainStore())
         return {};
     const QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
     const QVariant value = settings.value(valueName);
@@ -49,7 +70,7 @@ QString ReadRegistryValue(RegistryRoot, const QString& keyPath, const QString& v
 void WriteRegistryValue(RegistryRoot, const QString& keyPath, const QString& valueName,
                         const QString& value)
 {
-    if (!isQuenzalKey(keyPath) || valueName.isEmpty())
+    if (!isQuenzalKey(keyPath) || valueName.isEmpty() || !isPlainStore())
         return;
     QSettings settings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal"));
     settings.setValue(valueName, value);
@@ -58,7 +79,7 @@ void WriteRegistryValue(RegistryRoot, const QString& keyPath, const QString& val
 bool WriteRegistryValues(RegistryRoot, const QString& keyPath,
                          const QList<std::pair<QString, QString>>& values)
 {
-    if (!isQuenzalKey(keyPath))
+    if (!isQuenzalKey(keyPath) || !isPlainStore())
         return false;
     // QSettings reports a good sync over a file a full disk cut short: the new file is made
     // aside, read back, and only then put in place of the old one, whole.
@@ -100,5 +121,5 @@ bool WriteRegistryValues(RegistryRoot, const QString& keyPath,
 
 QString SettingsFilePath()
 {
-    return QSettings(QStringLiteral("Orvanel"), QStringLiteral("Quenzal")).fileName();
+    return settingsFolder() + QStringLiteral("/Orvanel/Quenzal.conf");
 }

@@ -230,6 +230,12 @@ void TestSettings::settingsStore()
     QVERIFY(writeBytes(conf, "[General]\nBitrate=abc\nMode=\nQualite=4.5\n"));
     QCOMPARE(Stored("Bitrate") + '|' + Stored("Mode") + '|' + Stored("Qualite"), "abc||4.5");
 
+    // A pipe in place of the store reads as empty at once and is never written through.
+    QVERIFY(QFile::remove(conf) && ::mkfifo(QFile::encodeName(conf).constData(), 0600) == 0);
+    QVERIFY(Stored("Langue").isEmpty() &&
+            !WriteRegistryValues(RegistryRoot::CurrentUser, kQuenzalKey, {{"Langue", "x"}}));
+    QVERIFY(QFileInfo(conf).exists() && !QFileInfo(conf).isFile() && QFile::remove(conf));
+
     // Binary garbage in place of the store: no crash, and it can be written again.
     QVERIFY(writeBytes(conf, noise(16 * 1024, 99)));
     Store("Langue", "/x/fr.lng");
