@@ -115,9 +115,9 @@ class TestRun : public QObject {
                    : QString();
     }
 
-    static bool alive(const QString& pidFile)
+    static bool alive(const QByteArray& pid)
     {
-        const QByteArray stat = readBytes("/proc/" + readBytes(pidFile).trimmed() + "/stat");
+        const QByteArray stat = readBytes("/proc/" + pid.trimmed() + "/stat");
         return !stat.isEmpty() && stat.mid(stat.lastIndexOf(')') + 2, 1) != "Z";
     }
 
@@ -418,12 +418,16 @@ private Q_SLOTS:
         killed.setProcessEnvironment(environment);
         killed.start(QStringLiteral(QUENZAL_BUILD_DIR) + "/quenzal",
                      {"--encode", "--output", out.path(), wav("long.wav", 120.0)});
+        QStringList part; // ".quenzal-<its shell>-1.part"
         QTRY_VERIFY_WITH_TIMEOUT(
-            !QDir(out.path()).entryList({".quenzal-*"}, QDir::Files | QDir::Hidden).isEmpty(),
+            !(part = QDir(out.path()).entryList({".quenzal-*"}, QDir::Files | QDir::Hidden))
+                 .isEmpty(),
             60000);
         ::kill(pid_t(killed.processId()), SIGKILL);
         QVERIFY(killed.waitForFinished());
-        QTRY_VERIFY_WITH_TIMEOUT(ProcessesNaming(out.path()) == 0, 120000);
+        QTRY_VERIFY_WITH_TIMEOUT(ProcessesNaming(out.path()) == 0 &&
+                                     !alive(part.first().section('-', 1, 1).toUtf8()),
+                                 120000);
         QCOMPARE(readBytes(out.filePath("long.mp3")), "earlier");
     }
 
@@ -469,7 +473,8 @@ private Q_SLOTS:
         desktop->askAnswers << true;
         console->close();
         QTRY_VERIFY_WITH_TIMEOUT(!console->isRunning(), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000); // SIGKILL at last
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(readBytes(folder.filePath("lame.pid"))),
+                                 20000); // SIGKILL at last
         QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
         QCOMPARE(QDir(music->filePath("Mp3")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"long.mp3"}); // nothing half-written left
@@ -484,7 +489,7 @@ private Q_SLOTS:
         // Quenzal gone in the middle of a run: the encoder is ended all the same.
         startEndlessRun(folder, {"long.wav"});
         program.reset();
-        QTRY_VERIFY_WITH_TIMEOUT(!alive(folder.filePath("lame.pid")), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(!alive(readBytes(folder.filePath("lame.pid"))), 20000);
         QCOMPARE(readBytes(music->filePath("Mp3/long.mp3")), "earlier");
         // What the killed run left is removed by the next run in that folder.
         const auto hidden = [this] {
