@@ -2,10 +2,10 @@
 #include "app/FileListModel.h"
 #include "app/Program.h"
 #include "app/RunController.h"
+#include "app/ScriptDesktop.h"
 #include "app/SingleInstance.h"
 #include "app/frmMain.h"
 #include "settings/BuiltInTexts.h"
-#include "settings/Desktop.h"
 #include "settings/Language.h"
 
 #include <QApplication>
@@ -36,32 +36,6 @@ void print(FILE* stream, const QString& text)
     std::fputs(text.toLocal8Bit().constData(), stream);
     std::fflush(stream);
 }
-
-// The desktop of a start for scripts: nobody is there to answer, so messages go to standard
-// error, questions are answered No and dialogs are cancelled.
-class ScriptDesktop final : public Desktop {
-public:
-    void showMessage(QObject*, const QString& text, const QString&, Icon) override
-    {
-        print(stderr, QStringLiteral("quenzal: ") + text + QLatin1Char('\n'));
-    }
-    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&,
-                         const QStringList&) override
-    {
-        return {};
-    }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    bool ask(QObject*, const QString&, const QString&) override { return false; }
-    QString pickFolder(QObject*, const QString&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
-};
 
 QtMessageHandler qtHandler = nullptr;
 

@@ -78,6 +78,19 @@ Cost encode(frmMain* main)
     return {wall, (cpuSeconds() - cpuBefore) / wall};
 }
 
+// The settings in a folder of the benchmark's own; a program folder whose lame is the real one,
+// and a music folder beside it.
+QString programFolder(const QTemporaryDir& settings, const QTemporaryDir& dir)
+{
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
+    const QString folder = dir.filePath("program");
+    QDir().mkpath(folder);
+    QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
+    QDir().mkpath(dir.filePath("music"));
+    return folder;
+}
+
 double runShell(const QString& folder, const QString& command)
 {
     QProcess sh;
@@ -97,16 +110,11 @@ double runShell(const QString& folder, const QString& command)
 int shortFiles(int count)
 {
     QTemporaryDir settings, dir;
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    const QString folder = dir.filePath("program");
-    QDir().mkpath(folder);
-    QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
+    const QString folder = programFolder(settings, dir);
     // The program itself runs from the build folder, its program folder, where it writes its
     // script.
     const QString built = QDir::cleanPath(QCoreApplication::applicationDirPath() + "/..");
     const QString music = dir.filePath("music/");
-    QDir().mkpath(music);
     std::printf("writing %d WAVs of 0.3 s...\n", count);
     QStringList files;
     const QByteArray wav = SineWav(0.3);
@@ -184,13 +192,8 @@ int main(int argc, char* argv[])
     const int cores = std::max(1, QThread::idealThreadCount());
 
     QTemporaryDir settings, dir;
-    QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
-    const QString folder = dir.filePath("program");
-    QDir().mkpath(folder);
-    QFile::link(QStringLiteral(QUENZAL_LAME), folder + "/lame");
+    const QString folder = programFolder(settings, dir);
     const QString music = dir.filePath("music/");
-    QDir().mkpath(music);
     std::printf("writing %d WAVs of %.0f s...\n", kSongs, kSongSeconds);
     for (int i = 0; i < kSongs; ++i)
         WriteSineWav(music + QString("track %1.wav").arg(i, 2, 10, QChar('0')), kSongSeconds);

@@ -6,12 +6,12 @@
 // The program folder is the build folder (its `lame` link); the settings live in a temporary
 // folder, never in the user's.
 
+#include "app/ScriptDesktop.h"
 #include "lame/LameCheck.h"
 #include "lame/LameOptions.h"
 #include "lame/LamePersistence.h"
 #include "lame/OptionTable.h"
 #include "lame/frmOptionLame.h"
-#include "settings/Desktop.h"
 #include "settings/Language.h"
 
 #include <QApplication>
@@ -30,31 +30,16 @@
 
 namespace {
 
-// Answers every dialog as cancelled; the benchmark only reaches message boxes by mistake.
-class SilentDesktop final : public Desktop {
+// Nobody answers, as for a start by a script; the messages it would show are counted.
+class SilentDesktop final : public ScriptDesktop {
 public:
     int messages = 0;
     void showMessage(QObject*, const QString&, const QString&, Icon) override { ++messages; }
-    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&,
-                         const QStringList&) override
-    {
-        return {};
-    }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
     bool ask(QObject*, const QString&, const QString&) override
     {
         ++messages;
         return true;
     }
-    QString pickFolder(QObject*, const QString&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
 };
 
 double ms(const QElapsedTimer& timer)

@@ -3,8 +3,8 @@
 // show one file (header and tag) as a click on it does. Run it with QT_QPA_PLATFORM=offscreen.
 //
 // usage: bench_tageditor [FILE_COUNT [LANGUAGE_FILE_WITHOUT_LNG]]
+#include "app/ScriptDesktop.h"
 #include "mp3/frmTag.h"
-#include "settings/Desktop.h"
 #include "settings/Language.h"
 
 #include <QApplication>
@@ -27,26 +27,11 @@
 
 namespace {
 
-class SilentDesktop : public Desktop {
+// Nobody answers, as for a start by a script; the messages it would show are counted.
+class SilentDesktop final : public ScriptDesktop {
 public:
     int messages = 0;
     void showMessage(QObject*, const QString&, const QString&, Icon) override { ++messages; }
-    QStringList openFileNames(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    QString openFileName(QObject*, const QString&, const QString&, const QString&,
-                         const QStringList&) override
-    {
-        return {};
-    }
-    QString saveFileName(QObject*, const QString&, const QString&, const QString&) override
-    {
-        return {};
-    }
-    bool ask(QObject*, const QString&, const QString&) override { return false; }
-    QString pickFolder(QObject*, const QString&) override { return {}; }
-    bool openDocument(const QString&) override { return false; }
 };
 
 // One second of a 440 Hz tone, 16-bit stereo.
